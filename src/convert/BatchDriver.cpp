@@ -1,0 +1,145 @@
+#include "convert/BatchDriver.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "convert/CreateFolderPath.h"
+#include "convert/Format.h"
+#include "convert/PipelineThreads.h"
+#include "convert/Tick.h"
+
+namespace tonquill {
+
+const std::string SeparatorLine(99, '-');
+
+namespace {
+
+constexpr unsigned JoinBoundMs = 10000;
+
+bool Exists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Waits for a worker within the bound. One that overruns cannot have finished its output, so
+// the task fails: Running is cleared, which ends every stage within milliseconds, and then the
+// worker is joined.
+void JoinWorker(PipelineContext& ctx, WorkerThread& worker) {
+    if (!worker.WaitFor(JoinBoundMs)) {
+        ctx.Stop();
+        worker.Join();
+    }
+}
+
+void RemoveIfEmpty(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
+        !ec) {
+        std::filesystem::remove(path, ec);
+    }
+}
+
+}  // namespace
+
+ClaimedOutput ClaimOutputPath(const std::string& path) {
+    std::string candidate = Exists(path) ? MakeUniquePath(path) : path;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return {candidate, true};
+        }
+        if (errno != EEXIST) {
+            // Not ours to create (for example a read-only folder): the encoder reports it.
+            return {candidate, false};
+        }
+        candidate = MakeUniquePath(path);
+    }
+    return {candidate, false};
+}
+
+void RunBatch(PipelineContext& ctx) {
+    // Step 1: give the window time to appear, then start the clock.
+    if (ctx.StartDelayMs) {
+        SleepMs(ctx.StartDelayMs);
+    }
+    ctx.Observer().BatchStarted();
+    ctx.BatchStartTick = TickCount();
+    ctx.TaskIndex = 0;
+    const int taskCount = static_cast<int>(ctx.Tasks.size());
+
+    while (ctx.TaskIndex < taskCount && ctx.IsRunning()) {
+        ctx.PostLog(SeparatorLine, LogLevel::Info);
+        const uint32_t taskStart = TickCount();
+        ctx.Observer().Caption(Format("Converting %d/%d", ctx.TaskIndex + 1, taskCount));
+
+        // Everything below works on a copy, so a changed output name never reaches the list.
+        CConversionTask task = ctx.Tasks[ctx.TaskIndex];
+
+        const std::string folder = FolderOf(task.DestPath);
+        std::error_code ec;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
+            !CreateFolderPath(folder)) {
+            ctx.PostLog(Format("Fail to create folder %s !", folder.c_str()), LogLevel::Error);
+            ctx.Stop();
+            return;
+        }
+
+        ClaimedOutput claimed = ClaimOutputPath(task.DestPath);
+        task.DestPath = claimed.path;
+
+        ctx.Observer().Paths(task.SourcePath, task.DestPath);
+        ctx.PostLog("Start a new converting task.", LogLevel::Info);
+        ctx.PostLog(Format("Source:  %s.", task.SourcePath.c_str()), LogLevel::Info);
+        ctx.PostLog(Format("Destination: %s.", task.DestPath.c_str()), LogLevel::Info);
+
+        ctx.TaskSamplesDone = 0;
+        ctx.TaskAudioSeconds = 0.0;
+        ctx.TaskStartTick = TickCount();
+        ctx.DecodedRing.Reset();
+        ctx.ProcessedRing.Reset();
+
+        if (!DecodeTask(ctx, task)) {
+            ctx.Stop();
+        }
+        if (task.NeedsProcessing && ctx.ProcessorThread.Started()) {
+            JoinWorker(ctx, ctx.ProcessorThread);
+        }
+        JoinWorker(ctx, ctx.EncoderThread);
+        ctx.CurrentTask = nullptr;
+
+        if (ctx.IsRunning()) {
+            const double elapsed = static_cast<uint32_t>(TickCount() - taskStart) / 1000.0;
+            const double speed = elapsed > 0 ? ctx.TaskAudioSeconds / elapsed : 0.0;
+            ctx.PostLog(Format("Time elapsed %.2f secs, speed %.2fx.", elapsed, speed),
+                        LogLevel::Info);
+            ctx.PostLog("Converting status: OK.", LogLevel::Info);
+        } else {
+            // A claimed name that never received a byte is not a partial output: give it back.
+            if (claimed.created) {
+                RemoveIfEmpty(task.DestPath);
+            }
+            ctx.PostLog("Converting status: ERROR.", LogLevel::Error);
+        }
+        ctx.TaskIndex += 1;
+    }
+
+    if (ctx.IsRunning()) {
+        if (taskCount > 1) {
+            ctx.PostLog(SeparatorLine, LogLevel::Info);
+            const double elapsed =
+                static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
+            const double speed = elapsed > 0 ? ctx.OverallAudioSeconds / elapsed : 0.0;
+            ctx.PostLog(
+                Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
+                LogLevel::Info);
+        }
+        ctx.Observer().Done();
+    }
+}
+
+}  // namespace tonquill

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "convert/PipelineContext.h"
+
+namespace tonquill {
+
+// The separator line that opens each task in the log.
+extern const std::string SeparatorLine;
+
+// Converts ctx.Tasks one after another on the calling thread (the batch thread), logging each
+// task and its outcome; the first failing task stops the batch. The caller sets Running first.
+void RunBatch(PipelineContext& ctx);
+
+// Claims a free output name for path: path itself when no file is there, else the first free
+// "name (n).ext". The name is taken by creating an empty file exclusively, so two pipelines
+// writing into one folder never share an output. Returns the claimed path and whether the empty
+// file was created.
+struct ClaimedOutput {
+    std::string path;
+    bool created = false;
+};
+ClaimedOutput ClaimOutputPath(const std::string& path);
+
+}  // namespace tonquill

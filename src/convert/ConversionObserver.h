@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+namespace tonquill {
+
+// Severity of a conversion log line; the values are the ones the log stores per row.
+enum class LogLevel : int { Info = 0, Error = 2 };
+
+enum class MessageIcon { Information, Warning, Error };
+
+// The only way the core reaches a person. The progress window turns these calls into events on
+// its own thread; the command-line front end prints them. Every call may come from any thread.
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+
+    virtual void Log(const std::string& text, LogLevel level) = 0;
+    // Percentages of the current file and of the whole batch. A synchronous report returns only
+    // once it has been shown.
+    virtual void Progress(float taskPercent, float overallPercent, bool synchronous) = 0;
+    // The batch loop has started (the window starts its one-second timer).
+    virtual void BatchStarted() {}
+    // The last task of a batch has finished without error.
+    virtual void Done() = 0;
+    virtual void Caption(const std::string& text) = 0;
+    virtual void Paths(const std::string& source, const std::string& destination) = 0;
+    // Shows a message and returns once the person has acknowledged it.
+    virtual void Message(const std::string& text, MessageIcon icon) = 0;
+};
+
+}  // namespace tonquill

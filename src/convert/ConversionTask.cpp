@@ -1,0 +1,107 @@
+#include "convert/ConversionTask.h"
+
+#include <system_error>
+#include <filesystem>
+
+#include "convert/CreateFolderPath.h"
+
+namespace tonquill {
+
+CConversionTask::CConversionTask(const CConversionTask& other) {
+    *this = other;
+}
+
+CConversionTask& CConversionTask::operator=(const CConversionTask& other) {
+    if (this == &other) {
+        return *this;
+    }
+    SourcePath = other.SourcePath;
+    InputType = other.InputType;
+    SourceRate = other.SourceRate;
+    SourceChannels = other.SourceChannels;
+    SourceTagKinds = other.SourceTagKinds;
+    TagKindsWritten = other.TagKindsWritten;
+    DestPath = other.DestPath;
+    OutputType = other.OutputType;
+    TargetRate = other.TargetRate;
+    TargetChannels = other.TargetChannels;
+    EstimatedSamples = other.EstimatedSamples;
+    SampleRatio = other.SampleRatio;
+    NeedsProcessing = other.NeedsProcessing;
+    DecoderRunning.store(other.DecoderRunning.load());
+    EncoderRunning.store(other.EncoderRunning.load());
+    ProcessorRunning.store(other.ProcessorRunning.load());
+    EncoderInput = other.EncoderInput;
+    DecoderScratch = other.DecoderScratch;
+    Tags = other.Tags;
+    return *this;
+}
+
+CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& settings) {
+    CConversionTask task;
+    task.SourcePath = source.folder + source.fileName;
+
+    // song.wav becomes song.mp3: the name up to its last dot, then the output's extension.
+    std::string ext = OutputExtension(settings.OUTPUT.OutputFormat);
+    size_t dot = source.fileName.rfind('.');
+    std::string outName = dot == std::string::npos ? source.fileName + "." + ext
+                                                   : source.fileName.substr(0, dot + 1) + ext;
+    task.DestPath = (settings.OUTPUT.SameAsSrc ? source.folder : settings.OUTPUT.DesDir) + outName;
+
+    task.InputType = source.inputType;
+    task.SourceRate = source.sourceRate;
+    task.SourceChannels = source.sourceChannels;
+    task.SourceTagKinds = source.tagKinds;
+    task.OutputType = settings.OUTPUT.OutputFormat;
+
+    switch (task.OutputType) {
+        case FormatWav:
+            task.TargetChannels = ResolveChannelCount(settings.WAV.Channel, source.sourceChannels);
+            task.TargetRate = ResolveSampleRate(settings.WAV.Freq, source.sourceRate);
+            break;
+        case FormatMp3:
+            task.TargetChannels =
+                ResolveChannelCount(settings.MP3.LameChannel, source.sourceChannels);
+            task.TargetRate = ResolveSampleRate(settings.MP3.Freq, source.sourceRate);
+            break;
+        case FormatOgg:
+            task.TargetChannels = ResolveChannelCount(settings.OGG.Channel, source.sourceChannels);
+            task.TargetRate = ResolveSampleRate(settings.OGG.Freq, source.sourceRate);
+            break;
+        default:  // WMA keeps the source's format; the preset decides what is written
+            task.TargetChannels = source.sourceChannels;
+            task.TargetRate = source.sourceRate;
+            break;
+    }
+
+    const double sourceScale = static_cast<double>(source.sourceRate) * source.sourceChannels;
+    task.SampleRatio = sourceScale > 0
+                           ? static_cast<double>(task.TargetRate) * task.TargetChannels / sourceScale
+                           : 0.0;
+    uint64_t estimated = static_cast<uint64_t>(static_cast<double>(source.totalSamples) *
+                                               task.SampleRatio);
+    if (task.TargetChannels > 0) {
+        estimated -= estimated % static_cast<uint64_t>(task.TargetChannels);
+    }
+    task.EstimatedSamples = estimated;
+    task.NeedsProcessing =
+        task.TargetRate != task.SourceRate || task.TargetChannels != task.SourceChannels;
+    task.Tags = source.tags;
+    return task;
+}
+
+PreparedBatch PrepareBatch(const std::vector<TaskSource>& sources,
+                           const ConversionSettings& settings) {
+    std::error_code ec;
+    if (!settings.OUTPUT.SameAsSrc && !std::filesystem::exists(settings.OUTPUT.DesDir, ec)) {
+        CreateFolderPath(settings.OUTPUT.DesDir);
+    }
+    PreparedBatch batch;
+    for (const auto& source : sources) {
+        batch.tasks.push_back(PrepareTask(source, settings));
+        batch.overallSamplesTotal += batch.tasks.back().EstimatedSamples;
+    }
+    return batch;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,52 @@
+#include "convert/PipelineContext.h"
+
+#include <mpg123.h>
+
+#include "convert/Tick.h"
+#include "convert/wma/WmaComponent.h"
+
+namespace tonquill {
+
+PipelineContext::PipelineContext(ConversionObserver& observer, uint32_t ringCapacity)
+    : DecodedRing(ringCapacity), ProcessedRing(ringCapacity), observer_(&observer) {
+    int error = MPG123_OK;
+    Mp3DecodeHandle = mpg123_new(nullptr, &error);
+}
+
+PipelineContext::~PipelineContext() {
+    Stop();
+    EncoderThread.Join();
+    ProcessorThread.Join();
+    if (Mp3DecodeHandle) {
+        mpg123_delete(Mp3DecodeHandle);
+    }
+}
+
+void PipelineContext::PostLog(const std::string& text, LogLevel level) const {
+    observer_->Log(text, level);
+}
+
+void PipelineContext::ResetForBatch() {
+    Running = 0;
+    Paused = 0;
+    OverallSamplesDone = 0;
+    TaskSamplesDone = 0;
+    OverallAudioSeconds = 0.0;
+    TaskAudioSeconds = 0.0;
+    TaskIndex = 0;
+}
+
+bool WaitForRoom(const PipelineContext& ctx, const SampleRing& ring, uint32_t n) {
+    if (n > ring.Capacity()) {
+        return false;
+    }
+    while (ctx.IsRunning()) {
+        if (ring.FreeSpace() >= n) {
+            return true;
+        }
+        SleepMs(1);
+    }
+    return false;
+}
+
+}  // namespace tonquill

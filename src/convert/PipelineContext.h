@@ -1,0 +1,79 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert/ConversionObserver.h"
+#include "convert/ConversionTask.h"
+#include "convert/RingBuffer.h"
+#include "convert/WorkerThread.h"
+#include "settings/ConversionSettings.h"
+
+struct mpg123_handle_struct;
+
+namespace tonquill {
+
+class WmaComponent;
+
+// Everything one pipeline shares between its stages: the batch and its flags and counters, the
+// current task, the two rings, the settings the batch runs with and the codec handles. The
+// window owns one; the command-line front end makes one per parallel job.
+class PipelineContext {
+public:
+    explicit PipelineContext(ConversionObserver& observer,
+                             uint32_t ringCapacity = PipelineRingCapacity);
+    ~PipelineContext();
+    PipelineContext(const PipelineContext&) = delete;
+    PipelineContext& operator=(const PipelineContext&) = delete;
+
+    ConversionObserver& Observer() const { return *observer_; }
+    void SetObserver(ConversionObserver& observer) { observer_ = &observer; }
+    void PostLog(const std::string& text, LogLevel level) const;
+
+    // Clears the flags and counters a batch starts from (the task list and total stay).
+    void ResetForBatch();
+    bool IsRunning() const { return Running.load(std::memory_order_acquire) != 0; }
+    void Stop() { Running.store(0, std::memory_order_release); }
+
+    // The batch: its stop and pause flags, counters and threads.
+    std::atomic<int32_t> Running{0};
+    std::atomic<int32_t> Paused{0};
+    std::atomic<uint64_t> OverallSamplesDone{0};
+    std::atomic<uint64_t> TaskSamplesDone{0};
+    uint64_t OverallSamplesTotal = 0;
+    std::atomic<double> OverallAudioSeconds{0.0};
+    std::atomic<double> TaskAudioSeconds{0.0};
+    std::atomic<int32_t> TaskIndex{0};
+    std::atomic<uint32_t> TaskStartTick{0};
+    std::atomic<uint32_t> BatchStartTick{0};
+    std::vector<CConversionTask> Tasks;
+    WorkerThread EncoderThread;
+    WorkerThread ProcessorThread;
+
+    // How long the batch waits before its first task, so its window can appear first.
+    unsigned StartDelayMs = 500;
+
+    // The settings the batch converts with; set before the batch starts, read by the stages.
+    ConversionSettings Settings;
+
+    CConversionTask* CurrentTask = nullptr;
+    SampleRing DecodedRing;
+    SampleRing ProcessedRing;
+
+    // The MP3 decoding handle, the WMA reader and the WMA writer live as long as the context.
+    mpg123_handle_struct* Mp3DecodeHandle = nullptr;
+    std::unique_ptr<WmaComponent> WmaReader;
+    std::unique_ptr<WmaComponent> WmaWriter;
+
+private:
+    ConversionObserver* observer_;
+};
+
+// The producer rule: waits in 1 ms sleeps until ring has room for n samples. False when the
+// batch stops first, or when n can never fit.
+bool WaitForRoom(const PipelineContext& ctx, const SampleRing& ring, uint32_t n);
+
+}  // namespace tonquill

@@ -1,0 +1,102 @@
+#include "convert/PipelineThreads.h"
+
+#include <cerrno>
+#include <cstring>
+#include <exception>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "convert/Codecs.h"
+#include "convert/Format.h"
+#include "metadata/OutputTagWriter.h"
+
+namespace tonquill {
+
+const CodecEntry* FindCodec(int format) {
+    for (const auto& entry : CodecTable) {
+        if (entry.format == format) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool CheckSourceReadable(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
+    task.EncoderRunning = 1;
+    try {
+        if (const CodecEntry* codec = FindCodec(task.OutputType)) {
+            codec->encode(ctx, task);
+        }
+        // Tags follow whatever the encoder returned; WAV outputs carry none.
+        if (task.OutputType == FormatMp3 || task.OutputType == FormatWma ||
+            task.OutputType == FormatOgg) {
+            WriteOutputTags(ctx, task);
+        }
+    } catch (...) {
+        ctx.Stop();
+        ctx.PostLog(Format("An error occurred while encoding %s", task.DestPath.c_str()),
+                    LogLevel::Error);
+    }
+    task.EncoderRunning = 0;
+}
+
+void StartEncoderThread(PipelineContext& ctx, CConversionTask& task) {
+    ctx.EncoderThread.Start([&ctx, &task] { EncoderThreadMain(ctx, task); });
+}
+
+bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
+    ctx.CurrentTask = &task;
+    task.DecoderRunning = 1;
+
+    if (!CheckSourceReadable(task.SourcePath)) {
+        ctx.PostLog(Format("File Error: %s", std::strerror(errno)), LogLevel::Error);
+        task.DecoderRunning = 0;
+        return false;
+    }
+    // A row whose facts are nonsense (a hostile or changed file) must not reach the stages,
+    // whose block sizes follow the channel count.
+    if (task.SourceChannels < 1 || task.SourceChannels > 255 || task.SourceRate <= 0 ||
+        task.TargetChannels < 1 || task.TargetChannels > 255 || task.TargetRate <= 0) {
+        ctx.PostLog(Format("Unsupported audio format: %d channels at %d Hz",
+                           task.SourceChannels, task.SourceRate),
+                    LogLevel::Error);
+        task.DecoderRunning = 0;
+        return false;
+    }
+
+    if (task.NeedsProcessing) {
+        task.EncoderInput = &ctx.ProcessedRing;
+        ctx.ProcessorThread.Start([&ctx, &task] { ProcessorThreadMain(ctx, task); });
+    } else {
+        task.EncoderInput = &ctx.DecodedRing;
+        StartEncoderThread(ctx, task);
+    }
+
+    bool result = false;
+    try {
+        if (const CodecEntry* codec = FindCodec(task.InputType)) {
+            result = codec->decode(ctx, task);
+        } else {
+            ctx.PostLog(Format("Unsupported source format %d", task.InputType), LogLevel::Error);
+        }
+    } catch (...) {
+        ctx.Stop();
+        ctx.PostLog(Format("An error occurred while decoding %s", task.SourcePath.c_str()),
+                    LogLevel::Error);
+        result = false;
+    }
+    task.DecoderRunning = 0;
+    return result;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <atomic>
+#include <iosfwd>
+#include <mutex>
+
+#include "convert/ConversionObserver.h"
+
+namespace tonquill {
+
+// Prints the conversion log as numbered, timed lines ("001 12:34:56 text"): information to one
+// stream, errors to another. Progress is not shown; messages go to the error stream.
+class StreamObserver : public ConversionObserver {
+public:
+    StreamObserver(std::ostream& out, std::ostream& err);
+
+    void Log(const std::string& text, LogLevel level) override;
+    void Progress(float, float, bool) override {}
+    void Done() override {}
+    void Caption(const std::string&) override {}
+    void Paths(const std::string&, const std::string&) override {}
+    void Message(const std::string& text, MessageIcon icon) override;
+
+    // The numbered, timed form of a log line, as the progress window shows it.
+    static std::string LogLine(int number, const std::string& text);
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    std::mutex mutex_;  // lines from several threads must not interleave
+    int lineNumber_ = 0;
+};
+
+}  // namespace tonquill

@@ -1,0 +1,18 @@
+#include "convert/Tick.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tonquill {
+
+uint32_t TickCount() {
+    auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void SleepMs(unsigned ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+}  // namespace tonquill

@@ -1,0 +1,45 @@
+#include <sndfile.h>
+
+#include "convert/Codecs.h"
+#include "convert/EncoderLoop.h"
+#include "convert/Format.h"
+
+namespace tonquill {
+
+bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
+    SF_INFO info{};
+    info.samplerate = task.TargetRate;
+    info.channels = task.TargetChannels;
+    info.format = SF_FORMAT_WAV | (ctx.Settings.WAV.SubFormat ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8);
+    if (!sf_format_check(&info)) {
+        ctx.PostLog("Invalid format!", LogLevel::Error);
+        ctx.Stop();
+        return false;
+    }
+    SNDFILE* file = sf_open(task.DestPath.c_str(), SFM_WRITE, &info);
+    if (!file) {
+        ctx.PostLog(Format("Error : could not open file : %s", task.DestPath.c_str()),
+                    LogLevel::Error);
+        ctx.Stop();
+        return false;
+    }
+
+    // libsndfile scales the 32-bit samples to the file's width by dropping the low bits, so a
+    // 16-bit source comes out bit-exact.
+    const uint32_t chunk = static_cast<uint32_t>(task.TargetChannels) * 4096;
+    RunEncoderLoop(ctx, task, chunk, [&](const int32_t* samples, uint32_t n) {
+        if (sf_write_int(file, samples, n) != static_cast<sf_count_t>(n)) {
+            ctx.PostLog("Output file write error", LogLevel::Error);
+            ctx.Stop();
+        }
+    });
+
+    if (sf_close(file) != 0) {
+        ctx.PostLog("Output file write error", LogLevel::Error);
+        ctx.Stop();
+    }
+    ReportProgress(ctx, task, true);
+    return true;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tonquill {
+
+// The WMA reader/writer component.
+class WmaComponent {
+public:
+    virtual ~WmaComponent() = default;
+};
+
+}  // namespace tonquill

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tonquill {
+
+// The eight tag texts a row shows and a conversion carries over, always in this order.
+// An empty text means the source has no such value.
+struct TagSet {
+    std::string artist;
+    std::string albumArtist;
+    std::string album;
+    std::string track;  // as read, may hold a total after a '/'
+    std::string title;
+    std::string genre;
+    std::string date;
+    std::string comment;
+
+    static constexpr size_t Count = 8;
+    std::string& operator[](size_t i) { return *Fields()[i]; }
+    const std::string& operator[](size_t i) const {
+        return *const_cast<TagSet*>(this)->Fields()[i];
+    }
+    bool operator==(const TagSet&) const = default;
+
+private:
+    std::array<std::string*, Count> Fields() {
+        return {&artist, &albumArtist, &album, &track, &title, &genre, &date, &comment};
+    }
+};
+
+// Bits of the tag kinds a source holds.
+enum TagKind : uint8_t {
+    TagKindID3v1 = 1,
+    TagKindID3v2 = 2,
+    TagKindAPE = 4,
+    TagKindASF = 8,
+    TagKindXiph = 16,
+};
+
+}  // namespace tonquill

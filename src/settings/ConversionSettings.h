@@ -1,0 +1,112 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tonquill {
+
+// Audio format codes shared by sources, outputs and OUTPUT.OutputFormat.
+enum FormatCode : int { FormatWav = 1, FormatMp3 = 2, FormatWma = 3, FormatOgg = 4 };
+
+struct FormatInfo {
+    int code;
+    const char* extension;  // output file extension, without the dot
+    const char* section;    // INI section of the format's encoder settings
+    const char* name;       // short name shown to people
+};
+
+inline constexpr std::array<FormatInfo, 4> FormatTable{{
+    {FormatWav, "wav", "WAV", "WAV"},
+    {FormatMp3, "mp3", "MP3", "MP3"},
+    {FormatWma, "wma", "WMA", "WMA"},
+    {FormatOgg, "ogg", "OGG", "OGG"},
+}};
+
+// The format entry of a code, or nullptr for an unknown code.
+const FormatInfo* FindFormat(int code);
+// "wav", "mp3", "wma", "ogg"; empty for an unknown code.
+std::string OutputExtension(int code);
+
+// OUTPUT.Filter bits: the file types a folder load accepts, in the order of the accepted-types list.
+enum FilterBit : int { FilterWav = 1, FilterMp3 = 2, FilterWma = 4, FilterOgg = 8 };
+
+struct FilterInfo {
+    int bit;
+    int format;
+    const char* name;
+};
+
+inline constexpr std::array<FilterInfo, 4> FilterTable{{
+    {FilterWav, FormatWav, "WAV"},
+    {FilterMp3, FormatMp3, "MP3"},
+    {FilterWma, FormatWma, "WMA"},
+    {FilterOgg, FormatOgg, "OGG"},
+}};
+
+// Index 0 means automatic; the other entries are the output rates offered.
+inline constexpr std::array<int, 10> SampleRateTable{0,     8000,  11025, 12000, 16000,
+                                                      22050, 24000, 32000, 44100, 48000};
+
+// MP3 constant bitrates in kbit/s, indexed by MP3.LameBits.
+inline constexpr std::array<int, 17> Mp3BitrateTable{8,  16, 24,  32,  40,  48,  56,  64, 80,
+                                                      96, 112, 128, 160, 192, 224, 256, 320};
+
+inline constexpr int DefaultMp3BitsIndex = 11;  // 128 kbit/s
+
+// Channel codes of WAV.Channel and OGG.Channel; MP3.LameChannel adds 3 joint and 4 dual.
+enum ChannelCode : int {
+    ChannelAuto = 0,
+    ChannelMono = 1,
+    ChannelStereo = 2,
+    ChannelJointStereo = 3,
+    ChannelDual = 4,
+};
+
+// The one settings record. Fields are grouped by INI section and keep the widths of the stored
+// values, so a 16-bit field read from an odd file keeps only its low 16 bits.
+struct ConversionSettings {
+    struct OutputSection {
+        int16_t OutputFormat = FormatMp3;
+        int32_t SameAsSrc = 0;
+        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg;
+        std::string DesDir;   // ends with '/'
+        std::string LastDir;  // folder tree selection at the last exit, or empty
+    } OUTPUT;
+    struct WavSection {
+        int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit
+        int16_t Freq = 0;
+        int32_t Channel = ChannelAuto;
+    } WAV;
+    struct Mp3Section {
+        int16_t LameBits = DefaultMp3BitsIndex;
+        int16_t LameChannel = ChannelAuto;
+        int16_t Freq = 0;
+        int16_t LameQuality = 9;  // never stored, no control changes it
+    } MP3;
+    struct WmaSection {
+        int16_t Profile = 47;
+    } WMA;
+    struct OggSection {
+        int32_t Channel = ChannelAuto;
+        int16_t Freq = 0;
+        int16_t QualityCompression = 3;  // Vorbis quality times ten
+    } OGG;
+};
+
+// The output rate for a Freq index and a source rate. Index 0 picks the first table rate at or
+// above the source rate (48000 when none is). An index outside the table counts as automatic.
+int ResolveSampleRate(int freqIndex, int sourceRate);
+
+// The output channel count for a channel code and a source channel count. Automatic keeps the
+// source's count up to 2; an unknown code counts as automatic.
+int ResolveChannelCount(int channelCode, int sourceChannels);
+
+// MP3 bitrate in kbit/s for MP3.LameBits; an index outside the table falls back to 128.
+int Mp3Bitrate(int lameBits);
+
+// Vorbis quality for OGG.QualityCompression: -1 is -0.1, 10 is 1.0. Odd values pass through
+// unchanged, so the encoder rejects them with its own message.
+float VorbisQuality(int qualityCompression);
+
+}  // namespace tonquill
