@@ -1,0 +1,181 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "settings/SettingsStore.h"
+#include "support/TestSupport.h"
+
+namespace tonquill {
+namespace {
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    test::RecordingObserver observer;
+    std::filesystem::path folder = dir.path() / "config/Tonquill";
+    SettingsStore store{folder, observer};
+};
+
+TEST_F(SettingsStoreTest, FirstRunCreatesAnEmptyFileAndTheFirstExitWritesEveryKeyInOrder) {
+    ConversionSettings s;
+    store.StartUp(s);
+    ASSERT_TRUE(std::filesystem::exists(folder / "Config.ini"));
+    EXPECT_EQ(std::filesystem::file_size(folder / "Config.ini"), 0u);
+    EXPECT_EQ(s.OUTPUT.DesDir, SettingsStore::DefaultOutputFolder());
+    EXPECT_TRUE(observer.messages().empty());
+
+    ASSERT_TRUE(store.SaveSettings(s, "/home/me/Music/"));
+    EXPECT_EQ(ReadText(folder / "Config.ini"),
+              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=15\nDesDir=" + s.OUTPUT.DesDir +
+                  "\nLastDir=/home/me/Music/\n"
+                  "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n"
+                  "[MP3]\nLameBits=11\nLameChannel=0\nFreq=0\n"
+                  "[WMA]\nProfile=47\n"
+                  "[OGG]\nChannel=0\nFreq=0\nQualityCompression=3\n");
+}
+
+TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFolders) {
+    ConversionSettings s;
+    store.StartUp(s);
+    s.OUTPUT.OutputFormat = FormatOgg;
+    s.OUTPUT.SameAsSrc = 1;
+    s.OUTPUT.Filter = 5;
+    s.OUTPUT.DesDir = "";
+    s.WAV = {0, 9, 2};
+    s.MP3.LameBits = 16;
+    s.MP3.LameChannel = 4;
+    s.MP3.Freq = 3;
+    s.WMA.Profile = 12;
+    s.OGG = {1, 7, -1};
+    ASSERT_TRUE(store.SaveSettings(s, ""));
+
+    ConversionSettings back;
+    ASSERT_TRUE(store.LoadSettings(back));
+    EXPECT_EQ(back.OUTPUT.OutputFormat, FormatOgg);
+    EXPECT_EQ(back.OUTPUT.SameAsSrc, 1);
+    EXPECT_EQ(back.OUTPUT.Filter, 5);
+    EXPECT_EQ(back.OUTPUT.DesDir, "");  // an empty folder is not replaced by the default
+    EXPECT_EQ(back.OUTPUT.LastDir, "");
+    EXPECT_EQ(back.WAV.SubFormat, 0);
+    EXPECT_EQ(back.WAV.Freq, 9);
+    EXPECT_EQ(back.WAV.Channel, 2);
+    EXPECT_EQ(back.MP3.LameBits, 16);
+    EXPECT_EQ(back.MP3.LameChannel, 4);
+    EXPECT_EQ(back.MP3.Freq, 3);
+    EXPECT_EQ(back.WMA.Profile, 12);
+    EXPECT_EQ(back.OGG.Channel, 1);
+    EXPECT_EQ(back.OGG.Freq, 7);
+    EXPECT_EQ(back.OGG.QualityCompression, -1);
+    EXPECT_FLOAT_EQ(VorbisQuality(back.OGG.QualityCompression), -0.1f);
+    EXPECT_NE(ReadText(folder / "Config.ini").find("QualityCompression=-1\n"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, PartialAndGarbageFilesLoadWithoutRangeChecks) {
+    std::filesystem::create_directories(folder);
+    WriteText(folder / "Config.ini", "[OUTPUT]\nOutputFormat=4\n");
+    ConversionSettings s;
+    s.MP3.LameBits = 3;  // not in the file: falls back to the default, not the old value
+    store.StartUp(s);
+    EXPECT_EQ(s.OUTPUT.OutputFormat, FormatOgg);
+    EXPECT_EQ(s.MP3.LameBits, 11);
+    EXPECT_EQ(s.OUTPUT.DesDir, SettingsStore::DefaultOutputFolder());
+
+    WriteText(folder / "Config.ini",
+              "\x01\x02garbage\n[MP3]\nLameBits=70000\nFreq=-5\n[OGG]\nQualityCompression=x\n");
+    ASSERT_TRUE(store.LoadSettings(s));
+    EXPECT_EQ(s.MP3.LameBits, static_cast<int16_t>(70000));  // low 16 bits kept
+    EXPECT_EQ(s.MP3.Freq, -5);
+    EXPECT_EQ(s.OGG.QualityCompression, 0);
+    // The encoders still get usable values out of the nonsense.
+    EXPECT_EQ(Mp3Bitrate(s.MP3.LameBits), 128);
+    EXPECT_EQ(ResolveSampleRate(s.MP3.Freq, 44100), 44100);
+}
+
+TEST_F(SettingsStoreTest, ResetDeletesTheFileAndRestoresEveryDefault) {
+    ConversionSettings s;
+    store.StartUp(s);
+    s.OUTPUT.OutputFormat = FormatWav;
+    s.OGG.QualityCompression = 10;
+    ASSERT_TRUE(store.SaveSettings(s, "/somewhere/"));
+    ASSERT_TRUE(store.ResetSettings(s));
+    EXPECT_FALSE(std::filesystem::exists(folder / "Config.ini"));
+    EXPECT_EQ(s.OUTPUT.OutputFormat, FormatMp3);
+    EXPECT_EQ(s.OGG.QualityCompression, 3);
+    EXPECT_EQ(s.OUTPUT.LastDir, "");
+    EXPECT_EQ(s.OUTPUT.DesDir, SettingsStore::DefaultOutputFolder());
+}
+
+TEST_F(SettingsStoreTest, FailuresAreShownAndNothingStops) {
+    // A settings "folder" that is a file cannot be created, and the file in it cannot be written.
+    WriteText(dir.path() / "config", "not a folder");
+    ConversionSettings s;
+    store.StartUp(s);
+    ASSERT_EQ(observer.messages().size(), 1u);
+    EXPECT_EQ(observer.messages()[0], "Fail to create folder " + folder.string() + " !!");
+    EXPECT_EQ(s.OUTPUT.OutputFormat, FormatMp3);  // defaults stay in force
+
+    EXPECT_FALSE(store.SaveSettings(s, ""));
+    EXPECT_EQ(observer.messages().back(), "An error occurred while saving settings!");
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileKeepsTheValuesAndSaysSo) {
+    std::filesystem::create_directories(folder / "Config.ini");  // a folder in the file's place
+    ConversionSettings s;
+    s.OGG.Freq = 4;
+    EXPECT_FALSE(store.LoadSettings(s));
+    EXPECT_EQ(observer.messages().back(), "An Error Occurred while loading settings!");
+    EXPECT_EQ(s.OGG.Freq, 4);
+}
+
+TEST(ResolveSampleRate, FixedIndexesAndTheAutomaticWalk) {
+    struct Case {
+        int index, source, result;
+    } cases[] = {{0, 44100, 44100}, {0, 7000, 8000},   {0, 8000, 8000},   {0, 8001, 11025},
+                 {0, 46000, 48000}, {0, 96000, 48000}, {5, 44100, 22050}, {9, 8000, 48000},
+                 {1, 96000, 8000},  {10, 44100, 44100}, {-3, 22050, 22050}, {0, -1, 48000}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveSampleRate(c.index, c.source), c.result)
+            << "index " << c.index << " source " << c.source;
+    }
+}
+
+TEST(ResolveChannelCount, AutomaticCapsAtStereoAndCodesChooseTheCount) {
+    struct Case {
+        int code, source, result;
+    } cases[] = {{0, 6, 2}, {0, 1, 1}, {0, 2, 2}, {1, 2, 1}, {1, 6, 1}, {2, 1, 2},
+                 {3, 1, 2}, {4, 1, 2}, {7, 1, 1}, {-1, 6, 2}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveChannelCount(c.code, c.source), c.result)
+            << "code " << c.code << " source " << c.source;
+    }
+}
+
+TEST(FormatTables, ExtensionsBitratesAndQualities) {
+    EXPECT_EQ(OutputExtension(FormatWav), "wav");
+    EXPECT_EQ(OutputExtension(FormatMp3), "mp3");
+    EXPECT_EQ(OutputExtension(FormatWma), "wma");
+    EXPECT_EQ(OutputExtension(FormatOgg), "ogg");
+    EXPECT_EQ(OutputExtension(9), "");
+    EXPECT_EQ(Mp3Bitrate(11), 128);
+    EXPECT_EQ(Mp3Bitrate(0), 8);
+    EXPECT_EQ(Mp3Bitrate(16), 320);
+    EXPECT_EQ(Mp3Bitrate(17), 128);
+    EXPECT_FLOAT_EQ(VorbisQuality(10), 1.0f);
+    EXPECT_FLOAT_EQ(VorbisQuality(3), 0.3f);
+}
+
+}  // namespace
+}  // namespace tonquill
