@@ -1,11 +1,92 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "convert/wma/WmaPresetList.h"
+
 namespace tonquill {
 
-// The WMA reader/writer component.
+class ConversionObserver;
+class PipelineContext;
+class WmaFileReader;
+class WmaFileWriter;
+
+// Every failing operation of the component throws this; the calling stage turns it into its
+// own error line.
+class WmaError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads and writes WMA files. Reading decodes any WMA variant in an ASF file to interleaved
+// 16-bit samples at the set format; writing encodes ASF/WMA (wmav2) with the selected preset,
+// resampling to the preset's rate and channels. One instance serves one thread at a time; the
+// program keeps a reader and a writer.
 class WmaComponent {
 public:
-    virtual ~WmaComponent() = default;
+    // Throws WmaError when this build of FFmpeg lacks what the component needs (the ASF
+    // container or the WMA codecs).
+    WmaComponent();
+    ~WmaComponent();
+    WmaComponent(const WmaComponent&) = delete;
+    WmaComponent& operator=(const WmaComponent&) = delete;
+
+    // The operations, in the order of the component's interface.
+
+    // Makes path the input. Closes whatever was open first.
+    void OpenForReading(const std::string& path);
+    // Finishes and closes the current input or output; nothing open is not an error.
+    void Close();
+    // Makes path the output, encoded with the selected preset. Closes whatever was open first.
+    void CreateForWriting(const std::string& path);
+    // Encodes count interleaved 16-bit samples at the set format (count is a multiple of the
+    // channel count).
+    void WriteSamples(const int16_t* samples, size_t count);
+    // Up to frameCount frames of interleaved 16-bit samples at the set format; empty at the end.
+    std::vector<int16_t> ReadSamples(int frameCount);
+    // The PCM format of later reads and writes.
+    void SetFormat(int rate, int channels);
+    // Loads a preset file (see Tonquill.prx); replaces the presets known so far.
+    void LoadPresets(const std::string& path);
+    // Facts of the open input. The sample count is per channel; 0 when unknown.
+    int64_t SampleCount() const;
+    int32_t ChannelCount() const;
+    int32_t Duration() const;  // milliseconds
+    int32_t SampleRate() const;
+    bool IsOpen() const;
+    // Later outputs use preset number; throws when no loaded preset has that number.
+    void SelectPreset(int number);
+    // The text of the selected preset.
+    std::string PresetDescription() const;
+
+    // The preset later outputs use, or null before one is selected.
+    const WmaPreset* SelectedPreset() const { return selected_; }
+
+private:
+    int formatRate_ = 44100;
+    int formatChannels_ = 2;
+    WmaPresetList presets_;
+    const WmaPreset* selected_ = nullptr;
+    std::unique_ptr<WmaFileReader> reader_;
+    std::unique_ptr<WmaFileWriter> writer_;
 };
+
+// The preset file beside the program.
+inline constexpr const char* WmaPresetFileName = "Tonquill.prx";
+
+// Start-up of the two instances of a pipeline: creates ctx.WmaReader and ctx.WmaWriter. When an
+// instance cannot be created, shows the two messages of a missing component through observer
+// and returns false (the program then ends).
+bool CreateWmaComponents(PipelineContext& ctx, ConversionObserver& observer);
+
+// Loads programFolder + Tonquill.prx into ctx.WmaWriter; a missing file shows its warning
+// through observer and the program goes on (WMA outputs then fail with their error line).
+void LoadWmaPresetFile(PipelineContext& ctx, const std::string& programFolder,
+                       ConversionObserver& observer);
 
 }  // namespace tonquill
