@@ -62,6 +62,62 @@ ClaimedOutput ClaimOutputPath(const std::string& path) {
     return {candidate, false};
 }
 
+TaskOutcome RunBatchTask(PipelineContext& ctx) {
+    const int taskCount = static_cast<int>(ctx.Tasks.size());
+    ctx.PostLog(SeparatorLine, LogLevel::Info);
+    const uint32_t taskStart = TickCount();
+    ctx.Observer().Caption(Format("Converting %d/%d", ctx.TaskIndex + 1, taskCount));
+
+    // Everything below works on a copy, so a changed output name never reaches the list.
+    CConversionTask task = ctx.Tasks[ctx.TaskIndex];
+
+    const std::string folder = FolderOf(task.DestPath);
+    std::error_code ec;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
+        !CreateFolderPath(folder)) {
+        ctx.PostLog(Format("Fail to create folder %s !", folder.c_str()), LogLevel::Error);
+        ctx.Stop();
+        return TaskOutcome::FolderFailed;
+    }
+
+    ClaimedOutput claimed = ClaimOutputPath(task.DestPath);
+    task.DestPath = claimed.path;
+
+    ctx.Observer().Paths(task.SourcePath, task.DestPath);
+    ctx.PostLog("Start a new converting task.", LogLevel::Info);
+    ctx.PostLog(Format("Source:  %s.", task.SourcePath.c_str()), LogLevel::Info);
+    ctx.PostLog(Format("Destination: %s.", task.DestPath.c_str()), LogLevel::Info);
+
+    ctx.TaskSamplesDone = 0;
+    ctx.TaskAudioSeconds = 0.0;
+    ctx.TaskStartTick = TickCount();
+    ctx.DecodedRing.Reset();
+    ctx.ProcessedRing.Reset();
+
+    if (!DecodeTask(ctx, task)) {
+        ctx.Stop();
+    }
+    if (task.NeedsProcessing && ctx.ProcessorThread.Started()) {
+        JoinWorker(ctx, ctx.ProcessorThread);
+    }
+    JoinWorker(ctx, ctx.EncoderThread);
+    ctx.CurrentTask = nullptr;
+
+    if (ctx.IsRunning()) {
+        const double elapsed = static_cast<uint32_t>(TickCount() - taskStart) / 1000.0;
+        const double speed = elapsed > 0 ? ctx.TaskAudioSeconds / elapsed : 0.0;
+        ctx.PostLog(Format("Time elapsed %.2f secs, speed %.2fx.", elapsed, speed), LogLevel::Info);
+        ctx.PostLog("Converting status: OK.", LogLevel::Info);
+        return TaskOutcome::Converted;
+    }
+    // A claimed name that never received a byte is not a partial output: give it back.
+    if (claimed.created) {
+        RemoveIfEmpty(task.DestPath);
+    }
+    ctx.PostLog("Converting status: ERROR.", LogLevel::Error);
+    return TaskOutcome::Failed;
+}
+
 void RunBatch(PipelineContext& ctx) {
     // Step 1: give the window time to appear, then start the clock.
     if (ctx.StartDelayMs) {
@@ -73,57 +129,8 @@ void RunBatch(PipelineContext& ctx) {
     const int taskCount = static_cast<int>(ctx.Tasks.size());
 
     while (ctx.TaskIndex < taskCount && ctx.IsRunning()) {
-        ctx.PostLog(SeparatorLine, LogLevel::Info);
-        const uint32_t taskStart = TickCount();
-        ctx.Observer().Caption(Format("Converting %d/%d", ctx.TaskIndex + 1, taskCount));
-
-        // Everything below works on a copy, so a changed output name never reaches the list.
-        CConversionTask task = ctx.Tasks[ctx.TaskIndex];
-
-        const std::string folder = FolderOf(task.DestPath);
-        std::error_code ec;
-        if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
-            !CreateFolderPath(folder)) {
-            ctx.PostLog(Format("Fail to create folder %s !", folder.c_str()), LogLevel::Error);
-            ctx.Stop();
+        if (RunBatchTask(ctx) == TaskOutcome::FolderFailed) {
             return;
-        }
-
-        ClaimedOutput claimed = ClaimOutputPath(task.DestPath);
-        task.DestPath = claimed.path;
-
-        ctx.Observer().Paths(task.SourcePath, task.DestPath);
-        ctx.PostLog("Start a new converting task.", LogLevel::Info);
-        ctx.PostLog(Format("Source:  %s.", task.SourcePath.c_str()), LogLevel::Info);
-        ctx.PostLog(Format("Destination: %s.", task.DestPath.c_str()), LogLevel::Info);
-
-        ctx.TaskSamplesDone = 0;
-        ctx.TaskAudioSeconds = 0.0;
-        ctx.TaskStartTick = TickCount();
-        ctx.DecodedRing.Reset();
-        ctx.ProcessedRing.Reset();
-
-        if (!DecodeTask(ctx, task)) {
-            ctx.Stop();
-        }
-        if (task.NeedsProcessing && ctx.ProcessorThread.Started()) {
-            JoinWorker(ctx, ctx.ProcessorThread);
-        }
-        JoinWorker(ctx, ctx.EncoderThread);
-        ctx.CurrentTask = nullptr;
-
-        if (ctx.IsRunning()) {
-            const double elapsed = static_cast<uint32_t>(TickCount() - taskStart) / 1000.0;
-            const double speed = elapsed > 0 ? ctx.TaskAudioSeconds / elapsed : 0.0;
-            ctx.PostLog(Format("Time elapsed %.2f secs, speed %.2fx.", elapsed, speed),
-                        LogLevel::Info);
-            ctx.PostLog("Converting status: OK.", LogLevel::Info);
-        } else {
-            // A claimed name that never received a byte is not a partial output: give it back.
-            if (claimed.created) {
-                RemoveIfEmpty(task.DestPath);
-            }
-            ctx.PostLog("Converting status: ERROR.", LogLevel::Error);
         }
         ctx.TaskIndex += 1;
     }
@@ -131,8 +138,7 @@ void RunBatch(PipelineContext& ctx) {
     if (ctx.IsRunning()) {
         if (taskCount > 1) {
             ctx.PostLog(SeparatorLine, LogLevel::Info);
-            const double elapsed =
-                static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
+            const double elapsed = static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
             const double speed = elapsed > 0 ? ctx.OverallAudioSeconds / elapsed : 0.0;
             ctx.PostLog(
                 Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),

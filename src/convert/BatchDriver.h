@@ -13,6 +13,14 @@ extern const std::string SeparatorLine;
 // task and its outcome; the first failing task stops the batch. The caller sets Running first.
 void RunBatch(PipelineContext& ctx);
 
+enum class TaskOutcome { Converted, Failed, FolderFailed };
+
+// One pass of RunBatch's loop: converts the task at ctx.TaskIndex and logs it. Failed means the
+// task logged its error status (Running is then clear); FolderFailed means its output folder
+// could not be created and nothing more was logged. A front end running several pipelines
+// calls it once per task it takes.
+TaskOutcome RunBatchTask(PipelineContext& ctx);
+
 // Claims a free output name for path: path itself when no file is there, else the first free
 // "name (n).ext". The name is taken by creating an empty file exclusively, so two pipelines
 // writing into one folder never share an output. Returns the claimed path and whether the empty
