@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Times tonquill-cli against the standard tools doing the same work on the same generated audio,
+# side by side in one hyperfine run per case, and prints the median times, the ratios and the
+# peak memory of Tonquill's single conversions.
+#
+#   bench/run-bench.sh [BUILD_DIR]          (default: build; the folder holding bin/tonquill-cli)
+#
+# Environment: BENCH_SECONDS (length of the long test signal, default 600), BENCH_RUNS (runs per
+# command, default 3), BENCH_FILES (files of the batch case, default 40), BENCH_PROBE_FILES
+# (files of the probe case, default 2000), BENCH_KEEP=1 keeps the work folder.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+cli=$(cd "$build" && pwd)/bin/tonquill-cli
+micro=$(cd "$build" && pwd)/bin/tonquill-microbench
+seconds=${BENCH_SECONDS:-600}
+runs=${BENCH_RUNS:-3}
+nfiles=${BENCH_FILES:-40}
+nprobe=${BENCH_PROBE_FILES:-2000}
+
+for tool in "$cli" hyperfine lame oggenc mpg123 sox ffmpeg ffprobe jq; do
+    command -v "$tool" >/dev/null || { echo "run-bench: missing $tool" >&2; exit 2; }
+done
+
+work=$(mktemp -d /tmp/tonquill-bench.XXXXXX)
+if [[ "${BENCH_KEEP:-0}" != 1 ]]; then
+    trap 'rm -rf "$work"' EXIT
+fi
+cd "$work"
+mkdir -p out results batch probe
+
+echo "Generating ${seconds} s of stereo 44.1 kHz test audio in $work ..." >&2
+# A music-like signal: a sweeping tone under a tremolo over pink noise, so the encoders work as
+# hard as on real music (pure tones or silence would flatter them).
+sox -n -r 44100 -b 16 -c 2 music.wav synth "$seconds" pinknoise synth "$seconds" sine mix 110-1760 \
+    tremolo 3 40 gain -6
+sox -n -r 48000 -b 16 -c 2 music48.wav synth "$seconds" pinknoise synth "$seconds" sine mix 110-1760 \
+    tremolo 3 40 gain -6
+lame --quiet -b 128 --cbr music.wav music.mp3
+oggenc -Q -q 3 -o music.ogg music.wav
+ffmpeg -v error -y -i music.wav -c:a wmav2 -b:a 128k music.wma
+
+# The batch: files of 30 s cut from the long signal.
+for i in $(seq -w 1 "$nfiles"); do
+    sox music.wav "batch/track$i.wav" trim "$(( (10#$i * 7) % (seconds > 40 ? seconds - 31 : 1) ))" 30
+done
+# The probe case: short files of all four formats, a quarter each.
+sox music.wav short.wav trim 0 5
+lame --quiet -b 128 short.wav short.mp3
+oggenc -Q -q 3 -o short.ogg short.wav
+ffmpeg -v error -y -i short.wav -c:a wmav2 -b:a 128k short.wma
+for i in $(seq 1 $(( nprobe / 4 ))); do
+    for ext in wav mp3 ogg wma; do cp "short.$ext" "probe/f$i.$ext"; done
+done
+
+tq="$cli convert --no-config --quiet -o $work/out"
+fresh="rm -rf $work/out && mkdir -p $work/out"
+
+# case name | Tonquill command | peer name | peer command | goal (ratio at most)
+cases=(
+  "WAV to MP3 128k CBR q9|$tq -j 1 -f mp3 -b 128 music.wav|lame|lame --quiet -b 128 --cbr -q 9 music.wav out/music.mp3|1.05"
+  "WAV to Ogg q0.3|$tq -j 1 -f ogg -q 0.3 music.wav|oggenc|oggenc -Q -q 3 -o out/music.ogg music.wav|1.05"
+  "MP3 to WAV|$tq -j 1 -f wav music.mp3|mpg123|mpg123 -q -w out/music.wav music.mp3|1.05"
+  "WAV 48k to 44.1k|$tq -j 1 -f wav -r 44100 music48.wav|sox|sox music48.wav -r 44100 out/music.wav|1.05"
+  "MP3 to Ogg transcode|$tq -j 1 -f ogg -q 0.3 music.mp3|ffmpeg|ffmpeg -v error -y -i music.mp3 -c:a libvorbis -q:a 3 out/music.ogg|0.8"
+  "WAV to WMA 128k|$tq -j 1 -f wma --wma-preset 47 music.wav|ffmpeg|ffmpeg -v error -y -i music.wav -c:a wmav2 -b:a 128k out/music.wma|"
+  "$nfiles WAV to MP3, --jobs 2|$tq -j 2 -f mp3 -b 128 batch|lame, xargs -P 2|ls batch/*.wav | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 --cbr -q 9 \"\$1\" out/\$(basename \"\$1\" .wav).mp3' _ {}|"
+  "$nfiles WAV to MP3, --jobs 2 vs --jobs 1|$tq -j 2 -f mp3 -b 128 batch|tonquill --jobs 1|$tq -j 1 -f mp3 -b 128 batch|0.6"
+  "probe $nprobe files|$cli probe probe|ffprobe per file|for f in probe/*; do ffprobe -v error -show_format -show_streams \"\$f\"; done|"
+)
+
+printf '%-36s %11s %11s %-18s %7s %s\n' "case" "tonquill s" "peer s" "peer" "ratio" "goal" > results/table.txt
+n=0
+for entry in "${cases[@]}"; do
+    IFS='|' read -r name ours peer theirs goal <<<"$entry"
+    n=$((n + 1))
+    echo "== $name" >&2
+    hyperfine --style basic --runs "$runs" --prepare "$fresh" --export-json "results/$n.json" \
+        -n tonquill "$ours" -n "$peer" "$theirs" >&2
+    a=$(jq '.results[0].median' "results/$n.json")
+    b=$(jq '.results[1].median' "results/$n.json")
+    ratio=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')
+    verdict=""
+    if [[ -n "$goal" ]]; then
+        verdict=$(awk -v r="$ratio" -v g="$goal" 'BEGIN { print (r <= g ? "<= " g " met" : "<= " g " MISSED") }')
+    fi
+    printf '%-36s %11.2f %11.2f %-18s %7s %s\n' "$name" "$a" "$b" "$peer" "$ratio" "$verdict" >> results/table.txt
+done
+
+# Peak memory of single conversions (maximum resident set, from GNU time).
+{
+    echo
+    echo "peak memory of a single conversion (goal: under 64 MiB):"
+    for args in "-f mp3 -b 128 music.wav" "-f ogg -q 0.3 music.wav" "-f wav music.mp3" \
+                "-f wav -r 44100 music48.wav" "-f ogg -q 0.3 music.mp3" "-f wma music.wav"; do
+        eval "$fresh"
+        kb=$(/usr/bin/time -f %M $tq -j 1 $args 2>&1 >/dev/null | tail -1)
+        printf '  %-32s %6.1f MiB\n' "$args" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
+    done
+} >> results/table.txt
+
+if [[ -x "$micro" ]]; then
+    echo "== micro-benchmarks" >&2
+    TONQUILL_BENCH_FILES="$work" "$micro" --benchmark_min_time=0.2 >> results/table.txt 2>&1 || true
+fi
+
+echo
+cat results/table.txt

@@ -1,0 +1,340 @@
+#include "cli/CommandLine.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+#include "convert/Format.h"
+#include "settings/ConversionSettings.h"
+
+namespace tonquill {
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+// A whole decimal number and nothing else.
+std::optional<long> ParseInteger(const std::string& text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    errno = 0;
+    char* end = nullptr;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+template <typename Table>
+std::string JoinValues(const Table& table, size_t first = 0) {
+    std::string joined;
+    for (size_t i = first; i < table.size(); ++i) {
+        joined += (joined.empty() ? "" : ", ") + std::to_string(table[i]);
+    }
+    return joined;
+}
+
+[[noreturn]] void Invalid(const std::string& what, const std::string& value,
+                          const std::string& valid) {
+    throw UsageError(
+        Format("invalid %s '%s' (valid: %s)", what.c_str(), value.c_str(), valid.c_str()));
+}
+
+int ParseFormat(const std::string& value) {
+    std::string valid;
+    for (const auto& info : FormatTable) {
+        if (Lower(value) == info.extension) {
+            return info.code;
+        }
+    }
+    Invalid("format", value, "mp3, ogg, wav, wma");
+}
+
+int ParseBitrate(const std::string& value) {
+    if (auto kbps = ParseInteger(value)) {
+        for (size_t i = 0; i < Mp3BitrateTable.size(); ++i) {
+            if (Mp3BitrateTable[i] == *kbps) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    Invalid("bitrate", value, JoinValues(Mp3BitrateTable) + " (kbit/s)");
+}
+
+int ParseQuality(const std::string& value) {
+    errno = 0;
+    char* end = nullptr;
+    double q = std::strtod(value.c_str(), &end);
+    if (!value.empty() && errno == 0 && *end == '\0' && std::isfinite(q)) {
+        double tenths = std::round(q * 10.0);
+        if (std::fabs(q * 10.0 - tenths) < 1e-6 && tenths >= -1 && tenths <= 10) {
+            return static_cast<int>(tenths);
+        }
+    }
+    Invalid("quality", value, "-0.1 to 1.0 in steps of 0.1");
+}
+
+int ParseRate(const std::string& value) {
+    if (Lower(value) == "auto") {
+        return 0;
+    }
+    if (auto hz = ParseInteger(value)) {
+        for (size_t i = 1; i < SampleRateTable.size(); ++i) {
+            if (SampleRateTable[i] == *hz) {
+                return static_cast<int>(i);
+            }
+        }
+    }
+    Invalid("rate", value, "auto, " + JoinValues(SampleRateTable, 1) + " (Hz)");
+}
+
+std::string ParseChannels(const std::string& value) {
+    const std::string lower = Lower(value);
+    for (const char* name : {"auto", "mono", "stereo", "joint", "dual"}) {
+        if (lower == name) {
+            return lower;
+        }
+    }
+    Invalid("channels", value, "auto, mono, stereo, joint, dual");
+}
+
+int ParseWavBits(const std::string& value) {
+    if (value == "8") {
+        return 0;
+    }
+    if (value == "16") {
+        return 1;
+    }
+    Invalid("WAV sample size", value, "8, 16");
+}
+
+int ParseWmaPreset(const std::string& value) {
+    auto number = ParseInteger(value);
+    if (number && *number >= 12 && *number <= 55) {
+        return static_cast<int>(*number);
+    }
+    Invalid("WMA preset", value, "12 to 55");
+}
+
+int ParseJobs(const std::string& value) {
+    auto number = ParseInteger(value);
+    if (number && *number >= 1 && *number <= 256) {
+        return static_cast<int>(*number);
+    }
+    Invalid("job count", value, "1 to 256");
+}
+
+// One option: its names, whether it takes a value, the commands it belongs to, and what it does.
+struct OptionSpec {
+    char shortName;  // 0 when none
+    const char* longName;
+    bool takesValue;
+    bool forConvert;
+    bool forProbe;
+    bool forSettings;
+    std::function<void(CommandLine&, const std::string&)> apply;
+};
+
+const std::vector<OptionSpec>& Options() {
+    static const std::vector<OptionSpec> options = {
+        {'f', "format", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.outputFormat = ParseFormat(v); }},
+        {'b', "bitrate", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.lameBits = ParseBitrate(v); }},
+        {'q', "quality", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.oggQuality = ParseQuality(v); }},
+        {'r', "rate", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.freqIndex = ParseRate(v); }},
+        {'c', "channels", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.channels = ParseChannels(v); }},
+        {0, "wav-bits", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.wavSubFormat = ParseWavBits(v); }},
+        {0, "wma-preset", true, true, false, true,
+         [](CommandLine& c, const std::string& v) { c.overrides.wmaProfile = ParseWmaPreset(v); }},
+        {'o', "out", true, true, false, true,
+         [](CommandLine& c, const std::string& v) {
+             if (v.empty()) {
+                 throw UsageError("the output folder of -o/--out is empty");
+             }
+             c.overrides.outDir = v;
+         }},
+        {0, "same-as-source", false, true, false, true,
+         [](CommandLine& c, const std::string&) { c.overrides.sameAsSource = true; }},
+        {0, "no-config", false, true, false, true,
+         [](CommandLine& c, const std::string&) { c.noConfig = true; }},
+        {'R', "recursive", false, true, true, false,
+         [](CommandLine& c, const std::string&) { c.recursive = true; }},
+        {'j', "jobs", true, true, false, false,
+         [](CommandLine& c, const std::string& v) { c.jobs = ParseJobs(v); }},
+        {0, "keep-going", false, true, false, false,
+         [](CommandLine& c, const std::string&) { c.keepGoing = true; }},
+        {0, "quiet", false, true, true, false,
+         [](CommandLine& c, const std::string&) { c.quiet = true; }},
+        {0, "json", false, false, true, false,
+         [](CommandLine& c, const std::string&) { c.json = true; }},
+    };
+    return options;
+}
+
+bool Allowed(const OptionSpec& spec, CliCommand command) {
+    return (command == CliCommand::Convert && spec.forConvert) ||
+           (command == CliCommand::Probe && spec.forProbe) ||
+           (command == CliCommand::Settings && spec.forSettings);
+}
+
+const char* CommandName(CliCommand command) {
+    switch (command) {
+        case CliCommand::Convert:
+            return "convert";
+        case CliCommand::Probe:
+            return "probe";
+        default:
+            return "settings";
+    }
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine line;
+    if (args.empty()) {
+        throw UsageError("missing command (valid: convert, probe, settings)");
+    }
+    const std::map<std::string, CliCommand> commands = {
+        {"convert", CliCommand::Convert},   {"probe", CliCommand::Probe},
+        {"settings", CliCommand::Settings}, {"help", CliCommand::Help},
+        {"--help", CliCommand::Help},       {"-h", CliCommand::Help},
+        {"--version", CliCommand::Version}};
+    auto found = commands.find(args[0]);
+    if (found == commands.end()) {
+        throw UsageError(
+            Format("unknown command '%s' (valid: convert, probe, settings)", args[0].c_str()));
+    }
+    line.command = found->second;
+    if (line.command == CliCommand::Help || line.command == CliCommand::Version) {
+        return line;
+    }
+
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            line.paths.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            line.command = CliCommand::Help;
+            return line;
+        }
+
+        // Split "--name=value", "--name", "-xVALUE" and "-x" into the option and its value.
+        const OptionSpec* spec = nullptr;
+        std::optional<std::string> value;
+        std::string shown = arg;
+        if (arg[1] == '-') {
+            std::string name = arg.substr(2);
+            size_t eq = name.find('=');
+            if (eq != std::string::npos) {
+                value = name.substr(eq + 1);
+                name = name.substr(0, eq);
+            }
+            shown = "--" + name;
+            for (const auto& option : Options()) {
+                if (name == option.longName) {
+                    spec = &option;
+                }
+            }
+        } else {
+            shown = arg.substr(0, 2);
+            for (const auto& option : Options()) {
+                if (option.shortName == arg[1]) {
+                    spec = &option;
+                }
+            }
+            if (arg.size() > 2) {
+                value = arg.substr(2);
+            }
+        }
+        if (!spec || !Allowed(*spec, line.command)) {
+            throw UsageError(
+                Format("unknown option '%s' for %s", shown.c_str(), CommandName(line.command)));
+        }
+        if (spec->takesValue && !value) {
+            if (i + 1 >= args.size()) {
+                throw UsageError(Format("option '%s' needs a value", shown.c_str()));
+            }
+            value = args[++i];
+        } else if (!spec->takesValue && value) {
+            throw UsageError(Format("option '%s' takes no value", shown.c_str()));
+        }
+        spec->apply(line, value.value_or(""));
+    }
+
+    if (line.overrides.outDir && line.overrides.sameAsSource) {
+        throw UsageError("-o/--out and --same-as-source exclude each other");
+    }
+    if (line.command != CliCommand::Settings && line.paths.empty()) {
+        throw UsageError(Format("%s needs at least one file or folder", CommandName(line.command)));
+    }
+    if (line.command == CliCommand::Settings && !line.paths.empty()) {
+        throw UsageError(Format("settings takes no files ('%s')", line.paths[0].c_str()));
+    }
+    return line;
+}
+
+std::string UsageText() {
+    return R"(Usage: tonquill-cli convert [options] PATH...
+       tonquill-cli probe [--json] [-R] PATH...
+       tonquill-cli settings [setting options] [--no-config]
+       tonquill-cli --help | --version
+
+Converts audio files between MP3, Ogg Vorbis, WAV and WMA with the settings of the Tonquill
+window (Config.ini), changed by the options below. Folders are scanned for the file types the
+settings accept. An existing file is never overwritten: the output takes the name "name (2).ext".
+
+Setting options (convert, settings):
+  -f, --format mp3|ogg|wav|wma     output format
+  -b, --bitrate KBPS               MP3 bitrate: 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128,
+                                   160, 192, 224, 256, 320
+  -q, --quality Q                  Ogg Vorbis quality, -0.1 to 1.0 in steps of 0.1
+  -r, --rate auto|HZ               output rate of the format: auto, 8000, 11025, 12000, 16000,
+                                   22050, 24000, 32000, 44100, 48000
+  -c, --channels auto|mono|stereo|joint|dual
+                                   output channels (joint and dual: MP3 only)
+      --wav-bits 8|16              WAV sample size
+      --wma-preset N               WMA preset, 12 to 55
+  -o, --out DIR                    write every output into DIR
+      --same-as-source             write each output beside its source
+      --no-config                  start from the default settings instead of Config.ini
+
+Convert options:
+  -R, --recursive                  scan subfolders too
+  -j, --jobs N                     convert N files at once (default: one per processor core)
+      --keep-going                 convert every file and report the failures at the end
+                                   (default: stop after the first failure)
+      --quiet                      print errors only
+
+Probe options:
+      --json                       print the rows as JSON instead of a table
+  -R, --recursive                  scan subfolders too
+
+Exit status: 0 all done, 1 a file failed or could not be read, 2 usage error,
+130 interrupted (Ctrl-C).
+)";
+}
+
+}  // namespace tonquill

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tonquill {
+
+// A mistake in the command line; the text says what was wrong and what would be right.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class CliCommand { Help, Version, Convert, Probe, Settings };
+
+// Setting values given on the command line, already checked against their tables. Rate and
+// channels are kept as given, since their meaning depends on the output format in effect.
+struct SettingOverrides {
+    std::optional<int> outputFormat;      // FormatCode
+    std::optional<int> lameBits;          // index of Mp3BitrateTable
+    std::optional<int> oggQuality;        // quality times ten
+    std::optional<int> freqIndex;         // index of SampleRateTable, 0 automatic
+    std::optional<std::string> channels;  // auto, mono, stereo, joint, dual
+    std::optional<int> wavSubFormat;      // 0 unsigned 8-bit, 1 signed 16-bit
+    std::optional<int> wmaProfile;        // preset number
+    std::optional<std::string> outDir;
+    bool sameAsSource = false;
+};
+
+struct CommandLine {
+    CliCommand command = CliCommand::Help;
+    std::vector<std::string> paths;
+    SettingOverrides overrides;
+    bool recursive = false;
+    bool noConfig = false;
+    int jobs = 0;  // 0: one per core
+    bool keepGoing = false;
+    bool quiet = false;
+    bool json = false;
+};
+
+// Parses the arguments after the program name. Throws UsageError.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The text of --help.
+std::string UsageText();
+
+}  // namespace tonquill

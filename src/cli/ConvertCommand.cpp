@@ -1,0 +1,125 @@
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "cli/CliCommands.h"
+#include "cli/FileScan.h"
+#include "cli/InterruptSignal.h"
+#include "cli/ParallelBatch.h"
+#include "cli/RowLoader.h"
+#include "cli/SettingOverridesApply.h"
+#include "convert/Format.h"
+#include "convert/ProgramFolder.h"
+#include "convert/wma/WmaComponent.h"
+#include "metadata/RowTaskSource.h"
+#include "settings/SettingsSummary.h"
+
+namespace tonquill {
+namespace {
+
+int TerminalWidth() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return 80;
+}
+
+// Each pipeline gets its own WMA reader and writer when the batch reads or writes WMA, with the
+// preset of the settings selected, as the window's summary line selects it.
+void SetupWma(PipelineContext& ctx, ConversionObserver& observer) {
+    if (!CreateWmaComponents(ctx, observer)) {
+        return;
+    }
+    LoadWmaPresetFile(ctx, ProgramFolder(), observer);
+    try {
+        SettingsSummary(ctx.Settings, ctx.WmaWriter.get());
+    } catch (const std::exception& error) {
+        observer.Message(
+            Format("WMA preset %d cannot be used: %s", ctx.Settings.WMA.Profile, error.what()),
+            MessageIcon::Error);
+    }
+}
+
+}  // namespace
+
+int RunConvert(const CommandLine& line, Console& console) {
+    ConversionSettings settings = LoadCliSettings(line, console);
+    ApplySettingOverrides(line.overrides, settings);
+
+    // Step 1: the files the paths name.
+    const ScanResult scan = ScanPaths(line.paths, settings.OUTPUT.Filter, line.recursive);
+    for (const auto& problem : scan.problems) {
+        console.Error(problem);
+    }
+
+    // Step 2: one probed row per file; rows that cannot be read are left out.
+    std::vector<TaskSource> sources;
+    int unreadable = 0;
+    bool usesWma = settings.OUTPUT.OutputFormat == FormatWma;
+    {
+        ConsoleObserver observer(console, true);
+        RowLoader loader(observer);
+        for (const auto& path : scan.files) {
+            auto row = loader.Load(path);
+            if (row->entry.unreadable) {
+                console.Error(Format("skipping '%s': it cannot be read as %s audio", path.c_str(),
+                                     row->CellText(ColumnType).c_str()));
+                unreadable += 1;
+                continue;
+            }
+            usesWma = usesWma || row->entry.type == FormatWma;
+            sources.push_back(MakeTaskSource(*row));
+        }
+    }
+    if (sources.empty()) {
+        console.Error("nothing to convert");
+        return ExitFailed;
+    }
+
+    // Step 3: the tasks, prepared exactly as the window prepares them, run on the pipelines.
+    const PreparedBatch prepared = PrepareBatch(sources, settings);
+    const int jobs =
+        line.jobs > 0 ? line.jobs : std::max(1, static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
+    ParallelBatch batch(prepared, settings, jobs, line.keepGoing, console,
+                        [usesWma](PipelineContext& ctx, ConversionObserver& observer) {
+                            if (usesWma) {
+                                SetupWma(ctx, observer);
+                            }
+                        });
+    InterruptSignal::Install();
+    bool interruptSent = false;
+    const BatchReport report = batch.Run([&] {
+        if (!interruptSent && InterruptSignal::Raised()) {
+            interruptSent = true;
+            batch.Interrupt();
+        }
+        if (console.StatusEnabled()) {
+            console.SetStatus(batch.StatusText(TerminalWidth()));
+        }
+    });
+    console.ClearStatus();
+
+    // Step 4: what did not work, once more at the end where it cannot scroll away.
+    const int total = static_cast<int>(prepared.tasks.size());
+    if (!report.failedSources.empty()) {
+        console.Error(Format("%zu of %d files failed:", report.failedSources.size(), total));
+        for (const auto& source : report.failedSources) {
+            console.Error("  " + source);
+        }
+    }
+    if (report.interrupted) {
+        console.Error(
+            Format("interrupted; %d of %d files were not started", report.notStarted, total));
+        return ExitInterrupted;
+    }
+    if (report.notStarted > 0) {
+        console.Error(
+            Format("stopped after the failure; %d of %d files were not started "
+                   "(--keep-going converts the others)",
+                   report.notStarted, total));
+    }
+    const bool allDone = report.failedSources.empty() && report.notStarted == 0;
+    return allDone && unreadable == 0 && !scan.missingPath ? ExitOk : ExitFailed;
+}
+
+}  // namespace tonquill

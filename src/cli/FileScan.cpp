@@ -1,0 +1,104 @@
+#include "cli/FileScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "convert/Format.h"
+#include "metadata/FileListEntry.h"
+#include "settings/ConversionSettings.h"
+
+namespace tonquill {
+namespace fs = std::filesystem;
+
+namespace {
+
+void ScanFolder(const fs::path& folder, const std::vector<std::string>& extensions, bool recursive,
+                ScanResult& result) {
+    if (extensions.empty()) {
+        return;
+    }
+    std::vector<std::string> files;
+    std::vector<fs::path> folders;
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec), end;
+    if (ec) {
+        result.problems.push_back(
+            Format("cannot read folder '%s': %s", folder.c_str(), ec.message().c_str()));
+        result.missingPath = true;
+        return;
+    }
+    for (; it != end; it.increment(ec)) {
+        if (ec) {
+            break;
+        }
+        std::error_code typeError;
+        if (it->is_symlink(typeError) && it->is_directory(typeError)) {
+            continue;
+        }
+        if (it->is_directory(typeError)) {
+            folders.push_back(it->path());
+        } else {
+            files.push_back(it->path().filename().string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::sort(folders.begin(), folders.end());
+    for (const auto& extension : extensions) {
+        for (const auto& name : files) {
+            if (UpperExtension(name) == extension) {
+                result.files.push_back((folder / name).string());
+            }
+        }
+    }
+    if (recursive) {
+        for (const auto& sub : folders) {
+            ScanFolder(sub, extensions, true, result);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> ScanExtensions(int filter) {
+    std::vector<std::string> extensions;
+    for (const auto& info : FilterTable) {
+        if (filter & info.bit) {
+            extensions.push_back(info.name);
+        }
+    }
+    return extensions;
+}
+
+ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool recursive) {
+    ScanResult result;
+    const auto extensions = ScanExtensions(filter);
+    for (const auto& given : paths) {
+        // Rows hold absolute paths, as the window's do, so the log names each file fully.
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(given, ec);
+        const std::string path = ec ? given : absolute.lexically_normal().string();
+        const fs::file_status status = fs::status(path, ec);
+        if (ec || !fs::exists(status)) {
+            result.problems.push_back(Format("cannot access '%s': %s", given.c_str(),
+                                             ec ? ec.message().c_str() : "No such file"));
+            result.missingPath = true;
+        } else if (fs::is_directory(status)) {
+            const size_t before = result.files.size();
+            ScanFolder(fs::path(path), extensions, recursive, result);
+            if (result.files.size() == before) {
+                result.problems.push_back(Format("no audio files in '%s'%s", given.c_str(),
+                                                 recursive ? "" : " (-R scans subfolders)"));
+            }
+        } else if (TypeByExtension(UpperExtension(fs::path(path).filename().string())) == 0) {
+            result.problems.push_back(
+                Format("skipping '%s': not an MP3, Ogg Vorbis, WAV or WMA file", given.c_str()));
+        } else {
+            result.files.push_back(path);
+        }
+    }
+    return result;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,106 @@
+#include <cstdio>
+
+#include "cli/CliCommands.h"
+#include "cli/FileScan.h"
+#include "cli/JsonText.h"
+#include "cli/RowLoader.h"
+#include "convert/Format.h"
+
+namespace tonquill {
+namespace {
+
+// JSON keys of the eighteen columns, in column order.
+constexpr const char* ColumnKeys[FileListColumnCount] = {
+    "name",  "path",         "type",     "tag",       "artist",  "albumArtist",
+    "album", "track",        "title",    "genre",     "date",    "comment",
+    "size",  "lastModified", "duration", "frequency", "channel", "bitrate"};
+
+// Display width of UTF-8 text: one column per character.
+size_t TextWidth(const std::string& text) {
+    size_t width = 0;
+    for (unsigned char c : text) {
+        width += (c & 0xC0) != 0x80;
+    }
+    return width;
+}
+
+void PrintTable(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
+    size_t widths[FileListColumnCount];
+    for (int c = 0; c < FileListColumnCount; ++c) {
+        widths[c] = TextWidth(FileListColumns[static_cast<size_t>(c)].heading);
+        for (const auto& row : rows) {
+            widths[c] = std::max(widths[c], TextWidth(row->CellText(c)));
+        }
+    }
+    auto printRow = [&](const auto& cellOf) {
+        std::string line;
+        for (int c = 0; c < FileListColumnCount; ++c) {
+            const std::string cell = cellOf(c);
+            const std::string pad(widths[c] - TextWidth(cell), ' ');
+            const bool right = FileListColumns[static_cast<size_t>(c)].align == ColumnAlign::Right;
+            line += (c ? "  " : "") + (right ? pad + cell : cell + pad);
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        std::printf("%s\n", line.c_str());
+    };
+    printRow([](int c) { return std::string(FileListColumns[static_cast<size_t>(c)].heading); });
+    for (const auto& row : rows) {
+        printRow([&](int c) { return row->CellText(c); });
+    }
+}
+
+void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
+    std::string out = "[";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const PlainFileListRow& row = *rows[r];
+        const FileListEntry& e = row.entry;
+        out += r ? ",\n  {" : "\n  {";
+        for (int c = 0; c < FileListColumnCount; ++c) {
+            out += Format("%s\"%s\": ", c ? ", " : "", ColumnKeys[c]) + JsonString(row.CellText(c));
+        }
+        // The record's own values, so scripts need not parse the cell texts.
+        out += Format(
+            ", \"unreadable\": %s, \"formatCode\": %d, \"tagKinds\": %d, \"sampleRate\": %d, "
+            "\"channels\": %u, \"totalSamples\": %llu, \"durationSeconds\": %.3f, "
+            "\"bitrateKbps\": %d, \"sizeMegabytes\": %.6f}",
+            e.unreadable ? "true" : "false", e.type, e.tagKinds, e.sampleRate, e.channels,
+            static_cast<unsigned long long>(e.totalSamples), e.durationSeconds, e.bitrateKbps,
+            e.sizeMegabytes);
+    }
+    out += rows.empty() ? "]\n" : "\n]\n";
+    std::fputs(out.c_str(), stdout);
+}
+
+}  // namespace
+
+int RunProbe(const CommandLine& line, Console& console) {
+    // Files named directly are probed whatever the settings accept; folders use every type.
+    const ScanResult scan =
+        ScanPaths(line.paths, FilterWav | FilterMp3 | FilterWma | FilterOgg, line.recursive);
+    for (const auto& problem : scan.problems) {
+        console.Error(problem);
+    }
+    std::vector<std::unique_ptr<PlainFileListRow>> rows;
+    bool unreadable = false;
+    {
+        ConsoleObserver observer(console, true);
+        RowLoader loader(observer);
+        for (const auto& path : scan.files) {
+            rows.push_back(loader.Load(path));
+            unreadable = unreadable || rows.back()->entry.unreadable;
+        }
+    }
+    if (line.json) {
+        PrintJson(rows);
+    } else if (!rows.empty()) {
+        PrintTable(rows);
+    }
+    std::fflush(stdout);
+    // An unreadable file is a result (its row says "Unknown"); a missing path is not.
+    (void)unreadable;
+    return scan.missingPath ? ExitFailed : ExitOk;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,65 @@
+#include "cli/RowLoader.h"
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+
+#include "convert/Format.h"
+#include "convert/wma/WmaComponent.h"
+#include "metadata/MediaProbe.h"
+#include "settings/ConversionSettings.h"
+
+namespace tonquill {
+
+RowLoader::RowLoader(ConversionObserver& observer)
+    : observer_(observer), probe_(std::make_unique<MediaProbe>(observer, nullptr)) {}
+
+RowLoader::~RowLoader() = default;
+
+std::unique_ptr<PlainFileListRow> RowLoader::Load(const std::string& path) {
+    auto row = std::make_unique<PlainFileListRow>();
+    const std::filesystem::path fsPath(path);
+    const std::string name = fsPath.filename().string();
+    std::string folder = fsPath.parent_path().string();
+    folder = folder.empty() ? "./" : folder + (folder.back() == '/' ? "" : "/");
+    row->SetCellText(ColumnName, name);
+    row->SetCellText(ColumnPath, folder);
+
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        row->entry.sizeMegabytes = static_cast<double>(info.st_size) / 1048576.0;
+        std::tm local{};
+        localtime_r(&info.st_mtime, &local);
+        char date[32];
+        std::strftime(date, sizeof date, "%Y/%m/%d %H:%M:%S", &local);
+        row->SetCellText(ColumnLastModified, date);
+    }
+    row->SetCellText(ColumnSize, Format("%.2f", row->entry.sizeMegabytes));
+    const std::string extension = UpperExtension(name);
+    row->entry.type = static_cast<uint8_t>(TypeByExtension(extension));
+    row->SetCellText(ColumnType, extension);
+
+    MediaProbe* probe = probe_.get();
+    if (row->entry.type == FormatWma) {
+        if (!wmaTried_) {
+            wmaTried_ = true;
+            try {
+                wmaReader_ = std::make_unique<WmaComponent>();
+                wmaProbe_ = std::make_unique<MediaProbe>(observer_, wmaReader_.get());
+            } catch (const std::exception& error) {
+                observer_.Message(Format("WMA files cannot be read: %s", error.what()),
+                                  MessageIcon::Error);
+            }
+        }
+        if (wmaProbe_) {
+            probe = wmaProbe_.get();
+        }
+    }
+    probe->ProbeMediaInfo(*row, path);
+    probe->ProbeBitrate(*row, path);
+    return row;
+}
+
+}  // namespace tonquill

@@ -1,0 +1,105 @@
+#include "cli/SettingOverridesApply.h"
+
+#include <filesystem>
+
+#include "convert/Format.h"
+
+namespace tonquill {
+namespace {
+
+void RequireFormat(const ConversionSettings& settings, int format, const char* option) {
+    if (settings.OUTPUT.OutputFormat != format) {
+        const FormatInfo* wanted = FindFormat(format);
+        const FormatInfo* current = FindFormat(settings.OUTPUT.OutputFormat);
+        throw UsageError(Format("option %s applies to %s output, but the output format is %s",
+                                option, wanted->name, current ? current->name : "unknown"));
+    }
+}
+
+int ChannelCodeOf(const std::string& name, int format) {
+    if (name == "auto") {
+        return ChannelAuto;
+    }
+    if (name == "mono") {
+        return ChannelMono;
+    }
+    if (name == "stereo") {
+        return ChannelStereo;
+    }
+    if (format == FormatMp3) {
+        return name == "joint" ? ChannelJointStereo : ChannelDual;
+    }
+    throw UsageError(Format("invalid channels '%s' for %s output (valid: auto, mono, stereo)",
+                            name.c_str(), FindFormat(format)->name));
+}
+
+}  // namespace
+
+std::string OutputFolderText(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    std::string text = ec ? path : absolute.lexically_normal().string();
+    if (text.empty() || text.back() != '/') {
+        text += '/';
+    }
+    return text;
+}
+
+void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settings) {
+    if (o.outputFormat) {
+        settings.OUTPUT.OutputFormat = static_cast<int16_t>(*o.outputFormat);
+    }
+    const int format = settings.OUTPUT.OutputFormat;
+    if (!FindFormat(format)) {
+        throw UsageError(
+            Format("Config.ini holds the unknown output format %d; choose one with "
+                   "-f/--format (valid: mp3, ogg, wav, wma)",
+                   format));
+    }
+    if (o.lameBits) {
+        RequireFormat(settings, FormatMp3, "-b/--bitrate");
+        settings.MP3.LameBits = static_cast<int16_t>(*o.lameBits);
+    }
+    if (o.oggQuality) {
+        RequireFormat(settings, FormatOgg, "-q/--quality");
+        settings.OGG.QualityCompression = static_cast<int16_t>(*o.oggQuality);
+    }
+    if (o.wavSubFormat) {
+        RequireFormat(settings, FormatWav, "--wav-bits");
+        settings.WAV.SubFormat = static_cast<int16_t>(*o.wavSubFormat);
+    }
+    if (o.wmaProfile) {
+        RequireFormat(settings, FormatWma, "--wma-preset");
+        settings.WMA.Profile = static_cast<int16_t>(*o.wmaProfile);
+    }
+    if (format == FormatWma && (o.freqIndex || o.channels)) {
+        throw UsageError(
+            "options -r/--rate and -c/--channels do not apply to WMA output: the preset "
+            "decides (--wma-preset)");
+    }
+    if (o.freqIndex) {
+        const auto freq = static_cast<int16_t>(*o.freqIndex);
+        (format == FormatWav   ? settings.WAV.Freq
+         : format == FormatMp3 ? settings.MP3.Freq
+                               : settings.OGG.Freq) = freq;
+    }
+    if (o.channels) {
+        const int code = ChannelCodeOf(*o.channels, format);
+        if (format == FormatWav) {
+            settings.WAV.Channel = code;
+        } else if (format == FormatMp3) {
+            settings.MP3.LameChannel = static_cast<int16_t>(code);
+        } else {
+            settings.OGG.Channel = code;
+        }
+    }
+    if (o.outDir) {
+        settings.OUTPUT.SameAsSrc = 0;
+        settings.OUTPUT.DesDir = OutputFolderText(*o.outDir);
+    }
+    if (o.sameAsSource) {
+        settings.OUTPUT.SameAsSrc = 1;
+    }
+}
+
+}  // namespace tonquill

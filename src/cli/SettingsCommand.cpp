@@ -1,0 +1,48 @@
+#include <cstdio>
+
+#include "cli/CliCommands.h"
+#include "cli/SettingOverridesApply.h"
+#include "convert/Format.h"
+#include "convert/ProgramFolder.h"
+#include "convert/wma/WmaComponent.h"
+#include "settings/SettingsStore.h"
+#include "settings/SettingsSummary.h"
+
+namespace tonquill {
+
+int RunSettings(const CommandLine& line, Console& console) {
+    ConversionSettings settings = LoadCliSettings(line, console);
+    ApplySettingOverrides(line.overrides, settings);
+
+    // The WMA line names the preset, which only the component's preset list knows.
+    std::unique_ptr<WmaComponent> writer;
+    if (settings.OUTPUT.OutputFormat == FormatWma) {
+        try {
+            writer = std::make_unique<WmaComponent>();
+            writer->LoadPresets(ProgramFolder() + WmaPresetFileName);
+        } catch (const std::exception& error) {
+            console.Error(Format("the WMA presets cannot be read: %s", error.what()));
+            return ExitFailed;
+        }
+    }
+    std::string summary;
+    try {
+        summary = SettingsSummary(settings, writer.get());
+    } catch (const std::exception& error) {
+        console.Error(
+            Format("WMA preset %d cannot be used: %s", settings.WMA.Profile, error.what()));
+        return ExitFailed;
+    }
+    const auto config = SettingsStore::DefaultSettingsFolder() / "Config.ini";
+    std::error_code ec;
+    std::printf("%s\n", summary.c_str());
+    std::printf("Output folder: %s\n",
+                settings.OUTPUT.SameAsSrc ? "beside each source" : settings.OUTPUT.DesDir.c_str());
+    std::printf("Settings file: %s%s\n", config.c_str(),
+                line.noConfig                          ? " (not read: --no-config)"
+                : !std::filesystem::exists(config, ec) ? " (absent: defaults in force)"
+                                                       : "");
+    return ExitOk;
+}
+
+}  // namespace tonquill

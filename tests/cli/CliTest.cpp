@@ -1,0 +1,266 @@
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include "cli/CliRun.h"
+#include "support/TestSupport.h"
+
+namespace tonquill::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+}
+
+void WriteWav(const std::string& path, int rate, int channels, size_t frames, uint32_t seed) {
+    WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, channels,
+                   TestSignal16(frames, channels, seed));
+}
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every usage error exits with 2 and names what would have been valid.
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* expected;
+};
+
+class CliUsageTest : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsageTest, ExitsTwoNamingTheValidValues) {
+    const CliResult result = RunCli(GetParam().args);
+    EXPECT_EQ(result.exitCode, 2) << result.err;
+    EXPECT_NE(result.err.find(GetParam().expected), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliUsageTest,
+    ::testing::Values(
+        UsageCase{"UnknownCommand", {"frobnicate"}, "valid: convert, probe, settings"},
+        UsageCase{"UnknownFormat", {"convert", "-f", "flac", "a.wav"}, "mp3, ogg, wav, wma"},
+        UsageCase{
+            "BitrateOutsideTable", {"convert", "-f", "mp3", "-b", "100", "a.wav"}, "8, 16, 24, 32"},
+        UsageCase{"QualityAboveOne", {"convert", "-f", "ogg", "-q", "1.5", "a.wav"}, "-0.1 to 1.0"},
+        UsageCase{"QualityBetweenSteps",
+                  {"convert", "-f", "ogg", "--quality=0.25", "a.wav"},
+                  "-0.1 to 1.0"},
+        UsageCase{"RateOutsideTable",
+                  {"convert", "-f", "wav", "-r", "44000", "a.wav"},
+                  "auto, 8000, 11025"},
+        UsageCase{"JointStereoForOgg",
+                  {"convert", "-f", "ogg", "-c", "joint", "a.wav"},
+                  "auto, mono, stereo)"},
+        UsageCase{"BitrateForOggOutput",
+                  {"convert", "-f", "ogg", "-b", "128", "a.wav"},
+                  "applies to MP3 output"},
+        UsageCase{"RateForWma", {"convert", "-f", "wma", "-r", "44100", "a.wav"}, "preset"},
+        UsageCase{"WmaPresetOutsideList",
+                  {"convert", "-f", "wma", "--wma-preset", "7", "a.wav"},
+                  "12 to 55"},
+        UsageCase{"ZeroJobs", {"convert", "-j", "0", "a.wav"}, "1 to 256"},
+        UsageCase{"NoPaths", {"convert", "-f", "wav"}, "at least one file"},
+        UsageCase{"OutAndSameAsSource",
+                  {"convert", "-o", "x", "--same-as-source", "a.wav"},
+                  "exclude each other"},
+        UsageCase{"MissingValue", {"convert", "a.wav", "--format"}, "needs a value"},
+        UsageCase{"JsonIsNotAConvertOption", {"convert", "--json", "a.wav"}, "unknown option"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliTest, HelpAndVersionExitZero) {
+    const CliResult help = RunCli({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: tonquill-cli convert"), std::string::npos);
+    const CliResult version = RunCli({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("tonquill-cli ", 0), 0u) << version.out;
+}
+
+TEST(CliTest, ConvertsAFolderWithTheNumberedLogAndExitsZero) {
+    TempDir dir;
+    fs::create_directories(dir / "src/sub");
+    WriteWav(dir / "src/a.wav", 22050, 1, 22050, 1);
+    WriteWav(dir / "src/b.WAV", 44100, 2, 30000, 2);
+    WriteWav(dir / "src/sub/c.wav", 8000, 1, 8000, 3);
+    fs::create_directories(dir / "src/ignored.wav");  // a folder, not a file
+
+    const CliResult result =
+        RunCli({"convert", "--no-config", "-f", "wav", "-o", dir / "out", "-j", "1", dir / "src"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(result.err.empty()) << result.err;
+
+    const auto log = LogTexts(result.out);
+    ASSERT_FALSE(log.empty()) << result.out;
+    EXPECT_EQ(log.front(), std::string(99, '-'));
+    EXPECT_TRUE(Contains(log, "Source:  " + (dir / "src/a.wav") + "."));
+    EXPECT_TRUE(Contains(log, "Destination: " + (dir / "out/b.wav") + "."));
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Converting status: OK."), 2);
+    EXPECT_EQ(log.back().rfind("Total time elapsed ", 0), 0u) << log.back();
+    // Without -R the subfolder stays out.
+    EXPECT_EQ(FileNames(dir.path() / "out"), (std::vector<std::string>{"a.wav", "b.wav"}));
+
+    const SoundFile in = ReadSoundFile(dir / "src/b.WAV");
+    const SoundFile out = ReadSoundFile(dir / "out/b.wav");
+    EXPECT_EQ(out.rate, 44100);
+    EXPECT_EQ(out.channels, 2);
+    EXPECT_EQ(out.samples, in.samples);
+}
+
+TEST(CliTest, NeverOverwritesAnExistingOutput) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    fs::create_directories(dir / "out");
+    WriteWav(dir / "src/song.wav", 22050, 1, 4000, 1);
+    std::ofstream(dir / "out/song.wav") << "precious";
+
+    for (const char* expected : {"song (2).wav", "song (3).wav"}) {
+        const CliResult result = RunCli(
+            {"convert", "--no-config", "-f", "wav", "-o", dir / "out", dir / "src/song.wav"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_TRUE(
+            Contains(LogTexts(result.out), "Destination: " + (dir / "out/") + expected + "."))
+            << result.out;
+        EXPECT_EQ(ReadSoundFile(dir / ("out/" + std::string(expected))).samples.size(), 4000u);
+    }
+    EXPECT_EQ(ReadText(dir / "out/song.wav"), "precious");
+}
+
+// A task fails when its output name cannot exist: the source's name is as long as a name may
+// be, and the output's own name is taken, so the numbered name is too long to create.
+TEST(CliTest, KeepGoingConvertsTheRestAndReportsTheFailure) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    fs::create_directories(dir / "out");
+    const std::string longName = std::string(251, 'a') + ".wav";
+    WriteWav(dir / ("src/" + longName), 22050, 1, 4000, 1);
+    WriteWav(dir / "src/b.wav", 22050, 1, 4000, 2);
+    WriteWav(dir / "src/c.wav", 22050, 1, 4000, 3);
+    std::ofstream(dir / ("out/" + longName)) << "taken";
+
+    const std::vector<std::string> args = {"convert",   "--no-config", "-f", "wav",      "-o",
+                                           dir / "out", "-j",          "1",  dir / "src"};
+    const CliResult stopped = RunCli(args);
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_TRUE(Contains(LogTexts(stopped.err), "Converting status: ERROR.")) << stopped.err;
+    EXPECT_NE(stopped.err.find("2 of 3 files were not started"), std::string::npos) << stopped.err;
+    EXPECT_FALSE(fs::exists(dir / "out/b.wav"));
+
+    auto keepGoing = args;
+    keepGoing.insert(keepGoing.begin() + 1, "--keep-going");
+    const CliResult result = RunCli(keepGoing);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("1 of 3 files failed:\ntonquill-cli:   " + (dir / "src/") + longName),
+              std::string::npos)
+        << result.err;
+    EXPECT_TRUE(fs::exists(dir / "out/b.wav"));
+    EXPECT_TRUE(fs::exists(dir / "out/c.wav"));
+    EXPECT_EQ(ReadText(dir / ("out/" + longName)), "taken");
+}
+
+TEST(CliTest, TwoJobsWriteTheSameFilesAsOne) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    for (int i = 0; i < 5; ++i) {
+        WriteWav(dir / ("src/t" + std::to_string(i) + ".wav"), 22050, 2, 10000 + 1000 * i,
+                 static_cast<uint32_t>(i + 1));
+    }
+    for (const char* jobs : {"1", "2"}) {
+        const CliResult result =
+            RunCli({"convert", "--no-config", "-f", "wav", "-o", dir / ("out" + std::string(jobs)),
+                    "-j", jobs, dir / "src"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        // Each task's lines stay together even when two run at once.
+        const auto log = LogTexts(result.out);
+        for (size_t i = 0; i + 1 < log.size(); ++i) {
+            if (log[i] == "Start a new converting task.") {
+                EXPECT_EQ(log[i + 1].rfind("Source:  ", 0), 0u) << log[i + 1];
+            }
+        }
+    }
+    ASSERT_EQ(FileNames(dir.path() / "out1"), FileNames(dir.path() / "out2"));
+    for (const auto& name : FileNames(dir.path() / "out1")) {
+        EXPECT_EQ(ReadSoundFile(dir / ("out1/" + name)).samples,
+                  ReadSoundFile(dir / ("out2/" + name)).samples)
+            << name;
+    }
+}
+
+TEST(CliTest, ProbeJsonGivesTheRowOfEachFile) {
+    TempDir dir;
+    WriteWav(dir / "tone.wav", 22050, 1, 22050 * 3, 1);
+    const CliResult result = RunCli({"probe", "--json", dir / "tone.wav"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const std::string& field : std::vector<std::string>{
+             "\"name\": \"tone.wav\"", "\"path\": \"" + (dir / "") + "\"", "\"type\": \"WAV\"",
+             "\"duration\": \"00:00:03\"", "\"frequency\": \"22050 Hz\"",
+             "\"channel\": \"1 (Mono)\"", "\"unreadable\": false", "\"sampleRate\": 22050",
+             "\"channels\": 1", "\"totalSamples\": 66150"}) {
+        EXPECT_NE(result.out.find(field), std::string::npos) << field << "\n" << result.out;
+    }
+
+    const CliResult missing = RunCli({"probe", "--json", dir / "absent.mp3"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot access"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.out, "[]\n");
+}
+
+TEST(CliTest, UnreadableFilesAreSkippedWithALine) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    std::ofstream(dir / "src/broken.wav") << "not a wave file at all";
+    WriteWav(dir / "src/good.wav", 22050, 1, 4000, 1);
+    const CliResult result =
+        RunCli({"convert", "--no-config", "-f", "wav", "-o", dir / "out", dir / "src"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("skipping '" + (dir / "src/broken.wav") + "'"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(FileNames(dir.path() / "out"), std::vector<std::string>{"good.wav"});
+}
+
+TEST(CliTest, SettingsReadConfigIniAndNeverWriteIt) {
+    TempDir dir;
+    fs::create_directories(dir / "Tonquill");
+    const std::string ini = "[OUTPUT]\nOutputFormat=4\n[OGG]\nQualityCompression=-1\n";
+    std::ofstream(dir / "Tonquill/Config.ini") << ini;
+    const std::string env = "XDG_CONFIG_HOME=" + dir.path().string();
+
+    const CliResult stored = RunCli({"settings"}, {env});
+    ASSERT_EQ(stored.exitCode, 0) << stored.err;
+    EXPECT_NE(stored.out.find("OGG: Automatic Frequency; Automatic Channel; Quality : -0.1;"),
+              std::string::npos)
+        << stored.out;
+    EXPECT_NE(stored.out.find(dir / "Tonquill/Config.ini"), std::string::npos) << stored.out;
+
+    const CliResult changed = RunCli({"settings", "-f", "mp3", "-b", "320", "-c", "joint"}, {env});
+    EXPECT_NE(changed.out.find("MP3:  CBR 320 kbps; Automatic Frequency; Joint Stereo;"),
+              std::string::npos)
+        << changed.out;
+    EXPECT_EQ(ReadText(dir / "Tonquill/Config.ini"), ini);
+
+    TempDir empty;
+    RunCli({"settings"}, {"XDG_CONFIG_HOME=" + empty.path().string()});
+    EXPECT_FALSE(fs::exists(empty.path() / "Tonquill"));
+}
+
+}  // namespace
+}  // namespace tonquill::test
