@@ -1,10 +1,214 @@
 #include "metadata/OutputTagWriter.h"
 
-namespace tonquill {
+#include <array>
+#include <climits>
+#include <cstdlib>
 
-// Tag transfer is not written yet: outputs are left untagged.
-bool WriteOutputTags(PipelineContext&, CConversionTask&) {
-    return true;
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/asftag.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/vorbisfile.h>
+#include <taglib/xiphcomment.h>
+
+#include "metadata/Latin1Text.h"
+
+namespace tonquill {
+namespace {
+
+// Where each text goes in every tag format, in the order the fields are written. The last row
+// is the encoder note. A null ID3v2 frame means the tag's comment setter; a null WMA attribute
+// means the content description (artist, title).
+struct TagField {
+    std::string TagSet::*field;  // null for the encoder note
+    const char* id3v2Frame;
+    const char* apeKey;
+    const char* vorbisField;
+    const char* wmaAttribute;
+};
+
+constexpr std::array<TagField, 9> TagFieldTable{{
+    {&TagSet::artist, "TPE1", "ARTIST", "ARTIST", nullptr},
+    {&TagSet::albumArtist, "TPE2", "ALBUM ARTIST", "ALBUM ARTIST", "WM/AlbumArtist"},
+    {&TagSet::album, "TALB", "ALBUM", "ALBUM", "WM/AlbumTitle"},
+    {&TagSet::track, "TRCK", "TRACK", "TRACKNUMBER", "WM/TrackNumber"},
+    {&TagSet::title, "TIT2", "TITLE", "TITLE", nullptr},
+    {&TagSet::genre, "TCON", "GENRE", "GENRE", "WM/Genre"},
+    {&TagSet::date, "TDRC", "DATE", "DATE", "WM/Year"},
+    {&TagSet::comment, nullptr, "COMMENT", "COMMENT", "Description"},
+    {nullptr, "TENC", "Encoded By", "Encoded By", "WM/EncodedBy"},
+}};
+
+TagLib::String Unicode(const std::string& utf8) {
+    return TagLib::String(utf8, TagLib::String::UTF8);
+}
+
+TagLib::String TextOf(const TagField& row, const TagSet& tags) {
+    return Unicode(row.field ? tags.*row.field : std::string(EncoderNote));
+}
+
+// ID3v1 holds only what the source has: empty texts leave their fields alone.
+void FillId3v1(TagLib::ID3v1::Tag& tag, const TagSet& tags) {
+    if (!tags.artist.empty()) {
+        tag.setArtist(Latin1TagText(tags.artist));
+    }
+    if (!tags.album.empty()) {
+        tag.setAlbum(Latin1TagText(tags.album));
+    }
+    if (!tags.title.empty()) {
+        tag.setTitle(Latin1TagText(tags.title));
+    }
+    if (!tags.genre.empty()) {
+        tag.setGenre(Latin1TagText(tags.genre));
+    }
+    if (!tags.comment.empty()) {
+        tag.setComment(Latin1TagText(tags.comment));
+    }
+    if (!tags.track.empty()) {
+        tag.setTrack(
+            static_cast<unsigned>(LeadingTagNumber(tags.track.substr(0, tags.track.find('/')))));
+    }
+    if (!tags.date.empty()) {
+        tag.setYear(static_cast<unsigned>(LeadingTagNumber(tags.date)));
+    }
+}
+
+// Sets one text frame the way TagLib's tag does for its own fields: an empty text removes the
+// frame, a new frame gets the frame factory's default encoding. That default is left at Latin-1;
+// TagLib itself writes a frame whose text does not fit in Latin-1 as UTF-8.
+void SetTextFrame(TagLib::ID3v2::Tag& tag, const char* id, const TagLib::String& text) {
+    const TagLib::ByteVector frameId(id);
+    if (text.isEmpty()) {
+        tag.removeFrames(frameId);
+        return;
+    }
+    const TagLib::ID3v2::FrameList frames = tag.frameList(frameId);
+    if (!frames.isEmpty()) {
+        frames.front()->setText(text);
+        return;
+    }
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
+        frameId, TagLib::ID3v2::FrameFactory::instance()->defaultTextEncoding());
+    tag.addFrame(frame);  // the tag owns it from here
+    frame->setText(text);
+}
+
+void FillId3v2(TagLib::ID3v2::Tag& tag, const TagSet& tags) {
+    for (const TagField& row : TagFieldTable) {
+        if (row.id3v2Frame) {
+            SetTextFrame(tag, row.id3v2Frame, TextOf(row, tags));
+        } else {
+            tag.setComment(TextOf(row, tags));
+        }
+    }
+}
+
+void FillApe(TagLib::APE::Tag& tag, const TagSet& tags) {
+    for (const TagField& row : TagFieldTable) {
+        tag.addValue(row.apeKey, TextOf(row, tags), true);
+    }
+}
+
+// The kinds an MP3 output gets: the source's own ID3v1, ID3v2 and APE tags; a source with
+// another kind of tag gets ID3v1 and ID3v2; a source without tags gets none.
+uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
+    uint8_t chosen = sourceKinds & (TagKindID3v1 | TagKindID3v2 | TagKindAPE);
+    if (sourceKinds & OtherTagKindsMask) {
+        chosen |= TagKindID3v1 | TagKindID3v2;
+    }
+    return chosen;
+}
+
+bool SaveMp3Tags(CConversionTask& task) {
+    task.TagKindsWritten = 0;
+    const uint8_t chosen = ChooseMp3TagKinds(task.SourceTagKinds);
+    TagLib::MPEG::File file(task.DestPath.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    if (chosen & TagKindID3v1) {
+        FillId3v1(*file.ID3v1Tag(true), task.Tags);
+    }
+    if (chosen & TagKindID3v2) {
+        FillId3v2(*file.ID3v2Tag(true), task.Tags);
+    }
+    if (chosen & TagKindAPE) {
+        FillApe(*file.APETag(true), task.Tags);
+    }
+    task.TagKindsWritten = chosen;
+    // Every kind not written is stripped, so the output holds exactly the chosen ones. TagLib's
+    // copying between ID3v1 and ID3v2 stays off: it would replace a track or date text that
+    // does not start with a number (ID3v1 has 0 there) by nothing, erasing it from ID3v2.
+    return file.save(chosen, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+                     TagLib::File::DoNotDuplicate);
+}
+
+bool SaveWmaTags(const CConversionTask& task) {
+    TagLib::ASF::File file(task.DestPath.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    TagLib::ASF::Tag& tag = *file.tag();
+    for (const TagField& row : TagFieldTable) {
+        if (row.wmaAttribute) {
+            tag.addAttribute(row.wmaAttribute, TagLib::ASF::Attribute(TextOf(row, task.Tags)));
+        } else if (row.field == &TagSet::artist) {
+            tag.setArtist(TextOf(row, task.Tags));
+        } else {
+            tag.setTitle(TextOf(row, task.Tags));
+        }
+    }
+    return file.save();
+}
+
+bool SaveOggTags(const CConversionTask& task) {
+    TagLib::Ogg::Vorbis::File file(task.DestPath.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    TagLib::Ogg::XiphComment& comment = *file.tag();
+    for (const TagField& row : TagFieldTable) {
+        comment.addField(row.vorbisField, TextOf(row, task.Tags), true);
+    }
+    return file.save();
+}
+
+}  // namespace
+
+int LeadingTagNumber(const std::string& text) {
+    const long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+bool WriteOutputTags(PipelineContext& ctx, CConversionTask& task) {
+    bool saved = true;
+    switch (task.OutputType) {
+        case FormatMp3:
+            saved = SaveMp3Tags(task);
+            break;
+        case FormatWma:
+            saved = SaveWmaTags(task);
+            break;
+        case FormatOgg:
+            saved = SaveOggTags(task);
+            break;
+        default:  // WAV outputs carry no tags
+            return true;
+    }
+    if (!saved) {
+        ctx.PostLog("Fail to write tag!" + task.DestPath, LogLevel::Error);
+    }
+    return saved;
 }
 
 }  // namespace tonquill

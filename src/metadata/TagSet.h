@@ -40,4 +40,14 @@ enum TagKind : uint8_t {
     TagKindXiph = 16,
 };
 
+// The tag kinds of sources that hold neither ID3 nor APE tags (WMA attributes, Vorbis comments
+// and two kinds no source sets): an MP3 made from such a source gets ID3v1 and ID3v2 tags.
+inline constexpr uint8_t OtherTagKindsMask = 0x78;
+
+// The product's web site; the encoder note and the help menu point there.
+inline constexpr const char* ProductWebAddress = "https://tonquill.org/";
+
+// Written as the encoder field of every tagged output.
+inline constexpr const char* EncoderNote = "Tonquill\r\nhttps://tonquill.org/";
+
 }  // namespace tonquill
