@@ -29,7 +29,8 @@ int RightOf(const QRect& r) {
 
 CSSplitter::CSSplitter(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // The splitter takes the focus only while a drag runs, so it knows whom to give it back to.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 CSSplitter::~CSSplitter() {
@@ -124,9 +125,7 @@ void CSSplitter::EndDrag() {
     if (outline_) {
         outline_->hide();
     }
-    if (QWidget::mouseGrabber() == this) {
-        releaseMouse();
-    }
+    unsetCursor();
 }
 
 void CSSplitter::mousePressEvent(QMouseEvent* event) {
@@ -138,7 +137,8 @@ void CSSplitter::mousePressEvent(QMouseEvent* event) {
     focusBeforeDrag_ = QApplication::focusWidget();
     dragging_ = true;
     DrawOutline(Clamp(pos.x()));
-    grabMouse(Qt::SizeHorCursor);
+    // The press grabs the mouse until the release, wherever the pointer goes.
+    setCursor(Qt::SizeHorCursor);
     setFocus(Qt::MouseFocusReason);
 }
 

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "app/ConvProgLog.h"
+#include "app/ConvProgTaskbar.h"
+#include "convert/ConversionObserver.h"
+#include "convert/WorkerThread.h"
+#include "ui/ResizeDlg.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tonquill {
+
+class ConvProgObserver;
+class ConversionObserver;
+class PipelineContext;
+
+// The modal window that runs one batch: it starts the batch thread over the pipeline it is
+// given, shows the figures of the current file and of the batch, the paths of the current task
+// and the coloured log, and lets the person pause, resume and cancel. When the batch has
+// finished it offers to open the output folder.
+class CConvProg : public CResizeDlg {
+    Q_OBJECT
+public:
+    static const QString PlacementKeyName;
+
+    // The caller fills ctx.Tasks, ctx.OverallSamplesTotal and ctx.Settings first. The window
+    // reports through ctx while it is open and gives ctx its former observer back when it goes.
+    explicit CConvProg(PipelineContext& ctx, QWidget* parent = nullptr);
+    ~CConvProg() override;
+
+    enum class State { Converting, Paused, Finished, Stopped, Aborting };
+    State CurrentState() const;
+
+    // A control by the number it has in the window's table (1073, 1080, 1075, 2 ...).
+    QWidget* Control(int id) const;
+    QString ControlText(int id) const;
+    const ConvProgLog& Log() const { return log_; }
+    ConvProgTaskbar& Taskbar() { return taskbar_; }
+
+    // Appends a log row at the handling time: number, local time, text, colours by level.
+    void AppendLogRow(const QString& text, LogLevel level);
+
+    // The process-wide counters: the last log line number and the progress reports handled.
+    static int LogLineNumber();
+    static uint64_t ProgressMessageCount();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Asks "Do You Want to Cancel?"; true for Yes.
+    virtual bool AskCancel();
+
+private:
+    void CreateControls();
+    QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
+    void OnProgress(float taskPercent, float overallPercent);
+    void OnDone();
+    void OnPauseButton();
+    void OnClearButton();
+    void OnCancelButton();
+    void OnColumnTimer();
+    void OnAbortPoll();
+    void StartBatch();
+
+    PipelineContext& ctx_;
+    std::unique_ptr<ConvProgObserver> observer_;
+    ConversionObserver* previousObserver_;
+    std::map<int, QWidget*> controls_;
+    ConvProgLog log_;
+    ConvProgTaskbar taskbar_;
+    QTimer columnTimer_;
+    QTimer abortPoll_;
+    WorkerThread batchThread_;
+    bool started_ = false;
+    bool finished_ = false;
+    bool aborting_ = false;
+};
+
+}  // namespace tonquill
