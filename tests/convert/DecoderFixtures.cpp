@@ -20,14 +20,15 @@ namespace tonquill::test {
 std::vector<double> ChirpSignal(int rate, int channels, double seconds) {
     const size_t frames = static_cast<size_t>(rate * seconds);
     std::vector<double> out(frames * channels);
-    const double f0 = 200.0, f1 = 4000.0;
+    // Phase of a linear sweep from f0 to f1 over the whole signal, at time t.
+    const auto sweep = [seconds](double f0, double f1, double t) {
+        return 2 * std::numbers::pi * (f0 * t + (f1 - f0) * t * t / (2 * seconds));
+    };
     for (size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / rate;
-        // Phase of a linear sweep from f0 to f1 over the whole signal.
-        const double phase = 2 * std::numbers::pi * (f0 * t + (f1 - f0) * t * t / (2 * seconds));
-        out[i * channels] = 0.6 * std::sin(phase);
+        out[i * channels] = 0.6 * std::sin(sweep(200.0, 4000.0, t));
         if (channels > 1) {
-            out[i * channels + 1] = 0.3 * std::sin(2 * std::numbers::pi * 660.0 * t);
+            out[i * channels + 1] = 0.3 * std::sin(sweep(3000.0, 300.0, t));
         }
     }
     return out;

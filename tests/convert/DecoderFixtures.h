@@ -9,8 +9,9 @@
 
 namespace tonquill::test {
 
-// A signal that cannot be mistaken for a shifted copy of itself: channel 0 sweeps from 200 Hz
-// to 4 kHz, channel 1 (when present) holds a quieter 660 Hz tone. Full scale is 1.0.
+// A signal that cannot be mistaken for a shifted copy of itself or of the other channel:
+// channel 0 sweeps up from 200 Hz to 4 kHz at 0.6, channel 1 (when present) sweeps down from
+// 3 kHz to 300 Hz at 0.3. Full scale is 1.0.
 std::vector<double> ChirpSignal(int rate, int channels, double seconds);
 
 // Fixture writers: MP3 (libmp3lame through libsndfile), Ogg Vorbis (libvorbisenc through

@@ -43,6 +43,10 @@ const SourceFormat Formats[] = {
     {"Wma", FormatWma, "wma", WriteWma47, DecodeWma, 4096, 4096, false},
 };
 
+void PrintTo(const SourceFormat& format, std::ostream* os) {
+    *os << format.name;
+}
+
 std::string FormatName(const ::testing::TestParamInfo<SourceFormat>& info) {
     return info.param.name;
 }
@@ -111,6 +115,8 @@ TEST_P(SourceDecoderTest, DecodesTheSignalAtSourceRateAndChannels) {
         const test::Match match =
             test::Align(signal, run.samples, Channels, channel, GetParam().maxLag);
         EXPECT_GT(match.correlation, 0.95) << "channel " << channel << " lag " << match.lag;
+        // A negative lag means the decoded audio starts later in the source: its start is lost.
+        EXPECT_GE(match.lag, 0) << "channel " << channel;
     }
 }
 

@@ -81,6 +81,19 @@ WmaFileWriter::WmaFileWriter(const std::string& path, const WmaPreset& preset, i
         if (!fifo_) {
             throw WmaError("out of memory");
         }
+        // FFmpeg's WMA decoder yields nothing for the first frame of a stream (it only primes
+        // the overlap), so the stream starts with one frame of silence that carries no audio.
+        const int channels = codec_->ch_layout.nb_channels;
+        uint8_t** silence = nullptr;
+        Check(av_samples_alloc_array_and_samples(&silence, nullptr, channels, frameSize_,
+                                                 codec_->sample_fmt, 0),
+              "out of memory");
+        av_samples_set_silence(silence, 0, frameSize_, channels, codec_->sample_fmt);
+        const int written =
+            av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(silence), frameSize_);
+        av_freep(&silence[0]);
+        av_freep(&silence);
+        Check(written, "out of memory");
     } catch (...) {
         Release();
         throw;
