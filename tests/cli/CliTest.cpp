@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <taglib/fileref.h>
+#include <taglib/tag.h>
 
 #include "cli/CliRun.h"
 #include "support/TestSupport.h"
@@ -31,6 +33,30 @@ std::vector<std::string> FileNames(const fs::path& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// What ffprobe says of a file: "key=value" lines of the format, the first stream and the title
+// and artist tags wherever the container keeps them.
+std::string Ffprobe(const std::string& path) {
+    const std::string command =
+        "ffprobe -v error -show_entries "
+        "format=format_name,duration:stream=sample_rate,channels:format_tags=title,artist:"
+        "stream_tags=title,artist -of default=nw=1 '" +
+        path + "' 2>&1";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (fgets(buffer, sizeof buffer, pipe)) {
+            text += buffer;
+        }
+        pclose(pipe);
+    }
+    return text;
+}
+
+double FfprobeDuration(const std::string& report) {
+    const size_t at = report.find("duration=");
+    return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + 9);
 }
 
 std::string ReadText(const std::string& path) {
@@ -125,6 +151,81 @@ TEST(CliTest, ConvertsAFolderWithTheNumberedLogAndExitsZero) {
     EXPECT_EQ(out.channels, 2);
     EXPECT_EQ(out.samples, in.samples);
 }
+
+// A folder of all four source formats converted to each output format, checked with ffprobe.
+struct OutputCase {
+    const char* format;
+    const char* formatName;  // ffprobe's name of the container
+    std::vector<std::string> options;
+    const char* rate;
+    const char* channels;
+    bool tags;
+};
+
+class CliFormatTest : public ::testing::TestWithParam<OutputCase> {};
+
+TEST_P(CliFormatTest, ConvertsAMixedFolder) {
+    const OutputCase& c = GetParam();
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    const auto signal = TestSignal16(44100 * 2, 2, 5);
+    WriteSoundFile(dir / "src/w.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, signal);
+    WriteSoundFile(dir / "src/o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
+    WriteSoundFile(dir / "src/m.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, signal);
+    {
+        TagLib::FileRef mp3((dir / "src/m.mp3").c_str());
+        ASSERT_FALSE(mp3.isNull());
+        mp3.tag()->setTitle("Night Song");
+        mp3.tag()->setArtist("The Testers");
+        ASSERT_TRUE(mp3.save());
+    }
+    const CliResult wma = RunCli(
+        {"convert", "--no-config", "--quiet", "-f", "wma", "-o", dir / "src", dir / "src/w.wav"});
+    ASSERT_EQ(wma.exitCode, 0) << wma.err;
+    ASSERT_TRUE(fs::exists(dir / "src/w.wma"));
+
+    std::vector<std::string> args = {"convert", "--no-config", "--quiet",  "-f",
+                                     c.format,  "-o",          dir / "out"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(dir / "src");
+    const CliResult result = RunCli(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    // w.wav and w.wma share a base name: the second one to finish gets "w (2)".
+    const std::string ext = std::string(".") + c.format;
+    std::vector<std::string> expected = {"m" + ext, "o" + ext, "w (2)" + ext, "w" + ext};
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(FileNames(dir.path() / "out"), expected);
+    for (const auto& name : expected) {
+        const std::string report = Ffprobe(dir / ("out/" + name));
+        EXPECT_NE(report.find(std::string("format_name=") + c.formatName), std::string::npos)
+            << name << "\n"
+            << report;
+        EXPECT_NE(report.find(std::string("sample_rate=") + c.rate), std::string::npos)
+            << name << "\n"
+            << report;
+        EXPECT_NE(report.find(std::string("channels=") + c.channels), std::string::npos)
+            << name << "\n"
+            << report;
+        // WMA frames and MP3 padding may add a few hundredths per generation.
+        EXPECT_NEAR(FfprobeDuration(report), 2.0, 0.15) << name << "\n" << report;
+    }
+    // Vorbis comments name their fields in capitals.
+    std::string tagged = Ffprobe(dir / ("out/m" + ext));
+    std::transform(tagged.begin(), tagged.end(), tagged.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    for (const char* tag : {"tag:title=night song", "tag:artist=the testers"}) {
+        EXPECT_EQ(tagged.find(tag) != std::string::npos, c.tags) << tag << "\n" << tagged;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, CliFormatTest,
+    ::testing::Values(
+        OutputCase{"mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true},
+        OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true},
+        OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true},
+        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false}),
+    [](const auto& info) { return std::string(info.param.format); });
 
 TEST(CliTest, NeverOverwritesAnExistingOutput) {
     TempDir dir;
