@@ -1,0 +1,36 @@
+#include "ui/ReportHints.h"
+
+namespace tonquill {
+
+namespace {
+
+const char* const kHints[kReportHintCount] = {
+    "Drag & Drop files and folders here",
+    "Add files by clicking the \"Add Files\" toolbar button",
+    "Add folder by clicking the \"Add Folder\" toolbar button",
+    "Add subfolders by clicking the \"Add SubFolders\" toolbar button",
+    "When you select one folder of the left folder tree, press the CTRL key at the same time, "
+    "the soft will search and add all audio files in the subfolders",
+    "When you select one folder of the left folder tree, press the SHIFT key at the same time, "
+    "the soft will NOT clear the existing file list",
+    "You can drag & drop files in the file list to Windows Explorer to copy these files",
+    "Right click items in the file list and click the floating popup menu to perform various "
+    "file operations",
+    "Click the column header to sort the file list",
+    "Right click the column header and click the floating popup menu to show/hide columns",
+};
+
+}  // namespace
+
+QString ReportHintText(int index) {
+    if (index < 0 || index >= kReportHintCount) {
+        return {};
+    }
+    return QString::fromUtf8(kHints[index]);
+}
+
+int ReportHintIndexForTick(uint32_t tickMs) {
+    return static_cast<int>((tickMs / 6000) % kReportHintCount);
+}
+
+}  // namespace tonquill
