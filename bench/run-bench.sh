@@ -57,27 +57,36 @@ done
 tq="$cli convert --no-config --quiet -o $work/out"
 fresh="rm -rf $work/out && mkdir -p $work/out"
 
-# case name | Tonquill command | peer name | peer command | goal (ratio at most)
-cases=(
-  "WAV to MP3 128k CBR q9|$tq -j 1 -f mp3 -b 128 music.wav|lame|lame --quiet -b 128 --cbr -q 9 music.wav out/music.mp3|1.05"
-  "WAV to Ogg q0.3|$tq -j 1 -f ogg -q 0.3 music.wav|oggenc|oggenc -Q -q 3 -o out/music.ogg music.wav|1.05"
-  "MP3 to WAV|$tq -j 1 -f wav music.mp3|mpg123|mpg123 -q -w out/music.wav music.mp3|1.05"
-  "WAV 48k to 44.1k|$tq -j 1 -f wav -r 44100 music48.wav|sox|sox music48.wav -r 44100 out/music.wav|1.05"
-  "MP3 to Ogg transcode|$tq -j 1 -f ogg -q 0.3 music.mp3|ffmpeg|ffmpeg -v error -y -i music.mp3 -c:a libvorbis -q:a 3 out/music.ogg|0.8"
-  "WAV to WMA 128k|$tq -j 1 -f wma --wma-preset 47 music.wav|ffmpeg|ffmpeg -v error -y -i music.wav -c:a wmav2 -b:a 128k out/music.wma|"
-  "$nfiles WAV to MP3, --jobs 2|$tq -j 2 -f mp3 -b 128 batch|lame, xargs -P 2|ls batch/*.wav | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 --cbr -q 9 \"\$1\" out/\$(basename \"\$1\" .wav).mp3' _ {}|"
-  "$nfiles WAV to MP3, --jobs 2 vs --jobs 1|$tq -j 2 -f mp3 -b 128 batch|tonquill --jobs 1|$tq -j 1 -f mp3 -b 128 batch|0.6"
-  "probe $nprobe files|$cli probe probe|ffprobe per file|for f in probe/*; do ffprobe -v error -show_format -show_streams \"\$f\"; done|"
-)
+# Each case: its name, Tonquill's command, the peer's name and command, and the goal (the highest
+# Tonquill/peer ratio of median times that meets it; empty when there is none).
+names=(); ours=(); peers=(); theirs=(); goals=()
+add_case() { names+=("$1"); ours+=("$2"); peers+=("$3"); theirs+=("$4"); goals+=("$5"); }
+add_case "WAV to MP3 128k CBR q9" "$tq -j 1 -f mp3 -b 128 music.wav" \
+    lame "lame --quiet -b 128 --cbr -q 9 music.wav out/music.mp3" 1.05
+add_case "WAV to Ogg q0.3" "$tq -j 1 -f ogg -q 0.3 music.wav" \
+    oggenc "oggenc -Q -q 3 -o out/music.ogg music.wav" 1.05
+add_case "MP3 to WAV" "$tq -j 1 -f wav music.mp3" \
+    mpg123 "mpg123 -q -w out/music.wav music.mp3" 1.05
+add_case "WAV 48k to 44.1k" "$tq -j 1 -f wav -r 44100 music48.wav" \
+    sox "sox music48.wav -r 44100 out/music.wav" 1.05
+add_case "MP3 to Ogg transcode" "$tq -j 1 -f ogg -q 0.3 music.mp3" \
+    ffmpeg "ffmpeg -v error -y -i music.mp3 -c:a libvorbis -q:a 3 out/music.ogg" 0.8
+add_case "WAV to WMA 128k" "$tq -j 1 -f wma --wma-preset 47 music.wav" \
+    ffmpeg "ffmpeg -v error -y -i music.wav -c:a wmav2 -b:a 128k out/music.wma" ""
+add_case "$nfiles WAV to MP3, --jobs 2" "$tq -j 2 -f mp3 -b 128 batch" \
+    "lame, xargs -P 2" \
+    "ls batch/*.wav | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 --cbr -q 9 \"\$1\" out/\$(basename \"\$1\" .wav).mp3' _ {}" ""
+add_case "$nfiles WAV to MP3, --jobs 2 vs 1" "$tq -j 2 -f mp3 -b 128 batch" \
+    "tonquill --jobs 1" "$tq -j 1 -f mp3 -b 128 batch" 0.6
+add_case "probe $nprobe files" "$cli probe probe" \
+    "ffprobe per file" "for f in probe/*; do ffprobe -v error -show_format -show_streams \"\$f\"; done" ""
 
 printf '%-36s %11s %11s %-18s %7s %s\n' "case" "tonquill s" "peer s" "peer" "ratio" "goal" > results/table.txt
-n=0
-for entry in "${cases[@]}"; do
-    IFS='|' read -r name ours peer theirs goal <<<"$entry"
-    n=$((n + 1))
+for n in "${!names[@]}"; do
+    name=${names[$n]} peer=${peers[$n]} goal=${goals[$n]}
     echo "== $name" >&2
     hyperfine --style basic --runs "$runs" --prepare "$fresh" --export-json "results/$n.json" \
-        -n tonquill "$ours" -n "$peer" "$theirs" >&2
+        -n tonquill "${ours[$n]}" -n "$peer" "${theirs[$n]}" >&2
     a=$(jq '.results[0].median' "results/$n.json")
     b=$(jq '.results[1].median' "results/$n.json")
     ratio=$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')

@@ -102,7 +102,9 @@ int RunConvert(const CommandLine& line, Console& console) {
     // Step 4: what did not work, once more at the end where it cannot scroll away.
     const int total = static_cast<int>(prepared.tasks.size());
     if (!report.failedSources.empty()) {
-        console.Error(Format("%zu of %d files failed:", report.failedSources.size(), total));
+        console.Error(Format(
+            report.interrupted ? "%zu of %d files were cut short:" : "%zu of %d files failed:",
+            report.failedSources.size(), total));
         for (const auto& source : report.failedSources) {
             console.Error("  " + source);
         }
