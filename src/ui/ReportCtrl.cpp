@@ -48,10 +48,12 @@ constexpr int kMaxHeadingChars = 511;
 }  // namespace
 
 CReportCtrl::CReportCtrl(QWidget* parent)
-    : QTreeView(parent), model(new ReportListModel(this)), headerView(new ReportHeaderView(this)) {
-    headerView->SetReportModel(model);
+    : QTreeView(parent),
+      listModel(new ReportListModel(this)),
+      headerView(new ReportHeaderView(this)) {
+    headerView->SetReportModel(listModel);
     setHeader(headerView);
-    setModel(model);
+    setModel(listModel);
 
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -88,13 +90,11 @@ CReportCtrl::~CReportCtrl() {
 }
 
 void CReportCtrl::ApplyExtendedStyle(unsigned style) {
-    constexpr unsigned kGridLines = 0x01;
+    // Full-row selection and sub-item images are always on; of the rest only header
+    // drag-and-drop changes anything here (grid lines, info tips and double buffering are the
+    // toolkit's own business).
     constexpr unsigned kHeaderDragDrop = 0x10;
     headerView->setSectionsMovable((style & kHeaderDragDrop) != 0);
-    setAlternatingRowColors(false);
-    setStyleSheet((style & kGridLines) ? QStringLiteral("QTreeView::item { border: 1px solid "
-                                                        "palette(midlight); }")
-                                       : QString());
 }
 
 void CReportCtrl::ShowEmptyHints(bool on) {
@@ -118,8 +118,8 @@ int CReportCtrl::InsertColumn(int index, const QString& heading, int format, int
     ReportHeaderColumn column;
     column.heading = heading;
     column.format = format;
-    model->InsertColumn(index, column, palette().color(QPalette::Text).rgb(),
-                        palette().color(QPalette::Base).rgb());
+    listModel->InsertColumn(index, column, palette().color(QPalette::Text).rgb(),
+                            palette().color(QPalette::Base).rgb());
     ReportColumnInfo info;
     info.savedWidth = width >= 0 ? width : 0;
     columns.insert(columns.begin() + index, info);
@@ -134,13 +134,13 @@ bool CReportCtrl::DeleteColumn(int column) {
         return false;
     }
     EndCellEdit(column != editColumn);
-    model->RemoveColumn(column);
+    listModel->RemoveColumn(column);
     columns.erase(columns.begin() + column);
     return true;
 }
 
 int CReportCtrl::ColumnCount() const {
-    return model->columnCount();
+    return listModel->columnCount();
 }
 
 std::vector<int> CReportCtrl::DisplayOrder() const {
@@ -274,22 +274,22 @@ void CReportCtrl::SetHeaderIcon(int column, int image, bool imageOnLeft) {
     if (column < 0 || column >= ColumnCount()) {
         return;
     }
-    if (model->HeaderImages().isEmpty()) {
-        model->SetHeaderImages(model->RowImages());
+    if (listModel->HeaderImages().isEmpty()) {
+        listModel->SetHeaderImages(listModel->RowImages());
     }
-    model->SetHeaderImage(column, image, imageOnLeft);
+    listModel->SetHeaderImage(column, image, imageOnLeft);
 }
 
 void CReportCtrl::SetImageList(const QList<QIcon>& images) {
-    model->SetRowImages(images);
+    listModel->SetRowImages(images);
 }
 
 QList<QIcon> CReportCtrl::ImageList() const {
-    return model->RowImages();
+    return listModel->RowImages();
 }
 
 void CReportCtrl::SetHeaderImageList(const QList<QIcon>& images) {
-    model->SetHeaderImages(images);
+    listModel->SetHeaderImages(images);
 }
 
 QMenu* CReportCtrl::BuildColumnMenu(QWidget* parent) {
@@ -299,7 +299,7 @@ QMenu* CReportCtrl::BuildColumnMenu(QWidget* parent) {
             std::end(kMenuSeparatorBefore)) {
             menu->addSeparator();
         }
-        QAction* item = menu->addAction(model->Column(column).heading.left(kMaxHeadingChars));
+        QAction* item = menu->addAction(listModel->Column(column).heading.left(kMaxHeadingChars));
         item->setData(column);
         item->setCheckable(true);
         item->setChecked(IsColumnShown(column));
@@ -363,7 +363,7 @@ void CReportCtrl::OnSectionResized(int) {
 // ---- Rows ----
 
 int CReportCtrl::GetItemCount() const {
-    return model->RowCount();
+    return listModel->RowCount();
 }
 
 int CReportCtrl::InsertItem(int row, const QString& text, int image) {
@@ -378,7 +378,7 @@ int CReportCtrl::InsertItem(int row, const QString& text, int image) {
         data.cells[0].image = image;
     }
     row = std::clamp(row, 0, GetItemCount());
-    model->InsertRow(row, std::move(data));
+    listModel->InsertRow(row, std::move(data));
     return row;
 }
 
@@ -387,7 +387,7 @@ bool CReportCtrl::SetItemText(int row, int column, const QString& text) {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return false;
     }
-    model->SetCellText(row, column, text);
+    listModel->SetCellText(row, column, text);
     return true;
 }
 
@@ -395,7 +395,7 @@ QString CReportCtrl::GetItemText(int row, int column) const {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return {};
     }
-    return model->Row(row).cells[column].text;
+    return listModel->Row(row).cells[column].text;
 }
 
 bool CReportCtrl::SetItemNumber(int row, int column, double value, int decimals) {
@@ -418,14 +418,14 @@ void* CReportCtrl::GetItemData(int row) const {
     if (row < 0 || row >= GetItemCount()) {
         return nullptr;
     }
-    return model->Row(row).ownerData;
+    return listModel->Row(row).ownerData;
 }
 
 bool CReportCtrl::SetItemData(int row, void* data) {
     if (row < 0 || row >= GetItemCount()) {
         return false;
     }
-    model->MutableRow(row).ownerData = data;
+    listModel->MutableRow(row).ownerData = data;
     return true;
 }
 
@@ -433,14 +433,14 @@ int CReportCtrl::GetItemImage(int row, int column) const {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return -1;
     }
-    return model->Row(row).cells[column].image;
+    return listModel->Row(row).cells[column].image;
 }
 
 bool CReportCtrl::SetItemImage(int row, int column, int image) {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return false;
     }
-    model->SetCellImage(row, column, image);
+    listModel->SetCellImage(row, column, image);
     return true;
 }
 
@@ -452,7 +452,7 @@ bool CReportCtrl::DeleteItem(int row, bool selectNext) {
     if (selectNext && row + 1 < GetItemCount()) {
         ApplyRowStates(row + 1, ROW_SELECTED);
     }
-    model->RemoveRows(row, 1);
+    listModel->RemoveRows(row, 1);
     return true;
 }
 
@@ -465,7 +465,7 @@ int CReportCtrl::DeleteItems(unsigned selector) {
     int deleted = 0;
     if (selector & ROW_ALL) {
         deleted = GetItemCount();
-        model->Clear();
+        listModel->Clear();
     } else {
         const int count = GetItemCount();
         std::vector<char> doomed(static_cast<size_t>(count), 0);
@@ -490,12 +490,12 @@ int CReportCtrl::DeleteItems(unsigned selector) {
             }
         }
         if (deleted > 0) {
-            model->RemoveFlaggedRows(doomed);
+            listModel->RemoveFlaggedRows(doomed);
             // Many scattered removals rebuild the rows; the survivors keep their states.
             selectionModel()->clearSelection();
             SelectRows(keptSelected, true);
             if (keptCurrent >= 0) {
-                selectionModel()->setCurrentIndex(model->index(keptCurrent, 0),
+                selectionModel()->setCurrentIndex(listModel->index(keptCurrent, 0),
                                                   QItemSelectionModel::NoUpdate);
             }
         }
@@ -511,7 +511,7 @@ int CReportCtrl::MoveRow(int row, int to) {
     EndCellEdit(true);
     const int target = std::clamp(to, 0, GetItemCount() - 1);
     if (target != row) {
-        model->MoveRow(row, target);
+        listModel->MoveRow(row, target);
     }
     return target;
 }
@@ -539,8 +539,8 @@ void CReportCtrl::SelectRows(const std::vector<int>& rows, bool select) {
     size_t start = 0;
     for (size_t i = 1; i <= rows.size(); ++i) {
         if (i == rows.size() || rows[i] != rows[i - 1] + 1) {
-            selection.append(QItemSelectionRange(model->index(rows[start], 0),
-                                                 model->index(rows[i - 1], lastColumn)));
+            selection.append(QItemSelectionRange(listModel->index(rows[start], 0),
+                                                 listModel->index(rows[i - 1], lastColumn)));
             start = i;
         }
     }
@@ -565,7 +565,7 @@ bool CReportCtrl::ApplyRowStates(int row, unsigned flags) {
         return false;
     }
     bool ok = true;
-    const QModelIndex at = model->index(row, 0);
+    const QModelIndex at = listModel->index(row, 0);
     if (flags & ROW_SELECTED) {
         selectionModel()->select(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
@@ -631,7 +631,7 @@ int CReportCtrl::ApplyStatesToRows(unsigned selector, unsigned flags) {
         SelectRows(matching, false);
     }
     if (flags & ROW_FOCUSED) {
-        selectionModel()->setCurrentIndex(model->index(matching.back(), 0),
+        selectionModel()->setCurrentIndex(listModel->index(matching.back(), 0),
                                           QItemSelectionModel::NoUpdate);
     }
     if ((flags & ROW_UNFOCUSED) && std::binary_search(matching.begin(), matching.end(), current)) {
@@ -644,8 +644,8 @@ void CReportCtrl::InvertSelection() {
     if (GetItemCount() == 0 || ColumnCount() == 0) {
         return;
     }
-    const QItemSelection all(model->index(0, 0),
-                             model->index(GetItemCount() - 1, ColumnCount() - 1));
+    const QItemSelection all(listModel->index(0, 0),
+                             listModel->index(GetItemCount() - 1, ColumnCount() - 1));
     selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
 }
 
@@ -659,13 +659,13 @@ void CReportCtrl::SetColourOfCells(int row, int column, QRgb colour, bool text, 
     const int firstColumn = columnIn ? column : 0;
     const int lastColumn = columnIn ? column : ColumnCount() - 1;
     for (int r = firstRow; r <= lastRow; ++r) {
-        std::vector<ReportCell>& cells = model->MutableRow(r).cells;
+        std::vector<ReportCell>& cells = listModel->MutableRow(r).cells;
         for (int c = firstColumn; c <= lastColumn; ++c) {
             (text ? cells[c].textColour : cells[c].backColour) = colour;
         }
     }
     if (firstRow <= lastRow) {
-        model->NotifyRowsChanged(firstRow, lastRow);
+        listModel->NotifyRowsChanged(firstRow, lastRow);
     }
     if (redraw) {
         viewport()->update();
@@ -686,21 +686,21 @@ QColor CReportCtrl::CellTextColour(int row, int column) const {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return {};
     }
-    return QColor::fromRgb(model->Row(row).cells[column].textColour);
+    return QColor::fromRgb(listModel->Row(row).cells[column].textColour);
 }
 
 QColor CReportCtrl::CellBackColour(int row, int column) const {
     if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
         return {};
     }
-    return QColor::fromRgb(model->Row(row).cells[column].backColour);
+    return QColor::fromRgb(listModel->Row(row).cells[column].backColour);
 }
 
 void CReportCtrl::RecolourRows(bool highlightSortColumn) {
     SetRedraw(false);
     const int sortColumn = sortKeys.empty() ? -1 : sortKeys.front().column;
     for (int row = 0; row < GetItemCount(); ++row) {
-        ReportRowData& data = model->MutableRow(row);
+        ReportRowData& data = listModel->MutableRow(row);
         const bool unreadable = ownerRecords != nullptr && data.ownerData != nullptr &&
                                 ownerRecords->IsUnreadable(data.ownerData);
         const bool odd = (row % 2) != 0;
@@ -714,7 +714,7 @@ void CReportCtrl::RecolourRows(bool highlightSortColumn) {
             data.cells[column].backColour = back;
         }
     }
-    model->NotifyRowsChanged();
+    listModel->NotifyRowsChanged();
     SetRedraw(true);
 }
 
@@ -735,8 +735,8 @@ void CReportCtrl::SortRows(int first, int last, bool highlightSortColumn) {
     SetRedraw(false);
     const ColumnSortInfo primary = sortKeys.empty() ? ColumnSortInfo{} : sortKeys.front();
     if (first >= 0 && first < last && last < GetItemCount() && !sortKeys.empty()) {
-        ReportRowSorter sorter(*model, ownerRecords, sortKeys, first, last);
-        model->ReorderRows(first, sorter.Order());
+        ReportRowSorter sorter(*listModel, ownerRecords, sortKeys, first, last);
+        listModel->ReorderRows(first, sorter.Order());
     }
     if (notifyTarget) {
         QCoreApplication::postEvent(notifyTarget,

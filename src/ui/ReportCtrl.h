@@ -44,7 +44,7 @@ public:
     QString editStartText;
 
     void SetOwnerRecords(const ReportOwnerRecords* records) { ownerRecords = records; }
-    ReportListModel* Model() const { return model; }
+    ReportListModel* Model() const { return listModel; }
 
     // Creation and style.
     void ApplyExtendedStyle(unsigned style);
@@ -145,7 +145,7 @@ private:
     bool HandleEditKey(QKeyEvent* event);
     void PlaceEditor(int row, int column);
 
-    ReportListModel* model;
+    ReportListModel* listModel;
     ReportHeaderView* headerView;
     const ReportOwnerRecords* ownerRecords = nullptr;
     std::vector<ReportColumnInfo> columns;

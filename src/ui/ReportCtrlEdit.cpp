@@ -70,14 +70,14 @@ bool CReportCtrl::BeginCellEdit(int row, int column) {
 
     // Only the edited row is selected and focused. Selecting and scrolling come before the
     // edit state is set, since scrolling closes an open edit.
-    const QModelIndex cell = model->index(row, column);
+    const QModelIndex cell = listModel->index(row, column);
     selectionModel()->setCurrentIndex(
         cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(cell);
     editRow = row;
     editColumn = column;
 
-    const int format = model->Column(column).format;
+    const int format = listModel->Column(column).format;
     const int alignment = format == 2 ? 1 : (format == 1 ? 2 : 0);
     if (editor == nullptr || alignment != editorAlignment) {
         delete editor;
@@ -108,7 +108,7 @@ bool CReportCtrl::BeginCellEdit(int row, int column) {
 }
 
 void CReportCtrl::PlaceEditor(int row, int column) {
-    QRect rect = visualRect(model->index(row, column));
+    QRect rect = visualRect(listModel->index(row, column));
     const int image = GetItemImage(row, column);
     if (image >= 0 && image < ImageList().size()) {
         rect.setLeft(rect.left() + kEditorImageShift);
@@ -135,7 +135,7 @@ bool CReportCtrl::EndCellEdit(bool commit) {
         text == GetItemText(row, column)) {
         return false;
     }
-    model->SetCellText(row, column, text);
+    listModel->SetCellText(row, column, text);
     if (notifyTarget) {
         ReportCellEditedEvent edited(row, column, this);
         QCoreApplication::sendEvent(notifyTarget, &edited);
@@ -185,7 +185,7 @@ bool CReportCtrl::HandleEditKey(QKeyEvent* event) {
             }
             const int step = action == EditKeyAction::RowUp ? count - 1 : 1;
             const int nextRow = (std::min(row, count - 1) + step) % count;
-            scrollTo(model->index(nextRow, column));
+            scrollTo(listModel->index(nextRow, column));
             BeginCellEdit(nextRow, column);
             break;
         }
