@@ -1,0 +1,146 @@
+// Whole batches: generated audio through decoder, optional rate and channel stage and encoder,
+// for every pair of source and output format.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include <sndfile.h>
+
+#include "EncoderTestSupport.h"
+#include "convert/BatchDriver.h"
+#include "convert/Codecs.h"
+#include "convert/Format.h"
+#include "convert/ProgramFolder.h"
+#include "convert/wma/WmaComponent.h"
+
+namespace tonquill::test {
+namespace {
+
+constexpr int Rate = 44100;
+constexpr size_t Frames = Rate + 4321;
+
+struct Source {
+    int format;
+    std::string path;
+    int rate;
+    int channels;
+};
+
+class EncodeBatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ctx_ = std::make_unique<PipelineContext>(observer_);
+        ctx_->StartDelayMs = 0;
+        ASSERT_TRUE(CreateWmaComponents(*ctx_, observer_));
+        LoadWmaPresetFile(*ctx_, ProgramFolder(), observer_);
+        ctx_->WmaWriter->SelectPreset(ctx_->Settings.WMA.Profile);  // 44.1 kHz stereo
+    }
+
+    // Runs one batch of the sources into outDir with the current settings and the given output
+    // format; returns the outputs' paths.
+    std::vector<std::string> Convert(const std::vector<Source>& sources, int outputFormat,
+                                     const std::string& outDir) {
+        ctx_->Settings.OUTPUT.OutputFormat = static_cast<int16_t>(outputFormat);
+        ctx_->Settings.OUTPUT.SameAsSrc = 0;
+        ctx_->Settings.OUTPUT.DesDir = outDir;
+        std::vector<TaskSource> rows;
+        for (const auto& s : sources) {
+            TaskSource row;
+            const size_t slash = s.path.rfind('/');
+            row.folder = s.path.substr(0, slash + 1);
+            row.fileName = s.path.substr(slash + 1);
+            row.inputType = s.format;
+            row.sourceRate = s.rate;
+            row.sourceChannels = s.channels;
+            row.totalSamples = Frames * static_cast<uint64_t>(s.channels);
+            rows.push_back(row);
+        }
+        PreparedBatch batch = PrepareBatch(rows, ctx_->Settings);
+        ctx_->Tasks = batch.tasks;
+        ctx_->OverallSamplesTotal = batch.overallSamplesTotal;
+        ctx_->ResetForBatch();
+        ctx_->Running = 1;
+        RunBatch(*ctx_);
+        EXPECT_TRUE(ctx_->IsRunning()) << ::testing::PrintToString(observer_.texts());
+        std::vector<std::string> outputs;
+        for (const auto& t : batch.tasks) {
+            outputs.push_back(t.DestPath);
+        }
+        return outputs;
+    }
+
+    void ExpectAudio(int format, const std::string& path, int rate, int channels, size_t frames,
+                     const std::vector<int32_t>& ref, size_t shortfall = 0) {
+        SCOPED_TRACE(path);
+        const DecodedAudio out = DecodeOutput(format, path);
+        EXPECT_EQ(out.rate, rate);
+        ASSERT_EQ(out.channels, channels);
+        const size_t got = out.samples.size() / channels;
+        // WMA adds its codec delay and padding.
+        EXPECT_GE(got + shortfall, frames);
+        EXPECT_LE(got, frames + 8192);
+        if (!ref.empty()) {
+            int lag = 0;
+            EXPECT_GT(MatchSnrDb(ref, out.samples, channels, 8192, &lag), 6.0);
+        }
+    }
+
+    RecordingObserver observer_;
+    std::unique_ptr<PipelineContext> ctx_;
+    TempDir dir_;
+};
+
+// A WAV becomes MP3, Ogg Vorbis and WMA; then each of the four becomes each output format with
+// its rate and channels unchanged.
+TEST_F(EncodeBatchTest, EverySourceFormatConvertsToEveryOutputFormat) {
+    const auto signal = ToneSignal(Frames, 2, Rate);
+    const std::string wav = dir_ / "tone.wav";
+    WriteSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, Rate, 2, signal);
+
+    std::vector<Source> sources{{FormatWav, wav, Rate, 2}};
+    for (int format : {FormatMp3, FormatOgg, FormatWma}) {
+        const auto outputs = Convert({sources[0]}, format, dir_ / "sources/");
+        ASSERT_EQ(outputs.size(), 1u);
+        // Distinct base names, so the outputs of one batch do not take numbered names.
+        const std::string ext = OutputExtension(format);
+        const std::string renamed = dir_ / ("from-" + ext + "." + ext);
+        std::filesystem::rename(outputs[0], renamed);
+        sources.push_back({format, renamed, Rate, 2});
+    }
+    ASSERT_EQ(observer_.doneCount(), 3);
+
+    for (int format : {FormatWav, FormatMp3, FormatOgg, FormatWma}) {
+        SCOPED_TRACE(OutputExtension(format));
+        const auto outputs =
+            Convert(sources, format, dir_ / Format("to-%s/", OutputExtension(format).c_str()));
+        ASSERT_EQ(outputs.size(), sources.size());
+        for (size_t i = 0; i < outputs.size(); ++i) {
+            // WMA gives back its last partial codec frame short.
+            const bool wma = format == FormatWma || sources[i].format == FormatWma;
+            ExpectAudio(format, outputs[i], Rate, 2, Frames, signal, wma ? 2048 : 0);
+        }
+    }
+}
+
+// Rate and channels changed on the way: 22.05 kHz mono becomes 44.1 kHz stereo.
+TEST_F(EncodeBatchTest, ChangedRateAndChannelsReachTheOutput) {
+    const size_t frames = 22050 + 999;
+    const std::string wav = dir_ / "mono.wav";
+    WriteSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1, ToneSignal(frames, 1, 22050));
+    ctx_->Settings.MP3.Freq = 8;  // 44100
+    ctx_->Settings.MP3.LameChannel = ChannelStereo;
+    ctx_->Settings.OGG.Freq = 8;
+    ctx_->Settings.OGG.Channel = ChannelStereo;
+    ctx_->Settings.WAV.Freq = 8;
+    ctx_->Settings.WAV.Channel = ChannelStereo;
+    for (int format : {FormatWav, FormatMp3, FormatOgg}) {
+        SCOPED_TRACE(OutputExtension(format));
+        const auto outputs = Convert({{FormatWav, wav, 22050, 1}}, format, dir_ / "out/");
+        ASSERT_EQ(outputs.size(), 1u);
+        ExpectAudio(format, outputs[0], 44100, 2, frames * 2, {});
+    }
+}
+
+}  // namespace
+}  // namespace tonquill::test

@@ -1,0 +1,175 @@
+// The MP3 encoder's side of the encoder library: the configuration record it fills, the loading
+// errors, and the information frame in what it writes.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "EncoderTestSupport.h"
+#include "convert/Codecs.h"
+#include "convert/mp3/EncodeMp3.h"
+#include "convert/mp3/LameConfigRecord.h"
+#include "convert/mp3/LameLibrary.h"
+
+namespace tonquill::test {
+namespace {
+
+uint32_t U32At(const uint8_t* bytes, size_t offset) {
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 |
+           static_cast<uint32_t>(bytes[offset + 3]) << 24;
+}
+
+struct RecordCase {
+    const char* name;
+    int lameBits;
+    int lameChannel;
+    int targetChannels;
+    uint32_t bitrate;
+    uint32_t mode;
+};
+
+const RecordCase RecordCases[] = {
+    {"Default128JointStereo", 11, 0, 2, 128, 1},
+    {"LowestBitrate", 0, 0, 2, 8, 1},
+    {"HighestBitrate", 16, 0, 2, 320, 1},
+    {"OddBitsFallBackTo128", 99, 0, 2, 128, 1},
+    {"StereoCode", 11, 2, 2, 128, 0},
+    {"JointCode", 11, 3, 2, 128, 1},
+    {"DualCode", 11, 4, 2, 128, 2},
+    {"MonoTargetIgnoresStereoCode", 11, 2, 1, 128, 3},
+    {"MonoTargetIgnoresDualCode", 11, 4, 1, 128, 3},
+    {"MonoCode", 11, 1, 1, 128, 3},
+};
+
+class LameRecordTest : public ::testing::TestWithParam<RecordCase> {};
+
+// Checked byte by byte: the library reads the record by offset, not by our structure.
+TEST_P(LameRecordTest, RecordBytesMatchTheLibraryLayout) {
+    const RecordCase& c = GetParam();
+    ConversionSettings settings;
+    settings.MP3.LameBits = static_cast<int16_t>(c.lameBits);
+    settings.MP3.LameChannel = static_cast<int16_t>(c.lameChannel);
+    settings.MP3.LameQuality = 9;
+    const lameenc::LameConfig config = MakeLameConfig(settings, 44100, c.targetChannels);
+
+    uint8_t bytes[331];
+    static_assert(sizeof config == sizeof bytes);
+    std::memcpy(bytes, &config, sizeof bytes);
+    uint8_t expected[331] = {};
+    auto put = [&](size_t offset, uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            expected[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+        }
+    };
+    put(0, 256);
+    put(4, 1);
+    put(8, 331);
+    put(12, 44100);
+    put(20, c.mode);
+    put(24, c.bitrate);
+    put(32, 0xFFFFFFFF);  // no preset
+    put(36, 1);           // MPEG-1
+    put(64, 1);           // information frame
+    put(84, 1);           // no bit reservoir
+    expected[92] = 0x09;  // quality word 0xF609
+    expected[93] = 0xF6;
+    for (size_t i = 0; i < sizeof bytes; ++i) {
+        EXPECT_EQ(bytes[i], expected[i]) << "byte " << i;
+    }
+    EXPECT_EQ(U32At(bytes, 24), c.bitrate);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, LameRecordTest, ::testing::ValuesIn(RecordCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LameRecord, QualityWordCarriesTheQualityAndItsComplement) {
+    ConversionSettings settings;
+    for (int q : {0, 2, 5, 9}) {
+        settings.MP3.LameQuality = static_cast<int16_t>(q);
+        EXPECT_EQ(MakeLameConfig(settings, 44100, 2).Quality, ((255 - q) << 8) | q);
+    }
+}
+
+class Mp3EncoderTest : public ::testing::Test {
+protected:
+    TempDir dir_;
+};
+
+struct LoadFailureCase {
+    const char* name;
+    std::vector<std::string> paths;
+    const char* line;
+    const char* message;
+};
+
+// The two loading failures end the batch with their line and their message box, before the
+// output exists.
+TEST_F(Mp3EncoderTest, LoadFailuresEndTheBatchBeforeTheOutputExists) {
+    const LoadFailureCase cases[] = {
+        {"NoLibraryInAnEmptyFolder",
+         {(dir_ / "lame_enc.so")},
+         "Error loading lame_enc.dll",
+         "Error Loading Lame_enc.dll"},
+        {"NotALibrary",
+         {(dir_ / "bogus.so")},
+         "Error loading lame_enc.dll",
+         "Error Loading Lame_enc.dll"},
+        {"LibraryWithoutBeDeinitStream",
+         {INCOMPLETE_LAME_ENC},
+         "Unable to get LAME interfaces",
+         "Unable to Get LAME Interfaces"},
+    };
+    std::ofstream(dir_ / "bogus.so") << "not a shared object";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dest = dir_ / (std::string(c.name) + ".mp3");
+        EncoderHarness h(FormatMp3, 44100, 2, dest);
+        h.Feed(ToneSignal(4410, 2, 44100));
+        EXPECT_FALSE(EncodeMp3WithLibrary(*h.ctx, h.task, c.paths));
+        EXPECT_FALSE(h.ctx->IsRunning());
+        EXPECT_TRUE(h.HasLine(c.line));
+        EXPECT_EQ(h.observer.messages(), std::vector<std::string>{c.message});
+        EXPECT_FALSE(std::filesystem::exists(dest));
+    }
+}
+
+TEST_F(Mp3EncoderTest, LibraryIsFoundBesideTheProgram) {
+    LameLibrary lame;
+    ASSERT_EQ(lame.Load(DefaultLameLibraryPaths()), LameLibrary::Status::Loaded);
+    EXPECT_NE(lame.WriteInfoTag, nullptr);
+    EXPECT_NE(lame.WriteVbrHeader, nullptr);
+}
+
+// Players show the exact duration and play gaplessly only when the first frame is the
+// information frame with the encoder's delay and padding.
+TEST_F(Mp3EncoderTest, OutputStartsWithTheInformationFrame) {
+    const std::string dest = dir_ / "info.mp3";
+    EncoderHarness h(FormatMp3, 44100, 2, dest);
+    const size_t frames = 44100 + 123;
+    h.Feed(ToneSignal(frames, 2, 44100));
+    ASSERT_TRUE(EncodeMp3(*h.ctx, h.task));
+
+    std::ifstream in(dest, std::ios::binary);
+    const std::string head(std::istreambuf_iterator<char>(in), {});
+    ASSERT_GT(head.size(), 200u);
+    EXPECT_EQ(static_cast<uint8_t>(head[0]), 0xFF);
+    // MPEG-1 stereo: 4 header bytes and 32 bytes of side information come before the tag.
+    EXPECT_EQ(head.substr(36, 4), "Info");
+    EXPECT_NE(head.substr(36, 200).find("LAME"), std::string::npos);
+    EXPECT_EQ(Mp3HeaderLength(dest), static_cast<int64_t>(frames));
+}
+
+TEST_F(Mp3EncoderTest, MoreThanTwoChannelsCannotOpenAStream) {
+    const std::string dest = dir_ / "six.mp3";
+    EncoderHarness h(FormatMp3, 44100, 6, dest);
+    h.Feed(ToneSignal(4410, 6, 44100));
+    EXPECT_FALSE(EncodeMp3(*h.ctx, h.task));
+    EXPECT_FALSE(h.ctx->IsRunning());
+    EXPECT_TRUE(h.HasLine("Error opening encoding stream (2)"));
+}
+
+}  // namespace
+}  // namespace tonquill::test
