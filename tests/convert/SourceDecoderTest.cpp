@@ -243,6 +243,15 @@ const Damage Damages[] = {
          }
          WriteBytes(p, bytes);
      }},
+    {"FlippedBytesInTheAudio",
+     [](const std::string& p, const std::string&) {
+         // The headers stay whole, so the damage reaches the codec itself.
+         std::string bytes = ReadBytes(p);
+         for (size_t i = bytes.size() / 2; i < bytes.size(); i += 101) {
+             bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+         }
+         WriteBytes(p, bytes);
+     }},
     {"ZeroedHeader",
      [](const std::string& p, const std::string&) {
          std::string bytes = ReadBytes(p);
