@@ -1,0 +1,364 @@
+#include "metadata/MediaProbe.h"
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <fcntl.h>
+#include <mpg123.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <taglib/apefooter.h>
+#include <taglib/apetag.h>
+#include <taglib/asffile.h>
+#include <taglib/fileref.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/vorbisfile.h>
+#include <unistd.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include "convert/Format.h"
+#include "convert/wma/WmaComponent.h"
+#include "metadata/TagReaders.h"
+
+namespace tonquill {
+
+namespace {
+
+// Only a regular file that can be opened for reading counts. Opening without blocking keeps a
+// named pipe or a device from stalling the load.
+bool IsReadableFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    close(fd);
+    return regular;
+}
+
+size_t OggRead(void* buffer, size_t size, size_t count, void* file) {
+    return std::fread(buffer, size, count, static_cast<FILE*>(file));
+}
+
+int OggSeek(void* file, ogg_int64_t offset, int whence) {
+    return fseeko(static_cast<FILE*>(file), static_cast<off_t>(offset), whence);
+}
+
+int OggClose(void* file) {
+    return std::fclose(static_cast<FILE*>(file));
+}
+
+long OggTell(void* file) {
+    return static_cast<long>(ftello(static_cast<FILE*>(file)));
+}
+
+const ov_callbacks OggFileCallbacks{OggRead, OggSeek, OggClose, OggTell};
+
+uint32_t LittleEndian32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Bytes of the tags after the audio of an MP3 file: an ID3v1 tag and an APE tag before it.
+off_t TrailingTagBytes(int fd, off_t fileSize) {
+    unsigned char tail[160] = {};
+    const off_t want = std::min<off_t>(fileSize, sizeof tail);
+    if (pread(fd, tail + sizeof tail - want, want, fileSize - want) != want) {
+        return 0;
+    }
+    off_t bytes = 0;
+    if (want >= 128 && std::memcmp(tail + 32, "TAG", 3) == 0) {
+        bytes = 128;
+    }
+    const unsigned char* footer = tail + (bytes ? 0 : 128);
+    if (std::memcmp(footer, "APETAGEX", 8) == 0) {
+        const off_t size = LittleEndian32(footer + 12);  // items and footer
+        const bool hasHeader = (LittleEndian32(footer + 20) & 0x80000000u) != 0;
+        bytes += size + (hasHeader ? 32 : 0);
+    }
+    return bytes;
+}
+
+// Without an Info header libmpg123 estimates the length from the file size, leading and
+// trailing tags included, so a large cover picture would add minutes to a short track. Telling
+// it the size of the audio alone keeps the estimate to the frames; a length read from an Info
+// header does not depend on the size.
+void LimitLengthEstimateToAudio(mpg123_handle* handle, const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) == 0) {
+        const off_t audioStart = mpg123_framepos(handle);
+        const off_t audioBytes = info.st_size - TrailingTagBytes(fd, info.st_size) - audioStart;
+        if (audioStart >= 0 && audioBytes > 0) {
+            mpg123_set_filesize(handle, audioBytes);
+        }
+    }
+    close(fd);
+}
+
+// Interleaved samples of frames x channels; an unknown or negative length counts as none.
+uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
+    return frames > 0 && channels > 0 ? static_cast<uint64_t>(frames) * channels : 0;
+}
+
+}  // namespace
+
+MediaProbe::MediaProbe(ConversionObserver& observer, WmaComponent* wmaReader)
+    : observer_(observer), wmaReader_(wmaReader) {
+    int error = MPG123_OK;
+    mp3Handle_ = mpg123_new(nullptr, &error);
+    if (mp3Handle_) {
+        // The probe reports through its own message; the library's notes to stderr would
+        // only clutter a terminal.
+        mpg123_param(mp3Handle_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    }
+}
+
+MediaProbe::~MediaProbe() {
+    if (mp3Handle_) {
+        mpg123_delete(mp3Handle_);
+    }
+}
+
+void MediaProbe::ProbeMediaInfo(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    for (int column = ColumnTag; column <= ColumnComment; ++column) {
+        row.SetCellText(column, std::string());
+    }
+
+    if (!IsReadableFile(path)) {
+        entry.unreadable = 1;
+    } else {
+        try {
+            switch (entry.type) {
+                case 1:
+                    ProbeWav(row, path);
+                    break;
+                case 2:
+                    ProbeMp3(row, path);
+                    break;
+                case 3:
+                    ProbeWma(row, path);
+                    break;
+                case 4:
+                    ProbeOgg(row, path);
+                    break;
+                default:
+                    break;
+            }
+        } catch (const std::exception&) {
+            // A library that gives up on a hostile file (memory, a bad length) leaves the row
+            // unreadable rather than ending the load.
+            entry.unreadable = 1;
+        }
+        if (entry.channels == 0 || entry.sampleRate == 0 || entry.totalSamples == 0) {
+            entry.unreadable = 1;
+        }
+    }
+
+    if (entry.unreadable) {
+        row.SetCellText(ColumnType, "Unknown");
+        row.SetCellTextColour(ColumnType, UnreadableTextColour);
+        return;
+    }
+    row.SetCellText(ColumnDuration, DurationText(entry.durationSeconds));
+    row.SetCellText(ColumnChannel, ChannelText(entry.channels));
+    if (entry.type != 3) {
+        row.SetCellText(ColumnFrequency, FrequencyText(entry.sampleRate));
+    }
+}
+
+void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    if (!IsReadableFile(path)) {
+        return;  // TagLib would block on a named pipe
+    }
+    try {
+        TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Fast);
+        if (ref.isNull() || !ref.audioProperties() || ref.audioProperties()->bitrate() == 0) {
+            return;
+        }
+        const int bitrate = ref.audioProperties()->bitrate();
+        // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
+        entry.bitrateKbps = entry.type == 1 ? static_cast<int32_t>(bitrate * 1.024 + 0.5) : bitrate;
+        row.SetCellText(ColumnBitrate, BitrateText(entry.bitrateKbps));
+    } catch (const std::exception&) {
+        // The bitrate is only shown; a file TagLib cannot measure keeps its column empty.
+    }
+}
+
+void MediaProbe::ProbeWav(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        observer_.Message(Format("Error : could not open file : %s", path.c_str()),
+                          MessageIcon::Warning);
+        entry.unreadable = 1;
+        return;
+    }
+    entry.channels = info.channels > 0 ? static_cast<uint32_t>(info.channels) : 0;
+    entry.sampleRate = info.samplerate;
+    entry.totalSamples = InterleavedSamples(info.frames, info.channels);
+    entry.durationSeconds = info.samplerate > 0 && info.frames > 0
+                                ? static_cast<double>(info.frames) / info.samplerate
+                                : 0.0;
+    row.AddPlayTime(entry.durationSeconds);
+    sf_close(file);
+}
+
+void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    long rate = 0;
+    int channels = 0;
+    int encoding = 0;
+    if (mp3Handle_ && mpg123_open(mp3Handle_, path.c_str()) == MPG123_OK &&
+        mpg123_getformat(mp3Handle_, &rate, &channels, &encoding) == MPG123_OK) {
+        LimitLengthEstimateToAudio(mp3Handle_, path);
+        entry.totalSamples = InterleavedSamples(mpg123_length(mp3Handle_), channels);
+        entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+        entry.sampleRate = static_cast<int32_t>(rate);
+        entry.durationSeconds =
+            rate > 0 && channels > 0
+                ? static_cast<double>(entry.totalSamples) / (static_cast<double>(rate) * channels)
+                : 0.0;
+        row.AddPlayTime(entry.durationSeconds);
+    } else {
+        const char* reason =
+            mp3Handle_ ? mpg123_strerror(mp3Handle_) : mpg123_plain_strerror(MPG123_OK);
+        observer_.Message(Format("Trouble with mpg123: %s", reason), MessageIcon::Error);
+        entry.unreadable = 1;
+    }
+    if (mp3Handle_) {
+        mpg123_close(mp3Handle_);
+    }
+    ReadMp3Tags(row, path);
+}
+
+void MediaProbe::ReadMp3Tags(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    TagLib::MPEG::File file(path.c_str(), false);
+    TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(false);
+    TagLib::APE::Tag* ape = file.APETag(false);
+    TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(false);
+    const bool hasId3v2 = id3v2 && !id3v2->isEmpty();
+    const bool hasId3v1 = id3v1 && !id3v1->isEmpty();
+
+    // "ID3v2.3  APEv2  ID3v1": every kind found, in reading order.
+    std::string kinds;
+    if (hasId3v2) {
+        kinds += Format("ID3v2.%u  ", id3v2->header()->majorVersion());
+        entry.tagKinds |= TagKindID3v2;
+    }
+    if (ape) {
+        kinds += Format("APEv%u  ", ape->footer()->version() / 1000);
+        entry.tagKinds |= TagKindAPE;
+    }
+    if (hasId3v1) {
+        kinds += "ID3v1";
+        entry.tagKinds |= TagKindID3v1;
+    }
+    row.SetCellText(ColumnTag, kinds);
+
+    if (hasId3v2) {
+        ReadId3v2Fields(row, *id3v2);
+    }
+    if (ape) {
+        ReadApeFields(row, *ape);
+    }
+    if (hasId3v1) {
+        ReadId3v1Fields(row, *id3v1);
+    }
+}
+
+void MediaProbe::ProbeWma(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    if (!wmaReader_) {
+        return;
+    }
+    WmaComponent& reader = *wmaReader_;
+    try {
+        reader.OpenForReading(path);
+        const int32_t channels = reader.ChannelCount();
+        entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+        entry.sampleRate = reader.SampleRate();
+        entry.totalSamples = InterleavedSamples(reader.SampleCount(), channels);
+        const int32_t milliseconds = reader.Duration();
+        entry.durationSeconds = milliseconds > 0 ? milliseconds / 1000 : 0;
+        row.AddPlayTime(entry.durationSeconds);
+        reader.Close();
+    } catch (const std::exception&) {
+        // The component could not read the file; the zero values mark the row.
+        try {
+            if (reader.IsOpen()) {
+                reader.Close();
+            }
+        } catch (const std::exception&) {
+        }
+        return;
+    }
+
+    TagLib::ASF::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
+    // TagLib may fail to parse what the component could decode; the component's rate stands in.
+    const TagLib::AudioProperties* properties = file.audioProperties();
+    row.SetCellText(ColumnFrequency,
+                    FrequencyText(properties ? properties->sampleRate() : entry.sampleRate));
+    TagLib::ASF::Tag* tag = file.tag();
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "WMA");
+        ReadAsfFields(row, *tag);
+        entry.tagKinds |= TagKindASF;
+    }
+}
+
+void MediaProbe::ProbeOgg(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        entry.unreadable = 1;
+        return;
+    }
+    OggVorbis_File vorbis;
+    if (ov_open_callbacks(file, &vorbis, nullptr, 0, OggFileCallbacks) != 0) {
+        // A failed open leaves the file with us.
+        std::fclose(file);
+        entry.unreadable = 1;
+        return;
+    }
+    if (const vorbis_info* info = ov_info(&vorbis, -1)) {
+        entry.channels = info->channels > 0 ? static_cast<uint32_t>(info->channels) : 0;
+        entry.sampleRate = static_cast<int32_t>(info->rate);
+    }
+    const long bitrate = ov_bitrate(&vorbis, -1);
+    entry.bitrateKbps = bitrate > 0 ? static_cast<int32_t>(bitrate / 1000) : 0;
+    entry.totalSamples = InterleavedSamples(ov_pcm_total(&vorbis, -1), entry.channels);
+    entry.durationSeconds =
+        entry.sampleRate > 0 && entry.channels > 0
+            ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels
+            : 0.0;
+    row.AddPlayTime(entry.durationSeconds);
+    ov_clear(&vorbis);
+
+    ReadOggTags(row, path);
+}
+
+void MediaProbe::ReadOggTags(FileListRow& row, const std::string& path) {
+    TagLib::Ogg::Vorbis::File file(path.c_str(), false);
+    TagLib::Ogg::XiphComment* tag = file.tag();
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "Vorbis Comment");
+        ReadXiphFields(row, *tag);
+        row.Entry().tagKinds |= TagKindXiph;
+    }
+}
+
+}  // namespace tonquill

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+
+#include "convert/ConversionObserver.h"
+#include "metadata/FileListRow.h"
+
+struct mpg123_handle_struct;
+
+namespace tonquill {
+
+class WmaComponent;
+
+// Fills a file-list row with what a file says about itself: rate, channels, length, play time,
+// bitrate, tag kinds and the eight tag texts. One probe serves one loading thread at a time; it
+// owns its own libmpg123 handle and borrows the WMA reader, which nothing else uses while a load
+// runs. The two messages a probe can raise go to the observer and wait for acknowledgement.
+class MediaProbe {
+public:
+    // wmaReader may be null: WMA files then end unreadable.
+    MediaProbe(ConversionObserver& observer, WmaComponent* wmaReader);
+    ~MediaProbe();
+    MediaProbe(const MediaProbe&) = delete;
+    MediaProbe& operator=(const MediaProbe&) = delete;
+
+    // The row's type must be set. Marks the row unreadable ("Unknown" in red in the Type
+    // column) when the file cannot be opened or has no rate, channel count or length.
+    void ProbeMediaInfo(FileListRow& row, const std::string& path);
+    // Fills bitrateKbps and the Bitrate column when TagLib can tell the bitrate.
+    void ProbeBitrate(FileListRow& row, const std::string& path);
+
+    void ProbeWav(FileListRow& row, const std::string& path);
+    void ProbeMp3(FileListRow& row, const std::string& path);
+    void ProbeWma(FileListRow& row, const std::string& path);
+    void ProbeOgg(FileListRow& row, const std::string& path);
+
+private:
+    void ReadMp3Tags(FileListRow& row, const std::string& path);
+    void ReadOggTags(FileListRow& row, const std::string& path);
+
+    ConversionObserver& observer_;
+    WmaComponent* wmaReader_;
+    mpg123_handle_struct* mp3Handle_ = nullptr;
+};
+
+}  // namespace tonquill
