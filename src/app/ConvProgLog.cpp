@@ -1,32 +1,34 @@
 #include "app/ConvProgLog.h"
 
 #include <QHeaderView>
-#include <QTreeWidget>
+#include <cstdint>
 
 #include "app/ConvProgFigures.h"
+#include "ui/ReportCtrl.h"
+#include "ui/ReportRowState.h"
 
 namespace tonquill {
 
-ConvProgLog::ConvProgLog(QWidget* parent) : list_(new QTreeWidget(parent)) {
-    list_->setColumnCount(4);
-    list_->setHeaderLabels(
-        {QString(), QStringLiteral("#"), QStringLiteral("Time"), QStringLiteral("Description")});
-    list_->setRootIsDecorated(false);
-    list_->setUniformRowHeights(true);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+namespace {
+
+// Column formats of the report list.
+constexpr int FormatLeft = 0;
+constexpr int FormatCentre = 2;
+constexpr unsigned HeaderDragDrop = 0x10;
+
+}  // namespace
+
+ConvProgLog::ConvProgLog(QWidget* parent) : list_(new CReportCtrl(parent)) {
+    list_->InsertColumn(ColumnEmpty, QString(), FormatLeft, 0);
+    list_->InsertColumn(ColumnNumber, QStringLiteral("#"), FormatCentre, 55);
+    list_->InsertColumn(ColumnTime, QStringLiteral("Time"), FormatCentre, 63);
+    list_->InsertColumn(ColumnDescription, QStringLiteral("Description"), FormatLeft, 500);
+    // Full-row selection and movable headers; no sorting and no column menu in the log.
+    list_->ApplyExtendedStyle(HeaderDragDrop);
+    list_->EnableHeaderSort(false);
+    list_->header()->setContextMenuPolicy(Qt::NoContextMenu);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setSortingEnabled(false);
     list_->setFrameShape(QFrame::StyledPanel);
-    list_->header()->setSectionsMovable(true);
-    list_->header()->setSectionsClickable(false);
-    list_->header()->setStretchLastSection(false);
-    list_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    list_->headerItem()->setTextAlignment(ColumnNumber, Qt::AlignCenter);
-    list_->headerItem()->setTextAlignment(ColumnTime, Qt::AlignCenter);
-    list_->setColumnWidth(ColumnEmpty, 0);
-    list_->setColumnWidth(ColumnNumber, 55);
-    list_->setColumnWidth(ColumnTime, 63);
-    list_->setColumnWidth(ColumnDescription, 500);
 }
 
 QWidget* ConvProgLog::Widget() const {
@@ -35,53 +37,52 @@ QWidget* ConvProgLog::Widget() const {
 
 void ConvProgLog::Append(const QString& number, const QString& time, const QString& text,
                          int level) {
-    const int row = list_->topLevelItemCount();
-    auto* item = new QTreeWidgetItem({QString(), number, time, text});
-    item->setData(ColumnEmpty, Qt::UserRole, level);
-    item->setTextAlignment(ColumnNumber, Qt::AlignCenter);
-    item->setTextAlignment(ColumnTime, Qt::AlignCenter);
-    const QColor back = LogBackground(row);
+    const int row = list_->InsertItem(list_->GetItemCount(), QString());
+    list_->SetItemText(row, ColumnNumber, number);
+    list_->SetItemText(row, ColumnTime, time);
+    list_->SetItemText(row, ColumnDescription, text);
+    list_->SetItemData(row, reinterpret_cast<void*>(static_cast<intptr_t>(level)));
+    // Rows only ever join at the end or all go at once, so a row's band never changes.
     const QColor fore = LogTextColour(level);
-    for (int column = 0; column < 4; ++column) {
-        item->setBackground(column, back);
+    const QColor back = LogBackground(row);
+    for (int column = 0; column < list_->ColumnCount(); ++column) {
         if (fore.isValid()) {
-            item->setForeground(column, fore);
+            list_->SetCellTextColour(row, column, fore);
         }
+        list_->SetCellBackColour(row, column, back);
     }
-    list_->addTopLevelItem(item);
-    list_->scrollToItem(item);
+    list_->scrollToBottom();
 }
 
 void ConvProgLog::Clear() {
-    list_->clear();
+    list_->DeleteItems(ROW_ALL);
 }
 
 int ConvProgLog::RowCount() const {
-    return list_->topLevelItemCount();
+    return list_->GetItemCount();
 }
 
 QString ConvProgLog::Cell(int row, int column) const {
-    const QTreeWidgetItem* item = list_->topLevelItem(row);
-    return item ? item->text(column) : QString();
+    return list_->GetItemText(row, column);
 }
 
 int ConvProgLog::Level(int row) const {
-    const QTreeWidgetItem* item = list_->topLevelItem(row);
-    return item ? item->data(ColumnEmpty, Qt::UserRole).toInt() : -1;
+    if (row < 0 || row >= list_->GetItemCount()) {
+        return -1;
+    }
+    return static_cast<int>(reinterpret_cast<intptr_t>(list_->GetItemData(row)));
 }
 
 QColor ConvProgLog::TextColour(int row, int column) const {
-    const QTreeWidgetItem* item = list_->topLevelItem(row);
-    return item ? item->foreground(column).color() : QColor();
+    return list_->CellTextColour(row, column);
 }
 
 QColor ConvProgLog::BackColour(int row, int column) const {
-    const QTreeWidgetItem* item = list_->topLevelItem(row);
-    return item ? item->background(column).color() : QColor();
+    return list_->CellBackColour(row, column);
 }
 
 void ConvProgLog::FitDescription() {
-    list_->resizeColumnToContents(ColumnDescription);
+    list_->AutoSizeColumn(ColumnDescription);
 }
 
 }  // namespace tonquill

@@ -3,10 +3,11 @@
 #include <QColor>
 #include <QString>
 
-class QTreeWidget;
 class QWidget;
 
 namespace tonquill {
+
+class CReportCtrl;
 
 // The progress window's log list: four columns (an empty one of width 0, "#", "Time",
 // "Description"), one row per line, the row's level as its item data, banded backgrounds and a
@@ -18,6 +19,7 @@ public:
     explicit ConvProgLog(QWidget* parent);
 
     QWidget* Widget() const;
+    CReportCtrl* List() const { return list_; }
     // Appends a row at the end and scrolls it into view.
     void Append(const QString& number, const QString& time, const QString& text, int level);
     void Clear();
@@ -30,7 +32,7 @@ public:
     void FitDescription();
 
 private:
-    QTreeWidget* list_;
+    CReportCtrl* list_;
 };
 
 }  // namespace tonquill

@@ -4,13 +4,16 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QVariantMap>
 
 namespace tonquill {
 
 ConvProgTaskbar::ConvProgTaskbar()
     : appUri_(QStringLiteral("application://%1.desktop")
-                  .arg(QFileInfo(QCoreApplication::applicationFilePath()).baseName())) {}
+                  .arg(QFileInfo(QCoreApplication::applicationFilePath()).baseName())),
+      // A window drawn off any screen has no dock to show its progress.
+      enabled_(QGuiApplication::platformName() != QLatin1String("offscreen")) {}
 
 ConvProgTaskbar::~ConvProgTaskbar() {
     SetState(State::None);
@@ -27,6 +30,9 @@ void ConvProgTaskbar::SetValue(int completed, int total) {
 }
 
 void ConvProgTaskbar::Send() {
+    if (!enabled_) {
+        return;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return;

@@ -23,6 +23,7 @@ private:
     State state_ = State::None;
     double fraction_ = 0.0;
     QString appUri_;
+    bool enabled_;
 };
 
 }  // namespace tonquill
