@@ -199,6 +199,41 @@ TEST_F(WmaComponentTest, OperationsWithoutAnOpenFileFail) {
     EXPECT_NO_THROW(component.Close());
 }
 
+TEST_F(WmaComponentTest, OutputThatCannotBeWrittenIsReportedNotSwallowed) {
+    component.SelectPreset(47);
+    component.SetFormat(44100, 2);
+    EXPECT_THROW(component.CreateForWriting(dir / "no/such/folder/out.wma"), WmaError);
+    EXPECT_FALSE(component.IsOpen());
+
+    // A full disk: the failure must surface from a write or from closing, never pass silently.
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    const std::vector<int16_t> second(88200, 1000);
+    bool failed = false;
+    try {
+        component.CreateForWriting("/dev/full");
+        for (int i = 0; i < 10; ++i) {
+            component.WriteSamples(second.data(), second.size());
+        }
+        component.Close();
+    } catch (const WmaError&) {
+        failed = true;
+    }
+    EXPECT_TRUE(failed);
+    EXPECT_NO_THROW(component.Close());
+    EXPECT_FALSE(component.IsOpen());
+
+    // The next output starts clean.
+    component.CreateForWriting(dir / "after.wma");
+    component.WriteSamples(second.data(), second.size());
+    component.Close();
+    component.OpenForReading(dir / "after.wma");
+    EXPECT_EQ(component.ChannelCount(), 2);
+    EXPECT_FALSE(component.ReadSamples(128).empty());
+    component.Close();
+}
+
 TEST(WmaStartUpTest, CreatesBothInstancesAndLoadsThePresetFile) {
     RecordingObserver observer;
     PipelineContext ctx(observer);

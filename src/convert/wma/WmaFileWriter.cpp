@@ -136,12 +136,20 @@ void WmaFileWriter::Write(const int16_t* samples, size_t count) {
     constexpr size_t SliceFrames = 1 << 16;
     size_t frames = count / inputChannels_;
     const uint8_t* input = reinterpret_cast<const uint8_t*>(samples);
-    while (frames > 0) {
-        const size_t n = std::min(frames, SliceFrames);
-        Resample(input, static_cast<int>(n));
-        EncodeFrames(false);
-        input += n * inputChannels_ * sizeof(int16_t);
-        frames -= n;
+    try {
+        while (frames > 0) {
+            const size_t n = std::min(frames, SliceFrames);
+            Resample(input, static_cast<int>(n));
+            EncodeFrames(false);
+            input += n * inputChannels_ * sizeof(int16_t);
+            frames -= n;
+        }
+    } catch (...) {
+        // A broken output is given up at once, so closing it later does not fail a second time
+        // and the next file starts clean.
+        finished_ = true;
+        Release();
+        throw;
     }
 }
 
