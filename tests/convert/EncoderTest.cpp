@@ -54,8 +54,13 @@ protected:
     }
     // Waits until the encoder has taken every whole chunk the ring holds; it then idles until
     // the producer delivers more or ends.
-    bool WaitForIdleEncoder(EncoderHarness& h) {
-        return WaitUntil([&] { return h.task.EncoderInput->Available() < GetParam().chunk; });
+    // Counted samples are added after a chunk is encoded, so once they and the ring account for
+    // everything fed, no chunk is under way.
+    bool WaitForIdleEncoder(EncoderHarness& h, uint64_t fed) {
+        return WaitUntil([&] {
+            const uint32_t left = h.task.EncoderInput->Available();
+            return left < GetParam().chunk && h.ctx->TaskSamplesDone.load() + left == fed;
+        });
     }
     // Checks that the file decodes to `frames` frames of the signal (whole, or its start).
     void ExpectDecodesTo(const std::string& path, const std::vector<int32_t>& signal, int rate,
@@ -121,7 +126,7 @@ TEST_P(EncoderTest, StoppedTaskLeavesShorterCompleteFile) {
     h->Feed(signal, /*producing=*/true);
 
     std::thread encoder([&] { h->RunEncoderThread(); });
-    const bool idle = WaitForIdleEncoder(*h);
+    const bool idle = WaitForIdleEncoder(*h, signal.size());
     h->ctx->Stop();
     encoder.join();
     ASSERT_TRUE(idle);
@@ -136,9 +141,8 @@ TEST_P(EncoderTest, StoppedTaskLeavesShorterCompleteFile) {
     }
 }
 
-// Half the stream is encoded, then the task pauses while the rest arrives: nothing is encoded
-// while paused (apart from a chunk already under way), and after resuming the file holds the
-// whole stream without a gap or a repeat.
+// Half the stream is encoded, then the task pauses and the rest arrives: nothing is encoded
+// while paused, and after resuming the file holds the whole stream without a gap or a repeat.
 TEST_P(EncoderTest, PauseHoldsTheStreamAndResumeContinuesWhereItStopped) {
     const int rate = 44100;
     const size_t frames = static_cast<size_t>(rate) * 6;
@@ -147,16 +151,17 @@ TEST_P(EncoderTest, PauseHoldsTheStreamAndResumeContinuesWhereItStopped) {
     const std::string dest = Dest("paused");
     auto h = Harness(rate, 2, dest);
     h->Feed({signal.begin(), signal.begin() + half}, /*producing=*/true);
+    h->task.EstimatedSamples = h->ctx->OverallSamplesTotal = signal.size();
 
     std::thread encoder([&] { h->RunEncoderThread(); });
-    EXPECT_TRUE(WaitForIdleEncoder(*h));
-    h->ctx->Paused = 1;
-    h->Feed({signal.begin() + half, signal.end()}, /*producing=*/true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_TRUE(WaitForIdleEncoder(*h, half));
     const uint64_t held = h->ctx->TaskSamplesDone.load();
+    h->ctx->Paused = 1;
+    // An idle pass is a 1 ms sleep: by now the encoder has seen the flag.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    h->FeedMore({signal.begin() + half, signal.end()});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(h->ctx->TaskSamplesDone.load(), held);
-    EXPECT_LT(held, signal.size());
 
     h->ctx->Paused = 0;
     h->FinishProducing();

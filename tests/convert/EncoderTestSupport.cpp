@@ -169,11 +169,15 @@ EncoderHarness::EncoderHarness(int format, int rate, int channels, const std::st
     }
 }
 
-void EncoderHarness::Feed(const std::vector<int32_t>& samples, bool producing) {
+void EncoderHarness::FeedMore(const std::vector<int32_t>& samples) {
     if (ctx->DecodedRing.Write(samples.data(), static_cast<uint32_t>(samples.size())) !=
         samples.size()) {
         throw std::runtime_error("the test signal does not fit into the ring");
     }
+}
+
+void EncoderHarness::Feed(const std::vector<int32_t>& samples, bool producing) {
+    FeedMore(samples);
     task.EstimatedSamples += samples.size();
     ctx->OverallSamplesTotal += samples.size();
     task.DecoderRunning = producing ? 1 : 0;

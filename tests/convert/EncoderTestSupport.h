@@ -47,6 +47,8 @@ public:
     // Puts the samples into the ring (and into the task's estimate); with producing set the
     // decoder still counts as running, so the encoder does not finish until FinishProducing.
     void Feed(const std::vector<int32_t>& samples, bool producing = false);
+    // Only puts samples into the ring, as a decoder does while the encoder runs.
+    void FeedMore(const std::vector<int32_t>& samples);
     void FinishProducing() { task.DecoderRunning = 0; }
     // Runs the encoder thread body on this thread.
     void RunEncoderThread();
