@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <QIcon>
 #include <QImage>
 #include <QMenu>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
 
@@ -304,6 +306,30 @@ TEST(ReportCtrlTest, EnsureColumnVisibleScrollsTheColumnIntoView) {
     EXPECT_LE(right, f.list.viewport()->width());
     f.list.EnsureColumnVisible(0, false);
     EXPECT_EQ(f.list.header()->sectionViewportPosition(0), 0);
+}
+
+TEST(ReportCtrlTest, CtrlKeypadPlusSizesShownColumnsToTheirContent) {
+    FileListFixture f;
+    f.AddRow("a rather long file name for one narrow column.mp3");
+    f.list.SetColumnWidth(0, 20);
+    f.list.ShowColumn(kArtist, false);
+    QTest::keyClick(&f.list, Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_GT(f.list.GetColumnWidth(0), 200);
+    EXPECT_EQ(f.list.GetColumnWidth(kArtist), 0) << "a hidden column stays without width";
+    EXPECT_EQ(f.list.GetColumnInfo(kArtist).savedWidth, 110);
+}
+
+TEST(ReportCtrlTest, HeaderIconFallsBackToTheRowImages) {
+    FileListFixture f;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    f.list.SetImageList({QIcon(), QIcon(pixmap), QIcon(pixmap)});
+    f.list.SetHeaderIcon(kArtist, 1);
+    f.list.SetHeaderIcon(0, 0);
+    QAbstractItemModel* model = f.list.model();
+    EXPECT_FALSE(
+        model->headerData(kArtist, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(model->headerData(0, Qt::Horizontal, Qt::DecorationRole).value<QIcon>().isNull());
 }
 
 }  // namespace
