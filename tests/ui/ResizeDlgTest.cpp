@@ -121,6 +121,11 @@ TEST(CResizeDlg, ResizingMovesAnchoredChildren) {
     ASSERT_NE(dlg.SizeGrip(), nullptr);
     EXPECT_EQ(dlg.SizeGrip()->geometry().bottomRight(), dlg.rect().bottomRight());
     EXPECT_TRUE(dlg.SizeGrip()->isVisible());
+    // The grip is the triangle below its diagonal.
+    const QRegion shape = dlg.SizeGrip()->mask();
+    const int extent = dlg.SizeGrip()->width();
+    EXPECT_TRUE(shape.contains(QPoint(extent - 2, extent - 2)));
+    EXPECT_FALSE(shape.contains(QPoint(1, 1)));
 }
 
 TEST(CResizeDlg, AnchoringTheSameControlAgainReplacesItsEntry) {
