@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <taglib/apetag.h>
+#include <taglib/asffile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/vorbisfile.h>
@@ -176,6 +177,19 @@ const HostileCase HostileCases[] = {
          file.ID3v2Tag(true)->setTitle(TagLib::String(std::string(4 << 20, 'T')));
          file.APETag(true)->addValue("COMMENT", TagLib::String(std::string(1 << 20, 'C')));
          file.save(TagLib::MPEG::File::ID3v2 | TagLib::MPEG::File::APE);
+     },
+     Outcome::Readable, nullptr, 1.0},
+    {"WmaHugeAndManyAttributes", "huge.wma",
+     [](const std::string& p) {
+         WriteWmaFixture(p, 1.0);
+         TagLib::ASF::File file(p.c_str(), false);
+         file.tag()->setTitle(TagLib::String(std::string(1 << 20, 'T')));
+         file.tag()->setAttribute("WM/AlbumArtist", TagLib::ASF::Attribute(TagLib::ByteVector(
+                                                        RandomText(900, 12).data(), 900)));
+         for (int i = 0; i < 2000; ++i) {
+             file.tag()->addAttribute("WM/Genre", TagLib::ASF::Attribute(TagLib::String("g")));
+         }
+         file.save();
      },
      Outcome::Readable, nullptr, 1.0},
     {"OggHugeAndBinaryComments", "huge.ogg",
