@@ -68,8 +68,8 @@ TEST(FileListEntry, TrackNumbersKeepEightBits) {
         uint8_t number;
         uint8_t total;
     } cases[] = {
-        {"7/15", 7, 15}, {"300", 44, 0},   {" 3 of 9", 3, 0}, {"+4/x", 4, 0},
-        {"-1", 255, 0},  {"abc", 0, 0}, {"/12", 0, 12},    {"99999999999999999999/1", 255, 1}};
+        {"7/15", 7, 15}, {"300", 44, 0}, {" 3 of 9", 3, 0}, {"+4/x", 4, 0},
+        {"-1", 255, 0},  {"abc", 0, 0},  {"/12", 0, 12},    {"99999999999999999999/1", 255, 1}};
     for (const auto& c : cases) {
         FileListEntry e;
         StoreTrackNumbers(e, c.track);
