@@ -70,21 +70,40 @@ CReportCtrl::CReportCtrl(QWidget* parent)
     headerView->setMinimumSectionSize(0);
     headerView->viewport()->installEventFilter(this);
 
-    connect(headerView, &QHeaderView::sectionClicked, this, &CReportCtrl::OnColumnClick);
-    connect(headerView, &QHeaderView::sectionMoved, this, &CReportCtrl::OnSectionMoved);
-    connect(headerView, &QHeaderView::sectionResized, this,
-            [this](int column, int, int) { OnSectionResized(column); });
+    ownConnections << connect(headerView, &QHeaderView::sectionClicked, this,
+                              &CReportCtrl::OnColumnClick);
+    ownConnections << connect(headerView, &QHeaderView::sectionMoved, this,
+                              &CReportCtrl::OnSectionMoved);
+    ownConnections << connect(headerView, &QHeaderView::sectionResized, this,
+                              [this](int column, int, int) { OnSectionResized(column); });
     // A divider double-click sizes the column to its content only, not to its heading.
     disconnect(headerView, SIGNAL(sectionHandleDoubleClicked(int)), this, nullptr);
-    connect(headerView, &QHeaderView::sectionHandleDoubleClicked, this,
-            [this](int column) { AutoSizeColumn(column, false); });
+    ownConnections << connect(headerView, &QHeaderView::sectionHandleDoubleClicked, this,
+                              [this](int column) { AutoSizeColumn(column, false); });
+    const auto invalidateSelected = [this] { selectedCacheValid = false; };
+    ownConnections << connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+                              invalidateSelected);
+    ownConnections << connect(listModel, &QAbstractItemModel::rowsInserted, this,
+                              invalidateSelected);
+    ownConnections << connect(listModel, &QAbstractItemModel::rowsRemoved, this,
+                              invalidateSelected);
+    ownConnections << connect(listModel, &QAbstractItemModel::rowsMoved, this, invalidateSelected);
+    ownConnections << connect(listModel, &QAbstractItemModel::layoutChanged, this,
+                              invalidateSelected);
+    ownConnections << connect(listModel, &QAbstractItemModel::modelReset, this, invalidateSelected);
     // Scrolling moves the cell away from under the edit box, so the typed text is dropped.
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { EndCellEdit(false); });
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { EndCellEdit(false); });
+    ownConnections << connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
+                              [this] { EndCellEdit(false); });
+    ownConnections << connect(horizontalScrollBar(), &QScrollBar::valueChanged, this,
+                              [this] { EndCellEdit(false); });
 }
 
 CReportCtrl::~CReportCtrl() {
-    // The owner's records are the owner's; only our own row data goes with the model.
+    // Children go after this object; their last signals must not reach it. The owner's
+    // records stay the owner's: only the list's own row data goes with the model.
+    for (const QMetaObject::Connection& connection : ownConnections) {
+        disconnect(connection);
+    }
     editRow = -1;
     editColumn = -1;
 }
@@ -469,7 +488,7 @@ int CReportCtrl::DeleteItems(unsigned selector) {
     } else {
         const int count = GetItemCount();
         std::vector<char> doomed(static_cast<size_t>(count), 0);
-        std::vector<char> selected = SelectedRows();
+        const std::vector<char> selected = SelectedRows();
         const int current = currentIndex().isValid() ? currentIndex().row() : -1;
         std::vector<int> keptSelected;
         int keptCurrent = -1;
@@ -518,15 +537,19 @@ int CReportCtrl::MoveRow(int row, int to) {
 
 // ---- Row states ----
 
-std::vector<char> CReportCtrl::SelectedRows() const {
-    std::vector<char> selected(static_cast<size_t>(GetItemCount()), 0);
+const std::vector<char>& CReportCtrl::SelectedRows() const {
+    if (selectedCacheValid && static_cast<int>(selectedCache.size()) == GetItemCount()) {
+        return selectedCache;
+    }
+    selectedCache.assign(static_cast<size_t>(GetItemCount()), 0);
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         for (int row = std::max(range.top(), 0); row <= range.bottom() && row < GetItemCount();
              ++row) {
-            selected[row] = 1;
+            selectedCache[row] = 1;
         }
     }
-    return selected;
+    selectedCacheValid = true;
+    return selectedCache;
 }
 
 void CReportCtrl::SelectRows(const std::vector<int>& rows, bool select) {
@@ -553,7 +576,8 @@ unsigned CReportCtrl::ReadRowStates(int row) const {
     if (row < 0 || row >= GetItemCount()) {
         return 0;
     }
-    const bool selected = selectionModel()->isRowSelected(row, {});
+    const bool selected =
+        selectedCacheValid ? SelectedRows()[row] != 0 : selectionModel()->isRowSelected(row, {});
     const bool focused = currentIndex().isValid() && currentIndex().row() == row;
     // The list shows no check boxes, so every row reads as unchecked.
     return ROW_UNCHECKED | (selected ? ROW_SELECTED : ROW_UNSELECTED) |
@@ -599,8 +623,12 @@ int CReportCtrl::FindNextRow(unsigned selector, int after) const {
     if (selector == 0) {
         return -1;
     }
+    const std::vector<char>& selected = SelectedRows();
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
     for (int row = std::max(after, -1) + 1; row < GetItemCount(); ++row) {
-        if (RowMatches(ReadRowStates(row), selector)) {
+        const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
+                               (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
+        if (RowMatches(state, selector)) {
             return row;
         }
     }

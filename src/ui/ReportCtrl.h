@@ -137,7 +137,9 @@ private:
     void ApplyDisplayOrder(const std::vector<int>& order);
     std::vector<int> DisplayOrder() const;
     void SetColourOfCells(int row, int column, QRgb colour, bool text, bool redraw);
-    std::vector<char> SelectedRows() const;
+    // One flag per row, rebuilt after the selection or the rows change, so that walking the
+    // selected rows stays linear however scattered the selection is.
+    const std::vector<char>& SelectedRows() const;
     void SelectRows(const std::vector<int>& rows, bool select);
     void PaintHint();
     // In-place editing helpers.
@@ -152,6 +154,9 @@ private:
     bool showHints = false;
     int redrawSuspended = 0;
     bool ownLayoutChange = false;  // header moves and resizes made by the list itself
+    QList<QMetaObject::Connection> ownConnections;
+    mutable std::vector<char> selectedCache;
+    mutable bool selectedCacheValid = false;
 
     std::vector<unsigned> editableColumns;
     QLineEdit* editor = nullptr;
