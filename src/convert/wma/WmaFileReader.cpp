@@ -127,8 +127,8 @@ bool WmaFileReader::ReceiveFrame() {
         return true;
     }
     // After the last packet, anything but a frame ends the stream; a decoder that keeps
-    // failing must not be asked forever.
-    if (rc == AVERROR_EOF || (rc != AVERROR(EAGAIN) && inputEnded_)) {
+    // failing (or waits for input that will never come) must not be asked forever.
+    if (rc == AVERROR_EOF || inputEnded_) {
         decoderEnded_ = true;
     }
     return false;
