@@ -351,6 +351,19 @@ QByteArray CReportCtrl::ColumnLayoutBytes() const {
     return ColumnLayoutToBytes(records);
 }
 
+void CReportCtrl::RestoreColumnLayout(const QByteArray& bytes) {
+    const std::vector<ColumnLayoutRecord> records = ColumnLayoutFromBytes(bytes);
+    const int count = std::min(static_cast<int>(records.size()), ColumnCount());
+    for (int column = 0; column < count; ++column) {
+        SetColumnWidth(column, std::clamp(records[column].width, 0, 0xFFFF));
+    }
+    for (int column = 0; column < count; ++column) {
+        if (records[column].visible == 0) {
+            ShowColumn(column, false);
+        }
+    }
+}
+
 void CReportCtrl::OnSectionMoved(int, int, int newVisual) {
     if (ownLayoutChange) {
         return;

@@ -76,6 +76,9 @@ public:
     QMenu* BuildColumnMenu(QWidget* parent);
     // The stored column layout, 8 bytes per column.
     QByteArray ColumnLayoutBytes() const;
+    // Applies a stored layout to the inserted columns: widths first, then hides the columns
+    // stored as hidden. Records beyond the columns are ignored; widths are kept to 0..65535.
+    void RestoreColumnLayout(const QByteArray& bytes);
 
     // Rows.
     int GetItemCount() const;

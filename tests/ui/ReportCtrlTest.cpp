@@ -68,6 +68,22 @@ TEST(ReportCtrlTest, StoredColumnLayoutHoldsTheWidthBeforeHiding) {
     EXPECT_EQ(layout[0], (ColumnLayoutRecord{1, 200}));
     EXPECT_EQ(layout[kArtist], (ColumnLayoutRecord{0, 110}));
     EXPECT_EQ(ColumnLayoutToBytes(layout), f.list.ColumnLayoutBytes());
+
+    // A fresh list restored from the stored bytes comes back the same; odd widths from a
+    // damaged profile stay within what a column can hold.
+    FileListFixture restored;
+    restored.list.RestoreColumnLayout(f.list.ColumnLayoutBytes());
+    EXPECT_EQ(restored.list.ColumnLayoutBytes(), f.list.ColumnLayoutBytes());
+    EXPECT_EQ(restored.list.header()->visualIndex(kArtist), 0);
+    FileListFixture damaged;
+    damaged.list.RestoreColumnLayout(
+        ColumnLayoutToBytes({{1, -5}, {1, 2000000000}, {0, 70}, {1, 1}, {1, 1}, {1, 1}, {1, 1},
+                             {1, 1},  {1, 1},          {1, 1},  {1, 1}, {1, 1}, {1, 1}, {1, 1},
+                             {1, 1},  {1, 1},          {1, 1},  {1, 1}, {0, 9}, {0, 9}}));
+    EXPECT_EQ(damaged.list.GetColumnWidth(0), 0);
+    EXPECT_EQ(damaged.list.GetColumnWidth(1), 0xFFFF);
+    EXPECT_FALSE(damaged.list.IsColumnShown(2));
+    EXPECT_EQ(damaged.list.GetColumnInfo(2).savedWidth, 70);
     EXPECT_EQ(ColumnLayoutFromBytes(QByteArray("\x01\0\0\0\x20\0\0\0\x05", 9)),
               (std::vector<ColumnLayoutRecord>{{1, 32}}));
 }
