@@ -14,6 +14,17 @@ using namespace tonquill::lameenc;
 
 namespace {
 
+// No exception may cross into a caller that only knows result codes; the one that can happen
+// is running out of memory.
+template <typename Fn>
+BeErr Guarded(Fn&& fn) {
+    try {
+        return fn();
+    } catch (...) {
+        return BeErrNoMoreHandles;
+    }
+}
+
 // Writes the information frame of a flushed stream and forgets the stream.
 BeErr WriteInfoTagOf(BeStream stream, const char* fileName) {
     if (!fileName) {
@@ -46,37 +57,44 @@ LAME_ENC_EXPORT BeErr beInitStream(const LameConfig* config, uint32_t* samplesPe
     if (!config || !samplesPerChunk || !outputBufferSize || !stream) {
         return BeErrInvalidFormatParameters;
     }
-    auto lame = std::make_unique<LameStream>();
-    const BeErr result = lame->Open(*config);
-    if (result != BeErrSuccessful) {
-        return result;
-    }
-    *samplesPerChunk = lame->SamplesPerChunk();
-    *outputBufferSize = lame->OutputBufferSize();
-    *stream = StreamTable::Instance().Add(std::move(lame));
-    return BeErrSuccessful;
+    return Guarded([&] {
+        auto lame = std::make_unique<LameStream>();
+        const BeErr result = lame->Open(*config);
+        if (result != BeErrSuccessful) {
+            return result;
+        }
+        *samplesPerChunk = lame->SamplesPerChunk();
+        *outputBufferSize = lame->OutputBufferSize();
+        *stream = StreamTable::Instance().Add(std::move(lame));
+        return BeErrSuccessful;
+    });
 }
 
 LAME_ENC_EXPORT BeErr beEncodeChunkFloatS16NI(BeStream stream, uint32_t frames, const float* left,
                                               const float* right, uint8_t* output,
                                               uint32_t* outputBytes) {
-    return StreamTable::Instance().With(
-        stream, [&](LameStream& s) { return s.Encode(frames, left, right, output, outputBytes); });
+    return Guarded([&] {
+        return StreamTable::Instance().With(stream, [&](LameStream& s) {
+            return s.Encode(frames, left, right, output, outputBytes);
+        });
+    });
 }
 
 LAME_ENC_EXPORT BeErr beDeinitStream(BeStream stream, uint8_t* output, uint32_t* outputBytes) {
-    return StreamTable::Instance().With(
-        stream, [&](LameStream& s) { return s.Flush(output, outputBytes); });
+    return Guarded([&] {
+        return StreamTable::Instance().With(
+            stream, [&](LameStream& s) { return s.Flush(output, outputBytes); });
+    });
 }
 
 LAME_ENC_EXPORT BeErr beCloseStream(BeStream stream) {
-    return StreamTable::Instance().Close(stream);
+    return Guarded([&] { return StreamTable::Instance().Close(stream); });
 }
 
 LAME_ENC_EXPORT BeErr beWriteInfoTag(BeStream stream, const char* fileName) {
-    return WriteInfoTagOf(stream, fileName);
+    return Guarded([&] { return WriteInfoTagOf(stream, fileName); });
 }
 
 LAME_ENC_EXPORT BeErr beWriteVBRHeader(const char* fileName) {
-    return WriteInfoTagOf(StreamTable::LastClosedOnThisThread(), fileName);
+    return Guarded([&] { return WriteInfoTagOf(StreamTable::LastClosedOnThisThread(), fileName); });
 }
