@@ -3,6 +3,8 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -191,6 +193,18 @@ int LeadingTagNumber(const std::string& text) {
 }
 
 bool WriteOutputTags(PipelineContext& ctx, CConversionTask& task) {
+    if (task.OutputType != FormatMp3 && task.OutputType != FormatWma &&
+        task.OutputType != FormatOgg) {
+        return true;  // WAV outputs carry no tags
+    }
+    // An encoder that wrote nothing (stopped at once, or failed with its own line) leaves an
+    // empty file: there is nothing to tag, and a file of tags alone would pass for an output.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(task.DestPath, ec);
+    if (ec ? ec == std::errc::no_such_file_or_directory : size == 0) {
+        task.TagKindsWritten = 0;
+        return false;
+    }
     bool saved = true;
     switch (task.OutputType) {
         case FormatMp3:
@@ -199,11 +213,9 @@ bool WriteOutputTags(PipelineContext& ctx, CConversionTask& task) {
         case FormatWma:
             saved = SaveWmaTags(task);
             break;
-        case FormatOgg:
+        default:
             saved = SaveOggTags(task);
             break;
-        default:  // WAV outputs carry no tags
-            return true;
     }
     if (!saved) {
         ctx.PostLog("Fail to write tag!" + task.DestPath, LogLevel::Error);

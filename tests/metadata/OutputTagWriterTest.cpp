@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <sys/fsuid.h>
@@ -430,14 +431,38 @@ TEST_F(OutputTagWriterTest, WavOutputIsLeftAlone) {
     EXPECT_EQ(std::filesystem::file_size(path), before);
 }
 
+TEST_F(OutputTagWriterTest, EmptyOutputOfAStoppedEncoderStaysEmptyWithoutALine) {
+    for (int format : {FormatMp3, FormatOgg, FormatWma}) {
+        SCOPED_TRACE(format);
+        const std::string path = dir / ("empty." + OutputExtension(format));
+        std::ofstream{path};
+        CConversionTask task = Task(format, path, FullTags(), TagKindID3v2);
+        EXPECT_FALSE(WriteOutputTags(ctx, task));
+        EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    }
+    EXPECT_EQ(Lines(), std::vector<std::string>{});
+}
+
 // Runs the step on a thread that cannot write the output: the file is made read-only and, when
 // the tests run as root, the thread gives up its file-system rights so the mode counts.
 bool WriteTagsWithoutWriteAccess(PipelineContext& ctx, CConversionTask& task) {
+    // The folders stay open to everyone, as an output folder usually is; only the file is locked.
+    chmod(std::filesystem::path(task.DestPath).parent_path().c_str(), 0755);
     chmod(task.DestPath.c_str(), 0444);
     bool result = true;
     std::thread([&] {
         if (geteuid() == 0) {
             setfsuid(65534);
+        }
+        // The file is readable but not writable here, as a read-only output is.
+        const int readable = open(task.DestPath.c_str(), O_RDONLY | O_CLOEXEC);
+        const int writable = open(task.DestPath.c_str(), O_RDWR | O_CLOEXEC);
+        EXPECT_GE(readable, 0);
+        EXPECT_LT(writable, 0);
+        for (int fd : {readable, writable}) {
+            if (fd >= 0) {
+                close(fd);
+            }
         }
         result = WriteOutputTags(ctx, task);
     }).join();

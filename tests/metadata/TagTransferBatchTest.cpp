@@ -195,6 +195,9 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
 
 TEST_F(TagTransferBatchTest, UnwritableOutputLogsOneFailLineAndTheBatchGoesOn) {
     std::filesystem::create_directories(dir / "out");
+    // The folders stay open to everyone, as an output folder usually is; only the file is locked.
+    chmod(dir.path().c_str(), 0755);
+    chmod((dir / "out").c_str(), 0755);
     observer.lockedOutput = dir / "out/first.mp3";
     const auto outputs = Convert({Row("first.wav", SongTags("First"), TagKindID3v2),
                                   Row("second.wav", SongTags("Second"), TagKindID3v2)},
