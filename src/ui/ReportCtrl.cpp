@@ -182,6 +182,8 @@ void CReportCtrl::ApplyDisplayOrder(const std::vector<int>& order) {
 }
 
 void CReportCtrl::ShowColumn(int column, bool show) {
+    // Committing may let the owner change the list, so the column is checked afterwards.
+    EndCellEdit(true);
     if (column < 0 || column >= ColumnCount()) {
         return;
     }
@@ -191,7 +193,6 @@ void CReportCtrl::ShowColumn(int column, bool show) {
     if (static_cast<bool>(info.visible) == show) {
         return;
     }
-    EndCellEdit(true);
     SetRedraw(false);
     std::vector<int> order = DisplayOrder();
     ownLayoutChange = true;
