@@ -542,6 +542,9 @@ int CReportCtrl::MoveRow(int row, int to) {
         return -1;
     }
     EndCellEdit(true);
+    if (row >= GetItemCount()) {  // the owner removed rows while handling the edit
+        return -1;
+    }
     const int target = std::clamp(to, 0, GetItemCount() - 1);
     if (target != row) {
         listModel->MoveRow(row, target);
