@@ -1,6 +1,9 @@
 #include <QCursor>
+#include <QDesktopServices>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -79,6 +82,33 @@ TEST(CHyperLink, HoverUnderlinesAndEndsWhenThePointerLeaves) {
     EXPECT_EQ(link->CurrentColour(), QColor(0, 0, 238));
 }
 
+// Stands in for the desktop's handler of one URL scheme.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+TEST(CHyperLink, ClickOpensTheTargetAndMarksTheLinkVisited) {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("tonquilltest"), &catcher, "Open");
+    QWidget window;
+    auto* link = new CHyperLink(QStringLiteral("Web site"), &window);
+    link->SetTarget(QStringLiteral("tonquilltest://example/page"));
+    window.show();
+    QSignalSpy opened(link, &CHyperLink::Opened);
+    QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(2, 2));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("tonquilltest"));
+    ASSERT_EQ(catcher.opened.size(), 1);
+    EXPECT_EQ(catcher.opened[0], QUrl(QStringLiteral("tonquilltest://example/page")));
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_TRUE(link->Visited());
+    EXPECT_FALSE(link->Hovering());
+    EXPECT_EQ(link->CurrentColour(), QColor(85, 26, 139));
+}
+
 TEST(CHyperLink, SizedToItsTextKeepingTheRightEdge) {
     QWidget window;
     auto* link = new CHyperLink(QStringLiteral("x"), &window);
@@ -92,3 +122,5 @@ TEST(CHyperLink, SizedToItsTextKeepingTheRightEdge) {
 
 }  // namespace
 }  // namespace tonquill
+
+#include "HyperLinkTest.moc"
