@@ -202,6 +202,11 @@ void CConvProg::CreateControls() {
         }
         control->setObjectName(QString::number(place.id));
         control->setGeometry(rect);
+        // The desktop's font may run wider than the one the places were made for: a caption
+        // label grows to its text (its value's text is right-aligned, so they do not meet).
+        if (place.kind == Kind::Label && control->sizeHint().width() > rect.width()) {
+            control->resize(control->sizeHint().width(), rect.height());
+        }
         controls_[place.id] = control;
     }
     connect(static_cast<QPushButton*>(controls_.at(1096)), &QPushButton::clicked, this,
