@@ -131,9 +131,9 @@ CConvProg::CConvProg(PipelineContext& ctx, QWidget* parent)
     // Step 5: where the window was last time.
     SetPlacementKey(PlacementKeyName);
     QSettings profile(QStringLiteral("Veltrane Corporation"), QStringLiteral("Tonquill"));
-    if (!PlacementStore().RestorePlacement(*this, PlacementKeyName, profile)) {
-        PlacementStore().ApplyFallback(*this);
-    }
+    // Without a saved placement the window opens where dialogs open: centred over its owner,
+    // or on the screen.
+    PlacementStore().RestorePlacement(*this, PlacementKeyName, profile);
 
     columnTimer_.setInterval(1000);
     connect(&columnTimer_, &QTimer::timeout, this, &CConvProg::OnColumnTimer);
