@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -160,6 +161,32 @@ TEST_F(Mp3EncoderTest, OutputStartsWithTheInformationFrame) {
     EXPECT_EQ(head.substr(36, 4), "Info");
     EXPECT_NE(head.substr(36, 200).find("LAME"), std::string::npos);
     EXPECT_EQ(Mp3HeaderLength(dest), static_cast<int64_t>(frames));
+}
+
+// A stream that fails while encoding or flushing stops the batch with its line once; the file
+// is closed and stays.
+TEST_F(Mp3EncoderTest, StreamFailuresStopTheBatchWithTheirLine) {
+    struct Case {
+        const char* name;
+        int lameBits;  // index of the bitrate that makes the stand-in library fail
+        const char* line;
+    };
+    const Case cases[] = {
+        {"ChunkFails", 0, "beEncodeChunk() failed (5)"},
+        {"FlushFails", 1, "beExitStream failed (6)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dest = dir_ / (std::string(c.name) + ".mp3");
+        EncoderHarness h(FormatMp3, 44100, 2, dest);
+        h.ctx->Settings.MP3.LameBits = static_cast<int16_t>(c.lameBits);
+        h.Feed(ToneSignal(44100, 2, 44100));
+        EXPECT_TRUE(EncodeMp3WithLibrary(*h.ctx, h.task, {FAILING_LAME_ENC}));
+        EXPECT_FALSE(h.ctx->IsRunning());
+        const auto texts = h.observer.texts();
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), c.line), 1);
+        EXPECT_TRUE(std::filesystem::exists(dest));
+    }
 }
 
 TEST_F(Mp3EncoderTest, MoreThanTwoChannelsCannotOpenAStream) {
