@@ -20,6 +20,7 @@ bool CreateFolderPath(const std::string& path) {
     }
     // Walk up until a level can be made (or exists), then come back down one level at a time.
     size_t cursor = full.size();
+    bool descending = false;
     while (true) {
         std::string part = full.substr(0, cursor);
         if (::mkdir(part.c_str(), 0777) == 0 || errno == EEXIST) {
@@ -27,11 +28,14 @@ bool CreateFolderPath(const std::string& path) {
                 std::error_code ec;
                 return std::filesystem::is_directory(full, ec);
             }
+            descending = true;
             size_t next = full.find('/', cursor + 1);
             cursor = next == std::string::npos ? full.size() : next;
             continue;
         }
-        if (errno != ENOENT) {
+        // On the way down the parent exists, so any failure is final: some file systems (/proc)
+        // answer ENOENT there, and walking up again would never end.
+        if (errno != ENOENT || descending) {
             return false;
         }
         size_t prev = part.rfind('/');

@@ -278,6 +278,24 @@ TEST(CliTest, KeepGoingConvertsTheRestAndReportsTheFailure) {
     EXPECT_EQ(ReadText(dir / ("out/" + longName)), "taken");
 }
 
+// /proc refuses new folders with "no such file", which once sent the folder creation up and
+// down the path for ever.
+TEST(CliTest, AnOutputFolderThatCannotBeCreatedFailsEachTask) {
+    TempDir dir;
+    WriteWav(dir / "a.wav", 22050, 1, 4000, 1);
+    WriteWav(dir / "b.wav", 22050, 1, 4000, 2);
+    const CliResult result = RunCli({"convert", "--no-config", "--keep-going", "-f", "wav", "-o",
+                                     "/proc/tonquill-nowhere/out", dir / "a.wav", dir / "b.wav"},
+                                    {}, 60);
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    const auto errors = LogTexts(result.err);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(),
+                         "Fail to create folder /proc/tonquill-nowhere/out !"),
+              2)
+        << result.err;
+    EXPECT_NE(result.err.find("2 of 2 files failed"), std::string::npos) << result.err;
+}
+
 TEST(CliTest, TwoJobsWriteTheSameFilesAsOne) {
     TempDir dir;
     fs::create_directories(dir / "src");
