@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/CliCommands.h"
@@ -35,7 +36,11 @@ void PrintTable(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
     auto printRow = [&](const auto& cellOf) {
         std::string line;
         for (int c = 0; c < FileListColumnCount; ++c) {
-            const std::string cell = cellOf(c);
+            std::string cell = cellOf(c);
+            // A tag may hold line breaks or escapes; the table shows them as blanks.
+            std::replace_if(
+                cell.begin(), cell.end(),
+                [](char ch) { return static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F; }, ' ');
             const std::string pad(widths[c] - TextWidth(cell), ' ');
             const bool right = FileListColumns[static_cast<size_t>(c)].align == ColumnAlign::Right;
             line += (c ? "  " : "") + (right ? pad + cell : cell + pad);
