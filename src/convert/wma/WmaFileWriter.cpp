@@ -83,17 +83,7 @@ WmaFileWriter::WmaFileWriter(const std::string& path, const WmaPreset& preset, i
         }
         // FFmpeg's WMA decoder yields nothing for the first frame of a stream (it only primes
         // the overlap), so the stream starts with one frame of silence that carries no audio.
-        const int channels = codec_->ch_layout.nb_channels;
-        uint8_t** silence = nullptr;
-        Check(av_samples_alloc_array_and_samples(&silence, nullptr, channels, frameSize_,
-                                                 codec_->sample_fmt, 0),
-              "out of memory");
-        av_samples_set_silence(silence, 0, frameSize_, channels, codec_->sample_fmt);
-        const int written =
-            av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(silence), frameSize_);
-        av_freep(&silence[0]);
-        av_freep(&silence);
-        Check(written, "out of memory");
+        AppendSilence();
     } catch (...) {
         Release();
         throw;
@@ -151,6 +141,20 @@ void WmaFileWriter::Write(const int16_t* samples, size_t count) {
         Release();
         throw;
     }
+}
+
+void WmaFileWriter::AppendSilence() {
+    const int channels = codec_->ch_layout.nb_channels;
+    uint8_t** silence = nullptr;
+    Check(av_samples_alloc_array_and_samples(&silence, nullptr, channels, frameSize_,
+                                             codec_->sample_fmt, 0),
+          "out of memory");
+    av_samples_set_silence(silence, 0, frameSize_, channels, codec_->sample_fmt);
+    const int written =
+        av_audio_fifo_write(fifo_.get(), reinterpret_cast<void**>(silence), frameSize_);
+    av_freep(&silence[0]);
+    av_freep(&silence);
+    Check(written, "out of memory");
 }
 
 void WmaFileWriter::Resample(const uint8_t* input, int frames) {
@@ -233,6 +237,9 @@ void WmaFileWriter::Finish() {
     try {
         if (format_ && headerWritten_) {
             Resample(nullptr, 0);
+            // The decoder gives each frame back only once the next one has arrived, so one
+            // more frame of silence carries the last samples of audio out.
+            AppendSilence();
             EncodeFrames(true);
             Send(nullptr);
             Check(av_write_trailer(format_), "cannot finish the WMA file");

@@ -32,6 +32,8 @@ public:
     void Finish();
 
 private:
+    // Queues one frame of silence for the encoder.
+    void AppendSilence();
     void Resample(const uint8_t* input, int frames);
     void EncodeFrames(bool final);
     void Send(AVFrame* frame);
