@@ -132,10 +132,11 @@ TEST_F(BatchDriverTest, FailingSecondTaskOfFiveStopsTheBatch) {
                                     AddWav("5.wav", 44100, 2, 100)};
     Run(rows);
     std::vector<std::string> expected = TaskBlock("1.wav", "1.wav");
-    expected.insert(expected.end(),
-                    {SeparatorLine, "Start a new converting task.",
-                     "Source:  " + dir / "in/2.wav" + ".", "Destination: " + dir / "out/2.wav" + ".",
-                     "File Error: No such file or directory", "Converting status: ERROR."});
+    expected.insert(
+        expected.end(),
+        {SeparatorLine, "Start a new converting task.", "Source:  " + dir / "in/2.wav" + ".",
+         "Destination: " + dir / "out/2.wav" + ".", "File Error: No such file or directory",
+         "Converting status: ERROR."});
     EXPECT_EQ(Log(), expected);
     const auto lines = observer.lines();
     EXPECT_EQ(lines[lines.size() - 2].level, LogLevel::Error);
@@ -217,8 +218,8 @@ TEST_F(BatchDriverTest, FloatSourcesAreScaledDownOnlyWhenTheyExceedFullScale) {
     for (double peak : {2.0, 0.5}) {
         const std::vector<double> values = {peak, -0.25, 0.125, -peak / 2, 0.0, 0.0625};
         const std::string name = "float" + std::to_string(static_cast<int>(peak * 10)) + ".wav";
-        test::WriteSoundFileDouble(dir / ("in/" + name), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000,
-                                   1, values);
+        test::WriteSoundFileDouble(dir / ("in/" + name), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 1,
+                                   values);
         Run({Row(name, 8000, 1, values.size())});
         const double scale = peak >= 1.0 ? peak : 1.0;
         test::SoundFile out = test::ReadSoundFile(dir / ("out/" + name));
@@ -252,8 +253,8 @@ TEST_F(BatchDriverTest, StopRequestEndsARunningBatchPromptly) {
     });
     ASSERT_TRUE(test::WaitUntil([&] { return small.DecodedRing.FreeSpace() < 4096 * 2; }));
     small.Stop();
-    const bool endedInTime = test::WaitUntil([&] { return finished.load(); },
-                                             std::chrono::seconds(5));
+    const bool endedInTime =
+        test::WaitUntil([&] { return finished.load(); }, std::chrono::seconds(5));
     batchThread.join();
     EXPECT_TRUE(endedInTime);
     EXPECT_EQ(obs.texts().back(), "Converting status: ERROR.");
