@@ -105,9 +105,7 @@ int Run(const QStringList& files) {
     if (sources.empty()) {
         return 1;
     }
-    PreparedBatch batch = PrepareBatch(sources, ctx.Settings);
-    ctx.Tasks = std::move(batch.tasks);
-    ctx.OverallSamplesTotal = batch.overallSamplesTotal;
+    ctx.LoadBatch(PrepareBatch(sources, ctx.Settings));
 
     CConvProg window(ctx);
     window.exec();

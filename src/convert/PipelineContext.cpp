@@ -26,6 +26,11 @@ void PipelineContext::PostLog(const std::string& text, LogLevel level) const {
     observer_->Log(text, level);
 }
 
+void PipelineContext::LoadBatch(const PreparedBatch& batch) {
+    Tasks = batch.tasks;
+    OverallSamplesTotal = batch.overallSamplesTotal;
+}
+
 void PipelineContext::ResetForBatch() {
     Running = 0;
     Paused = 0;

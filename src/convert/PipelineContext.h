@@ -33,6 +33,8 @@ public:
     void SetObserver(ConversionObserver& observer) { observer_ = &observer; }
     void PostLog(const std::string& text, LogLevel level) const;
 
+    // Takes a prepared batch's tasks and total.
+    void LoadBatch(const PreparedBatch& batch);
     // Clears the flags and counters a batch starts from (the task list and total stay).
     void ResetForBatch();
     bool IsRunning() const { return Running.load(std::memory_order_acquire) != 0; }

@@ -39,24 +39,12 @@ protected:
         test::WriteSoundFile(dir / ("in/" + name), format, rate, channels, samples);
     }
     TaskSource Row(const std::string& name, int rate, int channels, size_t frames) {
-        TaskSource s;
-        s.folder = dir / "in/";
-        s.fileName = name;
-        s.inputType = FormatWav;
-        s.sourceRate = rate;
-        s.sourceChannels = channels;
-        s.totalSamples = frames * static_cast<size_t>(channels);
-        return s;
+        return test::SourceRow(dir / ("in/" + name), FormatWav, rate, channels, frames);
     }
 
     void Run(const std::vector<TaskSource>& sources) {
         ctx.Settings = settings;
-        PreparedBatch batch = PrepareBatch(sources, settings);
-        ctx.Tasks = batch.tasks;
-        ctx.OverallSamplesTotal = batch.overallSamplesTotal;
-        ctx.ResetForBatch();
-        ctx.Running = 1;
-        RunBatch(ctx);
+        test::RunPreparedBatch(ctx, PrepareBatch(sources, settings));
     }
 
     // The log with the two timing lines reduced to their shape.
@@ -240,9 +228,7 @@ TEST_F(BatchDriverTest, StopRequestEndsARunningBatchPromptly) {
     PipelineContext small(obs, 4096 * 2 * 3);
     small.StartDelayMs = 0;
     small.Settings = settings;
-    PreparedBatch batch = PrepareBatch({AddWav("long.wav", 44100, 2, 200000)}, settings);
-    small.Tasks = batch.tasks;
-    small.OverallSamplesTotal = batch.overallSamplesTotal;
+    small.LoadBatch(PrepareBatch({AddWav("long.wav", 44100, 2, 200000)}, settings));
     small.ResetForBatch();
     small.Running = 1;
     small.Paused = 1;

@@ -46,22 +46,10 @@ protected:
         ctx_->Settings.OUTPUT.DesDir = outDir;
         std::vector<TaskSource> rows;
         for (const auto& s : sources) {
-            TaskSource row;
-            const size_t slash = s.path.rfind('/');
-            row.folder = s.path.substr(0, slash + 1);
-            row.fileName = s.path.substr(slash + 1);
-            row.inputType = s.format;
-            row.sourceRate = s.rate;
-            row.sourceChannels = s.channels;
-            row.totalSamples = Frames * static_cast<uint64_t>(s.channels);
-            rows.push_back(row);
+            rows.push_back(test::SourceRow(s.path, s.format, s.rate, s.channels, Frames));
         }
         PreparedBatch batch = PrepareBatch(rows, ctx_->Settings);
-        ctx_->Tasks = batch.tasks;
-        ctx_->OverallSamplesTotal = batch.overallSamplesTotal;
-        ctx_->ResetForBatch();
-        ctx_->Running = 1;
-        RunBatch(*ctx_);
+        test::RunPreparedBatch(*ctx_, batch);
         EXPECT_TRUE(ctx_->IsRunning()) << ::testing::PrintToString(observer_.texts());
         std::vector<std::string> outputs;
         for (const auto& t : batch.tasks) {

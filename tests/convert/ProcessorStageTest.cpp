@@ -198,36 +198,17 @@ protected:
                            double hz = 440.0) {
         test::WriteSoundFile(dir / ("in/" + name), Wav16, rate, channels,
                              Sine(frames, channels, rate, hz, 0.5));
-        TaskSource s;
-        s.folder = dir / "in/";
-        s.fileName = name;
-        s.inputType = FormatWav;
-        s.sourceRate = rate;
-        s.sourceChannels = channels;
-        s.totalSamples = frames * static_cast<size_t>(channels);
-        return s;
+        return test::SourceRow(dir / ("in/" + name), FormatWav, rate, channels, frames);
     }
 
     void RunTasks(std::vector<CConversionTask> tasks) {
         ctx.Settings = settings;
-        ctx.Tasks = std::move(tasks);
-        ctx.OverallSamplesTotal = 0;
-        for (const auto& t : ctx.Tasks) {
-            ctx.OverallSamplesTotal += t.EstimatedSamples;
+        PreparedBatch batch;
+        for (auto& t : tasks) {
+            batch.overallSamplesTotal += t.EstimatedSamples;
         }
-        ctx.ResetForBatch();
-        ctx.Running = 1;
-        RunBatch(ctx);
-    }
-
-    std::vector<std::string> ErrorLines() const {
-        std::vector<std::string> out;
-        for (const auto& line : observer.lines()) {
-            if (line.level == LogLevel::Error) {
-                out.push_back(line.text);
-            }
-        }
-        return out;
+        batch.tasks = std::move(tasks);
+        test::RunPreparedBatch(ctx, batch);
     }
 
     TempDir dir;
@@ -240,7 +221,7 @@ TEST_F(ProcessorStageTest, MonoToStereoAtTwiceTheRateKeepsLengthAndPitch) {
     settings.WAV.Freq = 8;  // 44100
     settings.WAV.Channel = ChannelStereo;
     RunTasks({PrepareTask(WriteSource("tone.wav", 22050, 1, 22050, 1000.0), settings)});
-    ASSERT_EQ(ErrorLines(), std::vector<std::string>{});
+    ASSERT_EQ(observer.errorTexts(), std::vector<std::string>{});
     ASSERT_EQ(observer.doneCount(), 1);
 
     const test::SoundFile out = test::ReadSoundFile(dir / "out/tone.wav");
@@ -290,7 +271,7 @@ TEST_F(ProcessorStageTest, SixChannelSourcesConvertToEveryTargetTheSettingsAllow
         }
     }
     RunTasks(tasks);
-    ASSERT_EQ(ErrorLines(), std::vector<std::string>{});
+    ASSERT_EQ(observer.errorTexts(), std::vector<std::string>{});
     ASSERT_EQ(observer.doneCount(), 1);
 
     for (const auto& e : expected) {

@@ -82,16 +82,6 @@ protected:
         return test::RunDecoder(ctx, GetParam().decode, task);
     }
 
-    std::vector<std::string> ErrorLines() const {
-        std::vector<std::string> out;
-        for (const auto& line : observer.lines()) {
-            if (line.level == LogLevel::Error) {
-                out.push_back(line.text);
-            }
-        }
-        return out;
-    }
-
     TempDir dir;
     RecordingObserver observer;
     PipelineContext ctx;
@@ -103,7 +93,7 @@ TEST_P(SourceDecoderTest, DecodesTheSignalAtSourceRateAndChannels) {
     test::DecodeRun run = Decode(task);
 
     ASSERT_TRUE(run.result);
-    EXPECT_TRUE(ErrorLines().empty());
+    EXPECT_TRUE(observer.errorTexts().empty());
     ASSERT_EQ(run.samples.size() % Channels, 0u);
     const long frames = static_cast<long>(run.samples.size() / Channels);
     const long sourceFrames = static_cast<long>(signal.size() / Channels);
@@ -151,8 +141,8 @@ TEST_P(SourceDecoderTest, FileChangedSinceListedIsRefused) {
         test::DecodeRun run = Decode(task);
         EXPECT_FALSE(run.result) << rate << "/" << channels;
         EXPECT_TRUE(run.samples.empty());
-        ASSERT_FALSE(ErrorLines().empty());
-        EXPECT_EQ(ErrorLines().back(), expected);
+        ASSERT_FALSE(observer.errorTexts().empty());
+        EXPECT_EQ(observer.errorTexts().back(), expected);
     }
 }
 
@@ -182,23 +172,14 @@ TEST_P(SourceDecoderTest, BatchConvertsTheSourceToWavAtTheSameFormat) {
     ConversionSettings settings;
     settings.OUTPUT.OutputFormat = FormatWav;
     settings.OUTPUT.SameAsSrc = 1;
-    TaskSource row;
-    row.folder = dir.path().string() + "/";
-    row.fileName = std::string("song.") + GetParam().extension;
-    row.inputType = GetParam().formatCode;
-    row.sourceRate = Rate;
-    row.sourceChannels = Channels;
-    row.totalSamples = signal.size();
+    const TaskSource row =
+        test::SourceRow(source, GetParam().formatCode, Rate, Channels, signal.size() / Channels);
     PreparedBatch batch = PrepareBatch({row}, settings);
     ASSERT_EQ(batch.tasks.size(), 1u);
     ASSERT_FALSE(batch.tasks[0].NeedsProcessing);
 
     ctx.Settings = settings;
-    ctx.Tasks = batch.tasks;
-    ctx.OverallSamplesTotal = batch.overallSamplesTotal;
-    ctx.ResetForBatch();
-    ctx.Running = 1;
-    RunBatch(ctx);
+    test::RunPreparedBatch(ctx, batch);
 
     ASSERT_FALSE(observer.texts().empty());
     EXPECT_EQ(observer.texts().back(), "Converting status: OK.");
@@ -283,7 +264,7 @@ TEST_P(SourceDecoderTest, DamagedFileEndsWithAnErrorOrAShortStream) {
         SCOPED_TRACE(damage.name);
         const std::string path = Fixture(std::string("damaged-") + damage.name);
         damage.apply(path, other);
-        const size_t linesBefore = ErrorLines().size();
+        const size_t linesBefore = observer.errorTexts().size();
 
         CConversionTask task = Task(path);
         test::DecodeRun run = Decode(task);
@@ -296,7 +277,7 @@ TEST_P(SourceDecoderTest, DamagedFileEndsWithAnErrorOrAShortStream) {
             // Only the component reports by exception; the batch thread turns it into a line.
             EXPECT_EQ(GetParam().formatCode, FormatWma);
         } else if (!run.result) {
-            EXPECT_GT(ErrorLines().size(), linesBefore);
+            EXPECT_GT(observer.errorTexts().size(), linesBefore);
         }
     }
 }
@@ -401,19 +382,10 @@ TEST(DecoderErrorLineTest, UnreadableWmaFailsTheTaskWithTheDecodingLine) {
     ConversionSettings settings;
     settings.OUTPUT.OutputFormat = FormatWav;
     settings.OUTPUT.SameAsSrc = 1;
-    TaskSource row;
-    row.folder = dir.path().string() + "/";
-    row.fileName = "song.wma";
-    row.inputType = FormatWma;
-    row.sourceRate = 44100;
-    row.sourceChannels = 2;
-    row.totalSamples = 44100;
-    PreparedBatch batch = PrepareBatch({row}, settings);
+    // 22 050 frames of stereo, as the row would have counted them.
+    const TaskSource row = test::SourceRow(dir / "song.wma", FormatWma, 44100, 2, 22050);
     ctx.Settings = settings;
-    ctx.Tasks = batch.tasks;
-    ctx.ResetForBatch();
-    ctx.Running = 1;
-    RunBatch(ctx);
+    test::RunPreparedBatch(ctx, PrepareBatch({row}, settings));
 
     const auto texts = observer.texts();
     ASSERT_GE(texts.size(), 2u);

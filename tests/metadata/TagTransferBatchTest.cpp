@@ -83,13 +83,7 @@ protected:
         constexpr int rate = 22050;
         test::WriteSoundFile(dir / ("in/" + name), SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1,
                              test::TestSignal16(rate / 2, 1));
-        TaskSource row;
-        row.folder = dir / "in/";
-        row.fileName = name;
-        row.inputType = FormatWav;
-        row.sourceRate = rate;
-        row.sourceChannels = 1;
-        row.totalSamples = rate / 2;
+        TaskSource row = test::SourceRow(dir / ("in/" + name), FormatWav, rate, 1, rate / 2);
         row.tags = tags;
         row.tagKinds = kinds;
         return row;
@@ -107,11 +101,7 @@ protected:
         s.OGG.Freq = 8;
         s.OGG.Channel = ChannelStereo;
         PreparedBatch batch = PrepareBatch(rows, s);
-        ctx->Tasks = batch.tasks;
-        ctx->OverallSamplesTotal = batch.overallSamplesTotal;
-        ctx->ResetForBatch();
-        ctx->Running = 1;
-        RunBatch(*ctx);
+        test::RunPreparedBatch(*ctx, batch);
         std::vector<std::string> outputs;
         for (const auto& t : batch.tasks) {
             outputs.push_back(t.DestPath);

@@ -6,10 +6,13 @@
 
 #include <sndfile.h>
 
+#include "convert/BatchDriver.h"
+
 namespace tonquill::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tonquill-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tonquill-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         throw std::runtime_error("mkdtemp failed");
     }
@@ -68,6 +71,16 @@ std::vector<std::string> RecordingObserver::texts() const {
     }
     return out;
 }
+std::vector<std::string> RecordingObserver::errorTexts() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& l : lines_) {
+        if (l.level == LogLevel::Error) {
+            out.push_back(l.text);
+        }
+    }
+    return out;
+}
 std::vector<std::string> RecordingObserver::captions() const {
     std::lock_guard lock(mutex_);
     return captions_;
@@ -89,8 +102,10 @@ std::vector<std::pair<float, float>> RecordingObserver::syncProgress() const {
     return syncProgress_;
 }
 
-void WriteSoundFile(const std::string& path, int format, int rate, int channels,
-                    const std::vector<int32_t>& samples) {
+namespace {
+
+// Opens a sound file for writing, throwing when libsndfile refuses.
+SNDFILE* OpenForWriting(const std::string& path, int format, int rate, int channels) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
@@ -99,20 +114,21 @@ void WriteSoundFile(const std::string& path, int format, int rate, int channels,
     if (!f) {
         throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
     }
+    return f;
+}
+
+}  // namespace
+
+void WriteSoundFile(const std::string& path, int format, int rate, int channels,
+                    const std::vector<int32_t>& samples) {
+    SNDFILE* f = OpenForWriting(path, format, rate, channels);
     sf_write_int(f, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(f);
 }
 
 void WriteSoundFileDouble(const std::string& path, int format, int rate, int channels,
                           const std::vector<double>& samples) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!f) {
-        throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    }
+    SNDFILE* f = OpenForWriting(path, format, rate, channels);
     // Values beyond full scale must reach the file unclipped.
     sf_command(f, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
     sf_write_double(f, samples.data(), static_cast<sf_count_t>(samples.size()));
@@ -143,6 +159,25 @@ std::vector<int32_t> TestSignal16(size_t frames, int channels, uint32_t seed) {
         s = static_cast<int32_t>(static_cast<int16_t>(state >> 16)) * 65536;
     }
     return out;
+}
+
+TaskSource SourceRow(const std::string& path, int format, int rate, int channels, uint64_t frames) {
+    TaskSource row;
+    const size_t slash = path.rfind('/');
+    row.folder = path.substr(0, slash + 1);
+    row.fileName = path.substr(slash + 1);
+    row.inputType = format;
+    row.sourceRate = rate;
+    row.sourceChannels = channels;
+    row.totalSamples = frames * static_cast<uint64_t>(channels);
+    return row;
+}
+
+void RunPreparedBatch(PipelineContext& ctx, const PreparedBatch& batch) {
+    ctx.LoadBatch(batch);
+    ctx.ResetForBatch();
+    ctx.Running = 1;
+    RunBatch(ctx);
 }
 
 bool WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "convert/ConversionObserver.h"
+#include "convert/ConversionTask.h"
+#include "convert/PipelineContext.h"
 
 namespace tonquill::test {
 
@@ -43,6 +45,7 @@ public:
 
     std::vector<Line> lines() const;
     std::vector<std::string> texts() const;
+    std::vector<std::string> errorTexts() const;
     std::vector<std::string> captions() const;
     std::vector<std::string> messages() const;
     int doneCount() const;
@@ -77,6 +80,12 @@ SoundFile ReadSoundFile(const std::string& path);
 // Deterministic noise-like test signal of frames x channels samples, 16-bit values in the top
 // half (so a 16-bit file holds it exactly).
 std::vector<int32_t> TestSignal16(size_t frames, int channels, uint32_t seed = 1);
+
+// The batch-preparation row of a source file at path (folder and name split at the last '/').
+TaskSource SourceRow(const std::string& path, int format, int rate, int channels, uint64_t frames);
+
+// Loads a prepared batch into ctx and runs it to its end on this thread, as the window does.
+void RunPreparedBatch(PipelineContext& ctx, const PreparedBatch& batch);
 
 // Polls pred every millisecond until it holds or the timeout passes; returns pred's last value.
 bool WaitUntil(const std::function<bool()>& pred,
