@@ -63,7 +63,7 @@ int RunConvert(const CommandLine& line, Console& console) {
             auto row = loader.Load(path);
             if (row->entry.unreadable) {
                 console.Error(Format("skipping '%s': it cannot be read as %s audio", path.c_str(),
-                                     row->CellText(ColumnType).c_str()));
+                                     UpperExtension(path).c_str()));
                 unreadable += 1;
                 continue;
             }
@@ -119,6 +119,10 @@ int RunConvert(const CommandLine& line, Console& console) {
             Format("stopped after the failure; %d of %d files were not started "
                    "(--keep-going converts the others)",
                    report.notStarted, total));
+    }
+    // Files left out before the batch make the run incomplete too; say so where it shows.
+    if (unreadable > 0) {
+        console.Error(Format("%d file(s) could not be read and were skipped", unreadable));
     }
     const bool allDone = report.failedSources.empty() && report.notStarted == 0;
     return allDone && unreadable == 0 && !scan.missingPath ? ExitOk : ExitFailed;
