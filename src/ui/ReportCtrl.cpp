@@ -793,17 +793,28 @@ void CReportCtrl::SortRows(int first, int last, bool highlightSortColumn) {
 
 // ---- Events ----
 
+bool CReportCtrl::InterceptEditKey(QEvent* event, bool& handled) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (EditKeyActionFor(key->key(), key->modifiers()) == EditKeyAction::None) {
+        return false;
+    }
+    // The editor's keys must not be taken by shortcuts first.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        handled = true;
+    } else {
+        handled = HandleEditKey(key);
+    }
+    return true;
+}
+
 bool CReportCtrl::event(QEvent* event) {
-    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
-        editRow >= 0) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (EditKeyActionFor(key->key(), key->modifiers()) != EditKeyAction::None) {
-            if (event->type() == QEvent::ShortcutOverride) {
-                event->accept();
-                return true;
-            }
-            return HandleEditKey(key);
-        }
+    bool handled = false;
+    if (editRow >= 0 && InterceptEditKey(event, handled)) {
+        return handled;
     }
     return QTreeView::event(event);
 }
@@ -817,16 +828,10 @@ bool CReportCtrl::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
+    bool handled = false;
     if (editor != nullptr && watched == static_cast<QObject*>(editor) &&
-        (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (EditKeyActionFor(key->key(), key->modifiers()) != EditKeyAction::None) {
-            if (event->type() == QEvent::ShortcutOverride) {
-                event->accept();
-                return true;
-            }
-            return HandleEditKey(key);
-        }
+        InterceptEditKey(event, handled)) {
+        return handled;
     }
     return QTreeView::eventFilter(watched, event);
 }

@@ -147,6 +147,8 @@ private:
     void PaintHint();
     // In-place editing helpers.
     void HandlePress(QMouseEvent* event, bool doubleClick);
+    // True when event is a key the open editor acts on; handled is the event's result then.
+    bool InterceptEditKey(QEvent* event, bool& handled);
     bool HandleEditKey(QKeyEvent* event);
     void PlaceEditor(int row, int column);
 
