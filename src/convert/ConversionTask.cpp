@@ -1,7 +1,7 @@
 #include "convert/ConversionTask.h"
 
-#include <system_error>
 #include <filesystem>
+#include <system_error>
 
 #include "convert/CreateFolderPath.h"
 
@@ -75,11 +75,11 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
     }
 
     const double sourceScale = static_cast<double>(source.sourceRate) * source.sourceChannels;
-    task.SampleRatio = sourceScale > 0
-                           ? static_cast<double>(task.TargetRate) * task.TargetChannels / sourceScale
-                           : 0.0;
-    uint64_t estimated = static_cast<uint64_t>(static_cast<double>(source.totalSamples) *
-                                               task.SampleRatio);
+    task.SampleRatio =
+        sourceScale > 0 ? static_cast<double>(task.TargetRate) * task.TargetChannels / sourceScale
+                        : 0.0;
+    uint64_t estimated =
+        static_cast<uint64_t>(static_cast<double>(source.totalSamples) * task.SampleRatio);
     if (task.TargetChannels > 0) {
         estimated -= estimated % static_cast<uint64_t>(task.TargetChannels);
     }

@@ -1,8 +1,8 @@
 #include "convert/CreateFolderPath.h"
 
 #include <cerrno>
-#include <system_error>
 #include <filesystem>
+#include <system_error>
 
 #include <sys/stat.h>
 

@@ -8,8 +8,9 @@ namespace tonquill {
 namespace {
 
 float Percent(uint64_t done, uint64_t total) {
-    return total ? static_cast<float>(static_cast<double>(done) * 100.0 / static_cast<double>(total))
-                 : 0.0f;
+    return total
+               ? static_cast<float>(static_cast<double>(done) * 100.0 / static_cast<double>(total))
+               : 0.0f;
 }
 
 }  // namespace

@@ -67,8 +67,8 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
     // whose block sizes follow the channel count.
     if (task.SourceChannels < 1 || task.SourceChannels > 255 || task.SourceRate <= 0 ||
         task.TargetChannels < 1 || task.TargetChannels > 255 || task.TargetRate <= 0) {
-        ctx.PostLog(Format("Unsupported audio format: %d channels at %d Hz",
-                           task.SourceChannels, task.SourceRate),
+        ctx.PostLog(Format("Unsupported audio format: %d channels at %d Hz", task.SourceChannels,
+                           task.SourceRate),
                     LogLevel::Error);
         task.DecoderRunning = 0;
         return false;

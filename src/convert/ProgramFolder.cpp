@@ -1,7 +1,7 @@
 #include "convert/ProgramFolder.h"
 
-#include <system_error>
 #include <filesystem>
+#include <system_error>
 
 namespace tonquill {
 

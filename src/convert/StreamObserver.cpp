@@ -13,8 +13,7 @@ std::string StreamObserver::LogLine(int number, const std::string& text) {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    return Format("%03d %02d:%02d:%02d ", number, local.tm_hour, local.tm_min, local.tm_sec) +
-           text;
+    return Format("%03d %02d:%02d:%02d ", number, local.tm_hour, local.tm_min, local.tm_sec) + text;
 }
 
 void StreamObserver::Log(const std::string& text, LogLevel level) {

@@ -28,7 +28,8 @@ const FormatInfo* FindFormat(int code);
 // "wav", "mp3", "wma", "ogg"; empty for an unknown code.
 std::string OutputExtension(int code);
 
-// OUTPUT.Filter bits: the file types a folder load accepts, in the order of the accepted-types list.
+// OUTPUT.Filter bits: the file types a folder load accepts, in the order of the accepted-types
+// list.
 enum FilterBit : int { FilterWav = 1, FilterMp3 = 2, FilterWma = 4, FilterOgg = 8 };
 
 struct FilterInfo {
@@ -46,11 +47,11 @@ inline constexpr std::array<FilterInfo, 4> FilterTable{{
 
 // Index 0 means automatic; the other entries are the output rates offered.
 inline constexpr std::array<int, 10> SampleRateTable{0,     8000,  11025, 12000, 16000,
-                                                      22050, 24000, 32000, 44100, 48000};
+                                                     22050, 24000, 32000, 44100, 48000};
 
 // MP3 constant bitrates in kbit/s, indexed by MP3.LameBits.
-inline constexpr std::array<int, 17> Mp3BitrateTable{8,  16, 24,  32,  40,  48,  56,  64, 80,
-                                                      96, 112, 128, 160, 192, 224, 256, 320};
+inline constexpr std::array<int, 17> Mp3BitrateTable{8,  16,  24,  32,  40,  48,  56,  64, 80,
+                                                     96, 112, 128, 160, 192, 224, 256, 320};
 
 inline constexpr int DefaultMp3BitsIndex = 11;  // 128 kbit/s
 

@@ -44,20 +44,20 @@ TEST(PrepareTask, OutputNameReplacesTheLastExtensionAndFollowsTheFolderRule) {
 TEST(PrepareTask, TargetsEstimatesAndProcessingFlagPerOutputFormat) {
     struct Case {
         int format;
-        int rate, channels;   // source
-        int freq, channel;    // the format's Freq index and channel code
-        uint64_t samples;     // interleaved source samples
+        int rate, channels;  // source
+        int freq, channel;   // the format's Freq index and channel code
+        uint64_t samples;    // interleaved source samples
         int targetRate, targetChannels;
         uint64_t estimated;
         bool processing;
     } cases[] = {
         {FormatWav, 44100, 2, 0, 0, 88200, 44100, 2, 88200, false},
-        {FormatWav, 22050, 1, 8, 2, 22050, 44100, 2, 88200, true},   // x4
-        {FormatMp3, 48000, 2, 5, 1, 96001, 22050, 1, 22050, true},   // 96001 x 0.2296875, cut
-        {FormatOgg, 96000, 6, 0, 0, 600, 48000, 2, 100, true},       // 600 x 1/6 = 100
+        {FormatWav, 22050, 1, 8, 2, 22050, 44100, 2, 88200, true},  // x4
+        {FormatMp3, 48000, 2, 5, 1, 96001, 22050, 1, 22050, true},  // 96001 x 0.2296875, cut
+        {FormatOgg, 96000, 6, 0, 0, 600, 48000, 2, 100, true},      // 600 x 1/6 = 100
         {FormatOgg, 8000, 1, 0, 0, 8001, 8000, 1, 8001, false},
-        {FormatWma, 32000, 1, 9, 2, 1000, 32000, 1, 1000, false},    // WMA keeps the source
-        {FormatWav, 48000, 2, 8, 2, 100, 44100, 2, 90, true},        // 91.875 lowered to a frame
+        {FormatWma, 32000, 1, 9, 2, 1000, 32000, 1, 1000, false},  // WMA keeps the source
+        {FormatWav, 48000, 2, 8, 2, 100, 44100, 2, 90, true},      // 91.875 lowered to a frame
     };
     for (const auto& c : cases) {
         ConversionSettings s;
@@ -65,9 +65,10 @@ TEST(PrepareTask, TargetsEstimatesAndProcessingFlagPerOutputFormat) {
         s.WAV.Freq = s.MP3.Freq = s.OGG.Freq = static_cast<int16_t>(c.freq);
         s.WAV.Channel = s.OGG.Channel = c.channel;
         s.MP3.LameChannel = static_cast<int16_t>(c.channel);
-        CConversionTask t = PrepareTask(Source("a.wav", FormatWav, c.rate, c.channels, c.samples), s);
-        SCOPED_TRACE(testing::Message() << "format " << c.format << " " << c.rate << "/"
-                                        << c.channels);
+        CConversionTask t =
+            PrepareTask(Source("a.wav", FormatWav, c.rate, c.channels, c.samples), s);
+        SCOPED_TRACE(testing::Message()
+                     << "format " << c.format << " " << c.rate << "/" << c.channels);
         EXPECT_EQ(t.TargetRate, c.targetRate);
         EXPECT_EQ(t.TargetChannels, c.targetChannels);
         EXPECT_EQ(t.EstimatedSamples, c.estimated);
@@ -82,8 +83,7 @@ TEST(PrepareBatch, CreatesTheOutputFolderAndSumsTheEstimates) {
     s.OUTPUT.OutputFormat = FormatWav;
     s.OUTPUT.DesDir = dir / "new/out/";
     PreparedBatch batch = PrepareBatch(
-        {Source("a.wav", FormatWav, 44100, 2, 1000), Source("b.wav", FormatWav, 44100, 2, 500)},
-        s);
+        {Source("a.wav", FormatWav, 44100, 2, 1000), Source("b.wav", FormatWav, 44100, 2, 500)}, s);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "new/out"));
     ASSERT_EQ(batch.tasks.size(), 2u);
     EXPECT_EQ(batch.overallSamplesTotal, 1500u);

@@ -19,8 +19,8 @@ TEST(FloatToSample, FullScaleRoundingAndOutOfRangeValues) {
         {-3.0, std::numeric_limits<int32_t>::min()},
         {0.0, 0},
         {0.5, 1073741824},
-        {2.5 / 2147483648.0, 2},   // tie rounds to even
-        {3.5 / 2147483648.0, 4},   // tie rounds to even
+        {2.5 / 2147483648.0, 2},  // tie rounds to even
+        {3.5 / 2147483648.0, 4},  // tie rounds to even
         {-2.5 / 2147483648.0, -2},
         {std::nan(""), 0},
     };

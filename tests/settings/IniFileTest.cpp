@@ -29,7 +29,7 @@ TEST(IniFile, ReadsLikeTheProfileFunctions) {
     EXPECT_EQ(ini.GetString("OUTPUT", "Quoted", ""), "/a b/");
     EXPECT_EQ(ini.GetString("OUTPUT", "Missing", "default"), "default");
     EXPECT_EQ(ini.GetInt("WAV", "Freq", 0), -1);
-    EXPECT_EQ(ini.GetInt("WAV", "Channel", 0), 12);  // the leading digits
+    EXPECT_EQ(ini.GetInt("WAV", "Channel", 0), 12);   // the leading digits
     EXPECT_EQ(ini.GetInt("WAV", "SubFormat", 1), 0);  // present but no digits
     EXPECT_EQ(ini.GetInt("WAV", "Missing", 7), 7);
     EXPECT_EQ(ini.GetInt("OUTPUT", "SameAsSrc", 0), 0);  // only the first OUTPUT section counts
@@ -48,8 +48,14 @@ TEST(IniFile, ProfileIntegersWrapAt32Bits) {
     struct Case {
         const char* text;
         int32_t value;
-    } cases[] = {{"0", 0}, {"  42", 42}, {"+7", 7}, {"-32768", -32768},
-                 {"4294967295", -1}, {"2147483648", INT32_MIN}, {"", 0}, {"-", 0}};
+    } cases[] = {{"0", 0},
+                 {"  42", 42},
+                 {"+7", 7},
+                 {"-32768", -32768},
+                 {"4294967295", -1},
+                 {"2147483648", INT32_MIN},
+                 {"", 0},
+                 {"-", 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(ParseProfileInt(c.text), c.value) << c.text;
     }

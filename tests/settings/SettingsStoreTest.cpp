@@ -143,8 +143,8 @@ TEST_F(SettingsStoreTest, UnreadableFileKeepsTheValuesAndSaysSo) {
 TEST(ResolveSampleRate, FixedIndexesAndTheAutomaticWalk) {
     struct Case {
         int index, source, result;
-    } cases[] = {{0, 44100, 44100}, {0, 7000, 8000},   {0, 8000, 8000},   {0, 8001, 11025},
-                 {0, 46000, 48000}, {0, 96000, 48000}, {5, 44100, 22050}, {9, 8000, 48000},
+    } cases[] = {{0, 44100, 44100}, {0, 7000, 8000},    {0, 8000, 8000},    {0, 8001, 11025},
+                 {0, 46000, 48000}, {0, 96000, 48000},  {5, 44100, 22050},  {9, 8000, 48000},
                  {1, 96000, 8000},  {10, 44100, 44100}, {-3, 22050, 22050}, {0, -1, 48000}};
     for (const auto& c : cases) {
         EXPECT_EQ(ResolveSampleRate(c.index, c.source), c.result)
@@ -155,8 +155,8 @@ TEST(ResolveSampleRate, FixedIndexesAndTheAutomaticWalk) {
 TEST(ResolveChannelCount, AutomaticCapsAtStereoAndCodesChooseTheCount) {
     struct Case {
         int code, source, result;
-    } cases[] = {{0, 6, 2}, {0, 1, 1}, {0, 2, 2}, {1, 2, 1}, {1, 6, 1}, {2, 1, 2},
-                 {3, 1, 2}, {4, 1, 2}, {7, 1, 1}, {-1, 6, 2}};
+    } cases[] = {{0, 6, 2}, {0, 1, 1}, {0, 2, 2}, {1, 2, 1}, {1, 6, 1},
+                 {2, 1, 2}, {3, 1, 2}, {4, 1, 2}, {7, 1, 1}, {-1, 6, 2}};
     for (const auto& c : cases) {
         EXPECT_EQ(ResolveChannelCount(c.code, c.source), c.result)
             << "code " << c.code << " source " << c.source;

@@ -10,7 +10,8 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
     SF_INFO info{};
     info.samplerate = task.TargetRate;
     info.channels = task.TargetChannels;
-    info.format = SF_FORMAT_WAV | (ctx.Settings.WAV.SubFormat ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8);
+    info.format =
+        SF_FORMAT_WAV | (ctx.Settings.WAV.SubFormat ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8);
     if (!sf_format_check(&info)) {
         ctx.PostLog("Invalid format!", LogLevel::Error);
         ctx.Stop();
