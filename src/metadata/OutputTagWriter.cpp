@@ -17,6 +17,7 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "metadata/AsfFileSize.h"
 #include "metadata/Latin1Text.h"
 
 namespace tonquill {
@@ -149,7 +150,7 @@ bool SaveMp3Tags(CConversionTask& task) {
                      TagLib::File::DoNotDuplicate);
 }
 
-bool SaveWmaTags(const CConversionTask& task) {
+bool WriteWmaTags(const CConversionTask& task) {
     TagLib::ASF::File file(task.DestPath.c_str(), false);
     if (!file.isValid()) {
         return false;
@@ -165,6 +166,11 @@ bool SaveWmaTags(const CConversionTask& task) {
         }
     }
     return file.save();
+}
+
+bool SaveWmaTags(const CConversionTask& task) {
+    // The size is stored once TagLib has closed the file, so none of its writes come after.
+    return WriteWmaTags(task) && StoreAsfFileSize(task.DestPath);
 }
 
 bool SaveOggTags(const CConversionTask& task) {

@@ -87,6 +87,12 @@ TagMap VorbisTexts(const std::string& path) {
 }
 
 // Only the names our mapping writes: the encoder adds attributes of its own.
+int32_t WmaDurationMs(const std::string& path) {
+    WmaComponent wma;
+    wma.OpenForReading(path);
+    return wma.Duration();
+}
+
 TagMap WmaTexts(const std::string& path) {
     static const char* const ours[] = {"WM/AlbumArtist", "WM/AlbumTitle", "WM/TrackNumber",
                                        "WM/Genre",       "WM/Year",       "Description",
@@ -406,6 +412,9 @@ TEST_F(OutputTagWriterTest, NonLatinLongAndEmptyTextsSurviveInEveryFormat) {
         TagLib::ASF::File asf((stem + ".wma").c_str(), true);
         ASSERT_TRUE(asf.audioProperties());
         EXPECT_GT(asf.audioProperties()->lengthInMilliseconds(), 100);
+        // FFmpeg derives the play time from the size the header records; long tags must not
+        // stretch it.
+        EXPECT_EQ(WmaDurationMs(stem + ".wma"), WmaDurationMs(wma));
     }
     EXPECT_EQ(Lines(), std::vector<std::string>{});
 }
