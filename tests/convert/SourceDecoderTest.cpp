@@ -327,6 +327,17 @@ std::string OggWithAPageLost(const TempDir& dir) {
     return path;
 }
 
+std::string OggChainedToMono(const TempDir& dir) {
+    // Two streams one after the other, as a chained file holds them; the second is mono.
+    const std::string first = dir / "stereo.ogg";
+    const std::string second = dir / "mono.ogg";
+    test::WriteOgg(first, 44100, 2, test::ChirpSignal(44100, 2, 1.0));
+    test::WriteOgg(second, 44100, 1, test::ChirpSignal(44100, 1, 1.0));
+    const std::string path = dir / "chained.ogg";
+    WriteBytes(path, ReadBytes(first) + ReadBytes(second));
+    return path;
+}
+
 const ErrorCase ErrorCases[] = {
     {"Mp3RateTheLibraryCannotDecodeIsRefusedBeforeOpening", DecodeMp3, 12345, 2, MissingFile,
      "Invalid Format!"},
@@ -337,6 +348,9 @@ const ErrorCase ErrorCases[] = {
     {"OggMissingFile", DecodeOgg, 44100, 2, MissingFile, "Error : could not open file : $"},
     {"OggThatIsNotVorbis", DecodeOgg, 44100, 2, GoodMp3, "Invalid ogg vorbis stream"},
     {"OggWithAPageLost", DecodeOgg, 44100, 2, OggWithAPageLost, "Fatal read error: -3"},
+    {"OggChainChangingFormat", DecodeOgg, 44100, 2, OggChainedToMono,
+     "Error : $ changes its sample rate or channel count partway (a chained stream) and cannot "
+     "be converted as one file"},
 };
 
 TEST(DecoderErrorLineTest, EachFaultPostsItsLineAndFails) {

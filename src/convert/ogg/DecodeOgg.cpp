@@ -30,12 +30,6 @@ long TellStream(void* source) {
 
 constexpr ov_callbacks StreamCallbacks = {ReadStream, SeekStream, nullptr, TellStream};
 
-void PostFormatChanged(PipelineContext& ctx, const CConversionTask& task) {
-    ctx.PostLog(
-        Format("Error : the format of %s has changed since it was added", task.SourcePath.c_str()),
-        LogLevel::Error);
-}
-
 }  // namespace
 
 bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
@@ -59,11 +53,13 @@ bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
     }
 
     bool result = true;
-    // The stages were set up for the facts the list read; a file changed since then (or a
-    // chained stream whose later part differs) must not be read with another layout.
+    // The stages were set up for the facts the list read; a file changed since then must not
+    // be read with another layout.
     const vorbis_info* info = ov_info(&vf, -1);
     if (!info || info->channels != channels || info->rate != task.SourceRate) {
-        PostFormatChanged(ctx, task);
+        ctx.PostLog(Format("Error : the format of %s has changed since it was added",
+                           task.SourcePath.c_str()),
+                    LogLevel::Error);
         result = false;
     }
 
@@ -81,7 +77,12 @@ bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
         }
         const vorbis_info* linkInfo = ov_info(&vf, link);
         if (!linkInfo || linkInfo->channels != channels || linkInfo->rate != task.SourceRate) {
-            PostFormatChanged(ctx, task);
+            // A later part of a chained file with another layout: the file itself is as it was
+            // listed, so say what is wrong with it rather than that it changed.
+            ctx.PostLog(Format("Error : %s changes its sample rate or channel count partway (a "
+                               "chained stream) and cannot be converted as one file",
+                               task.SourcePath.c_str()),
+                        LogLevel::Error);
             result = false;
             break;
         }
