@@ -1,8 +1,8 @@
-// The window program until its main window exists: `tonquill FILE...` probes the files and
-// converts the readable ones with the current settings in the progress window.
+// The window program until its main window exists: `tonquill [-R] PATH...` probes the files the
+// paths name (folders give their audio files of the accepted types) and converts the readable
+// ones with the current settings in the progress window.
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <filesystem>
 #include <iostream>
@@ -15,6 +15,7 @@
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/FileListRow.h"
+#include "metadata/FileScan.h"
 #include "metadata/MediaProbe.h"
 #include "metadata/RowTaskSource.h"
 #include "settings/SettingsStore.h"
@@ -73,15 +74,24 @@ std::unique_ptr<PlainFileListRow> ProbeFile(const std::string& path, MediaProbe&
     return row;
 }
 
-int Run(const QStringList& files) {
+constexpr const char* Usage =
+    "Usage: tonquill [-R] PATH...\n"
+    "Converts the audio files the paths name with the current settings, in the progress\n"
+    "window. Folders give their files of the accepted types; -R scans their subfolders too.\n";
+
+int Run(const std::vector<std::string>& paths, bool recursive) {
     StartUpObserver observer;
     PipelineContext ctx(observer);
     SettingsStore store(SettingsStore::DefaultSettingsFolder(), observer);
     store.StartUp(ctx.Settings);
 
+    const ScanResult scan = ScanPaths(paths, ctx.Settings.OUTPUT.Filter, recursive);
+    for (const std::string& problem : scan.problems) {
+        std::cerr << "tonquill: " << problem << '\n';
+    }
     bool usesWma = ctx.Settings.OUTPUT.OutputFormat == FormatWma;
-    for (const QString& file : files) {
-        usesWma = usesWma || UpperExtension(file.toStdString()) == "WMA";
+    for (const std::string& file : scan.files) {
+        usesWma = usesWma || UpperExtension(file) == "WMA";
     }
     if (usesWma && CreateWmaComponents(ctx, observer)) {
         LoadWmaPresetFile(ctx, ProgramFolder(), observer);
@@ -94,15 +104,15 @@ int Run(const QStringList& files) {
 
     MediaProbe probe(observer, ctx.WmaReader.get());
     std::vector<TaskSource> sources;
-    for (const QString& file : files) {
-        const std::string path = QFile::encodeName(file).toStdString();
+    for (const std::string& path : scan.files) {
         if (auto row = ProbeFile(path, probe)) {
             sources.push_back(MakeTaskSource(*row));
         } else {
-            std::cerr << "Cannot read " << path << '\n';
+            std::cerr << "tonquill: skipping '" << path << "': it cannot be read as audio\n";
         }
     }
     if (sources.empty()) {
+        observer.Message("There is no audio file to convert.", MessageIcon::Warning);
         return 1;
     }
     ctx.LoadBatch(PrepareBatch(sources, ctx.Settings));
@@ -117,11 +127,29 @@ int Run(const QStringList& files) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QStringList files = QApplication::arguments();
-    files.removeFirst();
-    if (files.isEmpty()) {
-        std::cerr << "Usage: tonquill FILE...\n";
+    std::vector<std::string> paths;
+    bool recursive = false;
+    bool onlyPaths = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];  // the bytes as given: file names need not be UTF-8
+        if (!onlyPaths && (arg == "-h" || arg == "--help")) {
+            std::cout << tonquill::Usage;
+            return 0;
+        }
+        if (!onlyPaths && (arg == "-R" || arg == "--recursive")) {
+            recursive = true;
+        } else if (!onlyPaths && arg == "--") {
+            onlyPaths = true;
+        } else if (!onlyPaths && arg.size() > 1 && arg[0] == '-') {
+            std::cerr << "tonquill: unknown option '" << arg << "'\n" << tonquill::Usage;
+            return 2;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty()) {
+        std::cerr << tonquill::Usage;
         return 2;
     }
-    return tonquill::Run(files);
+    return tonquill::Run(paths, recursive);
 }

@@ -2,7 +2,7 @@
 #include <unistd.h>
 
 #include "cli/CliCommands.h"
-#include "cli/FileScan.h"
+#include "metadata/FileScan.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ParallelBatch.h"
 #include "cli/RowLoader.h"

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "cli/CliCommands.h"
-#include "cli/FileScan.h"
+#include "metadata/FileScan.h"
 #include "cli/JsonText.h"
 #include "cli/RowLoader.h"
 #include "convert/Format.h"

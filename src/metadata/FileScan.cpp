@@ -1,4 +1,4 @@
-#include "cli/FileScan.h"
+#include "metadata/FileScan.h"
 
 #include <algorithm>
 #include <cstring>

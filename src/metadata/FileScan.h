@@ -8,7 +8,7 @@ namespace tonquill {
 // The extensions a folder scan searches, in the order of the accepted-types list.
 std::vector<std::string> ScanExtensions(int filter);
 
-// What the command line's paths name: the audio files to work on, in order, and one line for
+// What a list of paths names: the audio files to work on, in order, and one line for
 // each path that gave nothing (missing, unreadable, not an audio type, a folder without audio).
 struct ScanResult {
     std::vector<std::string> files;
