@@ -1,5 +1,6 @@
 #include "convert/EncoderLoop.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "convert/Tick.h"
@@ -27,8 +28,13 @@ void ReportProgress(PipelineContext& ctx, const CConversionTask& task, bool sync
 
 void RunEncoderLoop(PipelineContext& ctx, CConversionTask& task, uint32_t chunk,
                     const std::function<void(const int32_t*, uint32_t)>& encodePass) {
-    std::vector<int32_t> buffer(chunk);
     SampleRing& input = *task.EncoderInput;
+    // A chunk the ring cannot hold would be waited for for ever (a WMA second of 192 kHz 5.1 is
+    // more than the ring): take at most half the ring, in whole frames, so the producer's next
+    // block always fits beside what is waiting.
+    const uint32_t frame = task.TargetChannels > 0 ? static_cast<uint32_t>(task.TargetChannels) : 1;
+    chunk = std::min(chunk, std::max(input.Capacity() / 2 / frame * frame, frame));
+    std::vector<int32_t> buffer(chunk);
     uint32_t lastReport = TickCount();
     while (ctx.IsRunning()) {
         if (ctx.Paused.load(std::memory_order_acquire)) {

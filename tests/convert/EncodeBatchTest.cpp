@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include <sndfile.h>
 
@@ -128,6 +130,32 @@ TEST_F(EncodeBatchTest, ChangedRateAndChannelsReachTheOutput) {
         ASSERT_EQ(outputs.size(), 1u);
         ExpectAudio(format, outputs[0], 44100, 2, frames * 2, {});
     }
+}
+
+// A WMA output takes a second of audio a pass; a second of 192 kHz 5.1 is more than the ring
+// holds, and the batch must still finish, mixed to the preset's two channels.
+TEST_F(EncodeBatchTest, SourceWhoseSecondOutgrowsTheRingConvertsToWma) {
+    const int rate = 192000;
+    const size_t frames = rate + rate / 5;
+    ASSERT_GT(static_cast<uint64_t>(rate) * 6, ctx_->DecodedRing.Capacity());
+    const std::string wav = dir_ / "hires.wav";
+    WriteSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_24, rate, 6, ToneSignal(frames, 6, rate));
+
+    ctx_->Settings.OUTPUT.OutputFormat = FormatWma;
+    ctx_->Settings.OUTPUT.DesDir = dir_ / "out/";
+    const PreparedBatch batch =
+        PrepareBatch({test::SourceRow(wav, FormatWav, rate, 6, frames)}, ctx_->Settings);
+    std::atomic<bool> finished{false};
+    std::thread batchThread([&] {
+        test::RunPreparedBatch(*ctx_, batch);
+        finished = true;
+    });
+    const bool inTime = WaitUntil([&] { return finished.load(); }, std::chrono::seconds(30));
+    ctx_->Stop();
+    batchThread.join();
+    ASSERT_TRUE(inTime) << "the batch waited for a chunk the ring cannot hold";
+    EXPECT_EQ(observer_.doneCount(), 1) << ::testing::PrintToString(observer_.texts());
+    ExpectAudio(FormatWma, batch.tasks[0].DestPath, 44100, 2, frames * 44100 / rate, {}, 2048);
 }
 
 }  // namespace
