@@ -160,6 +160,42 @@ TEST_F(WmaComponentTest, ReadsAndWritesConvertBetweenTheSetFormatAndTheFile) {
     EXPECT_LE(std::abs(match.lag), 2);
 }
 
+TEST_F(WmaComponentTest, SourceChannelsAreMixedToThePresetsAtTheirLevel) {
+    // Every source channel carries the same chirp, so a mean mix (or a copy of mono) keeps its
+    // level, while a sum would clip and a -3 dB spread of mono would lose it. 6, 16 and 24
+    // channels have speaker layouts in FFmpeg, 12 and 32 do not.
+    const auto mono = test::ChirpSignal(44100, 1, 0.5);
+    std::vector<double> stereo;
+    for (double s : mono) {
+        stereo.insert(stereo.end(), {s, s});
+    }
+    for (int channels : {1, 3, 6, 12, 16, 24, 32}) {
+        SCOPED_TRACE(channels);
+        std::vector<double> signal;
+        for (double s : mono) {
+            signal.insert(signal.end(), static_cast<size_t>(channels), s);
+        }
+        const std::string path = dir / ("c" + std::to_string(channels) + ".wma");
+        ASSERT_NO_THROW(test::WriteWma(path, 44100, channels, signal, 47));
+
+        WmaComponent reader;
+        reader.OpenForReading(path);
+        ASSERT_EQ(reader.ChannelCount(), 2);
+        reader.SetFormat(44100, 2);
+        std::vector<int32_t> wide;
+        int16_t peak = 0;
+        for (int16_t s : ReadAll(reader)) {
+            wide.push_back(s * 65536);
+            peak = std::max<int16_t>(peak, static_cast<int16_t>(std::abs(s)));
+        }
+        for (int channel : {0, 1}) {
+            const test::Match match = test::Align(stereo, wide, 2, channel, 4096);
+            EXPECT_GT(match.correlation, 0.95) << "channel " << channel;
+        }
+        EXPECT_NEAR(peak / 32767.0, 0.6, 0.15);
+    }
+}
+
 TEST_F(WmaComponentTest, EveryPresetWritesAPlayableFileAtItsRateAndChannels) {
     const auto signal = test::ChirpSignal(44100, 2, 0.5);
     for (const WmaPreset& preset : [&] {

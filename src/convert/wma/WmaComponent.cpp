@@ -58,7 +58,7 @@ std::vector<int16_t> WmaComponent::ReadSamples(int frameCount) {
 }
 
 void WmaComponent::SetFormat(int rate, int channels) {
-    if (rate <= 0 || channels <= 0 || channels > 8) {
+    if (rate <= 0 || channels <= 0 || channels > WmaMaxPcmChannels) {
         throw WmaError(Format("unsupported PCM format: %d Hz, %d channels", rate, channels));
     }
     formatRate_ = rate;

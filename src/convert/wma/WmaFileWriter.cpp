@@ -1,6 +1,7 @@
 #include "convert/wma/WmaFileWriter.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "convert/wma/WmaComponent.h"
 
@@ -18,13 +19,33 @@ void Check(int rc, const char* what) {
     }
 }
 
+// How input channels become the preset's, row-major outputs x inputs, the way the channel effect
+// of the other output formats does it: fewer outputs take the mean of every input that falls to
+// them in turn (input i to output i mod outputs), more outputs repeat the inputs in turn. So a
+// mono source keeps its level on both sides and a many-channel mix cannot clip.
+std::vector<double> ChannelMixMatrix(int inputs, int outputs) {
+    std::vector<double> matrix(static_cast<size_t>(inputs) * outputs, 0.0);
+    for (int out = 0; out < outputs; ++out) {
+        double* row = matrix.data() + static_cast<size_t>(out) * inputs;
+        if (outputs >= inputs) {
+            row[out % inputs] = 1.0;
+            continue;
+        }
+        const int share = (inputs - out + outputs - 1) / outputs;  // inputs landing on out
+        for (int in = out; in < inputs; in += outputs) {
+            row[in] = 1.0 / share;
+        }
+    }
+    return matrix;
+}
+
 }  // namespace
 
 WmaFileWriter::WmaFileWriter(const std::string& path, const WmaPreset& preset, int inputRate,
                              int inputChannels)
     : inputChannels_(inputChannels) {
     QuietFfmpegLog();
-    if (inputRate <= 0 || inputChannels <= 0 || inputChannels > 8) {
+    if (inputRate <= 0 || inputChannels <= 0 || inputChannels > WmaMaxPcmChannels) {
         throw WmaError("invalid input format for WMA output");
     }
     const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
@@ -74,6 +95,12 @@ WmaFileWriter::WmaFileWriter(const std::string& path, const WmaPreset& preset, i
         av_channel_layout_uninit(&inLayout);
         resampler_.reset(swr);
         Check(rc, "cannot convert to the preset's format");
+        if (inputChannels != codec_->ch_layout.nb_channels) {
+            const std::vector<double> matrix =
+                ChannelMixMatrix(inputChannels, codec_->ch_layout.nb_channels);
+            Check(swr_set_matrix(swr, matrix.data(), inputChannels),
+                  "cannot convert to the preset's format");
+        }
         Check(swr_init(swr), "cannot convert to the preset's format");
 
         fifo_.reset(

@@ -13,6 +13,9 @@ namespace tonquill {
 // name less are encoded at this rate so they still give a playable file.
 inline constexpr int WmaMinimumBitrate = 24000;
 
+// The most channels the component converts between (libswresample's limit).
+inline constexpr int WmaMaxPcmChannels = 64;
+
 // The bitrate a preset is encoded with.
 int WmaEncodingBitrate(const WmaPreset& preset);
 
