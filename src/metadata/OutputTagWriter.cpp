@@ -150,6 +150,20 @@ bool SaveMp3Tags(CConversionTask& task) {
                      TagLib::File::DoNotDuplicate);
 }
 
+// The content description stores title and artist with 16-bit byte counts, terminator
+// included, and TagLib writes a longer text with a count that wraps, which garbles every field
+// after it. Such a text keeps its first 32 766 UTF-16 units (TagLib's own unit), without
+// splitting a surrogate pair.
+TagLib::String FitContentDescription(const TagLib::String& text) {
+    constexpr unsigned MaxUnits = 32766;
+    if (text.size() <= MaxUnits) {
+        return text;
+    }
+    const wchar_t last = text[MaxUnits - 1];
+    const bool highSurrogate = last >= 0xD800 && last <= 0xDBFF;
+    return text.substr(0, highSurrogate ? MaxUnits - 1 : MaxUnits);
+}
+
 bool WriteWmaTags(const CConversionTask& task) {
     TagLib::ASF::File file(task.DestPath.c_str(), false);
     if (!file.isValid()) {
@@ -160,9 +174,9 @@ bool WriteWmaTags(const CConversionTask& task) {
         if (row.wmaAttribute) {
             tag.addAttribute(row.wmaAttribute, TagLib::ASF::Attribute(TextOf(row, task.Tags)));
         } else if (row.field == &TagSet::artist) {
-            tag.setArtist(TextOf(row, task.Tags));
+            tag.setArtist(FitContentDescription(TextOf(row, task.Tags)));
         } else {
-            tag.setTitle(TextOf(row, task.Tags));
+            tag.setTitle(FitContentDescription(TextOf(row, task.Tags)));
         }
     }
     return file.save();

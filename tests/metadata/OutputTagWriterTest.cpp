@@ -419,6 +419,27 @@ TEST_F(OutputTagWriterTest, NonLatinLongAndEmptyTextsSurviveInEveryFormat) {
     EXPECT_EQ(Lines(), std::vector<std::string>{});
 }
 
+TEST_F(OutputTagWriterTest, WmaTitleAndArtistBeyondTheirFieldsAreCutNotWrapped) {
+    // Title and artist live in fields of at most 32 766 UTF-16 units; the rest must survive
+    // texts far beyond that. The artist is made of characters that take two units each.
+    std::string notes;
+    for (int i = 0; i < 40000; ++i) {
+        notes += "🎵";
+    }
+    TagSet tags = FullTags();
+    tags.artist = notes;
+    tags.title = std::string(70000, 't');
+    const std::string wma = MakeOutput(FormatWma, "long.wma");
+    CConversionTask toWma = Task(FormatWma, wma, tags, TagKindASF);
+    ASSERT_TRUE(WriteOutputTags(ctx, toWma));
+
+    TagMap expected = ExpectedWma(tags);
+    expected["artist"] = notes.substr(0, 16383 * std::string("🎵").size());
+    expected["title"] = std::string(32766, 't');
+    EXPECT_EQ(WmaTexts(wma), expected);
+    EXPECT_EQ(Lines(), std::vector<std::string>{});
+}
+
 TEST_F(OutputTagWriterTest, OggAndWmaOutputsGetTheEncoderNoteEvenWithoutSourceTags) {
     const std::string ogg = MakeOutput(FormatOgg, "plain.ogg");
     const std::string wma = MakeOutput(FormatWma, "plain.wma");
