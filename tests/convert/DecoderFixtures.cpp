@@ -34,32 +34,13 @@ std::vector<double> ChirpSignal(int rate, int channels, double seconds) {
     return out;
 }
 
-namespace {
-
-// libsndfile at its default normalisation (1.0 is full scale), which its MPEG and Vorbis
-// encoders need.
-void WriteNormalised(const std::string& path, int format, int rate, int channels,
-                     const std::vector<double>& signal) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    }
-    sf_writef_double(file, signal.data(), static_cast<sf_count_t>(signal.size() / channels));
-    sf_close(file);
-}
-
-}  // namespace
-
 void WriteMp3(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
-    WriteNormalised(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, rate, channels, signal);
+    WriteSoundFileDouble(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, rate, channels, signal,
+                         true);
 }
 
 void WriteOgg(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
-    WriteNormalised(path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels, signal);
+    WriteSoundFileDouble(path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels, signal, true);
 }
 
 void WriteWma(const std::string& path, int rate, int channels, const std::vector<double>& signal,

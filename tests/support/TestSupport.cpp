@@ -127,10 +127,12 @@ void WriteSoundFile(const std::string& path, int format, int rate, int channels,
 }
 
 void WriteSoundFileDouble(const std::string& path, int format, int rate, int channels,
-                          const std::vector<double>& samples) {
+                          const std::vector<double>& samples, bool fullScaleIsOne) {
     SNDFILE* f = OpenForWriting(path, format, rate, channels);
-    // Values beyond full scale must reach the file unclipped.
-    sf_command(f, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+    if (!fullScaleIsOne) {
+        // Values beyond full scale must reach the file unclipped.
+        sf_command(f, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+    }
     sf_write_double(f, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(f);
 }

@@ -66,8 +66,10 @@ private:
 // format is a libsndfile format word, e.g. SF_FORMAT_WAV | SF_FORMAT_PCM_16.
 void WriteSoundFile(const std::string& path, int format, int rate, int channels,
                     const std::vector<int32_t>& samples);
+// Doubles are taken unnormalised (as integer sample values, unclipped) unless fullScaleIsOne,
+// libsndfile's default, which its MPEG and Vorbis encoders need.
 void WriteSoundFileDouble(const std::string& path, int format, int rate, int channels,
-                          const std::vector<double>& samples);
+                          const std::vector<double>& samples, bool fullScaleIsOne = false);
 
 struct SoundFile {
     int rate = 0;
