@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #include <sox.h>
@@ -26,13 +27,15 @@ sox_encodinginfo_t ChainEncoding() {
     return encoding;
 }
 
-// Owns the chain so it is deleted on every way out of the stage.
+// Owns the chain so it is deleted on every way out of the stage. Creating, adding to and
+// deleting a chain must hold SoxStateMutex(): deleting stops every effect, which may report.
 class SoxChain {
 public:
     explicit SoxChain(const sox_encodinginfo_t& encoding)
         : chain_(sox_create_effects_chain(&encoding, &encoding)) {}
     ~SoxChain() {
         if (chain_) {
+            const std::lock_guard lock(SoxStateMutex());
             sox_delete_effects_chain(chain_);
         }
     }
@@ -124,8 +127,13 @@ bool ProcessorThreadMain(PipelineContext& ctx, CConversionTask& task) {
     try {
         EnsureSoxInitialised();
         const SoxRingLink link{&ctx, &task};
-        SoxChain chain(ChainEncoding());
-        if (!chain.Valid() || !BuildChain(chain, task, link)) {
+        // The chain and its effects keep pointers to the encoding: it lives as long as they do.
+        const sox_encodinginfo_t encoding = ChainEncoding();
+        SoxChain chain(encoding);
+        std::unique_lock lock(SoxStateMutex());
+        const bool built = chain.Valid() && BuildChain(chain, task, link);
+        lock.unlock();
+        if (!built) {
             ReportProcessingError(ctx);
             result = false;
         } else {

@@ -6,6 +6,11 @@
 
 namespace tonquill {
 
+std::mutex& SoxStateMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 void EnsureSoxInitialised() {
     static std::once_flag once;
     std::call_once(once, [] {
