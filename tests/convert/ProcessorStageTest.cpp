@@ -1,5 +1,6 @@
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <thread>
@@ -282,6 +283,62 @@ TEST_F(ProcessorStageTest, SixChannelSourcesConvertToEveryTargetTheSettingsAllow
         EXPECT_NEAR(frames, e.frames, 2.0) << e.path;
         // Six equal channels mixed down keep the tone's level.
         EXPECT_NEAR(Rms(out.samples, out.channels, 0), 0.5 / std::sqrt(2.0), 0.03) << e.path;
+    }
+}
+
+// Independent pipelines (the command line's parallel jobs) build, run and tear down their chains
+// at the same moments; libsox's shared state must not be written by two of them at once (the
+// sanitizer build of this test reports it when it is).
+TEST_F(ProcessorStageTest, ParallelPipelinesConvertAtOnceWithoutInterfering) {
+    constexpr int Pipelines = 4;
+    constexpr int TasksEach = 6;
+    const int sourceRates[] = {8000, 22050, 44100, 96000};
+    struct Job {
+        RecordingObserver observer;
+        std::unique_ptr<PipelineContext> ctx;
+        PreparedBatch batch;
+        std::vector<std::string> outputs;
+        std::vector<int> targetRates;
+    };
+    std::vector<Job> jobs(Pipelines);
+    for (int p = 0; p < Pipelines; ++p) {
+        Job& job = jobs[p];
+        job.ctx = std::make_unique<PipelineContext>(job.observer);
+        job.ctx->StartDelayMs = 0;
+        const int rate = sourceRates[p];
+        const TaskSource row =
+            WriteSource("p" + std::to_string(p) + ".wav", rate, 2, static_cast<size_t>(rate) / 5);
+        ConversionSettings s = settings;
+        s.WAV.Channel = ChannelMono;
+        for (int t = 0; t < TasksEach; ++t) {
+            s.WAV.Freq = static_cast<int16_t>(1 + (p + t) % 9);
+            CConversionTask task = PrepareTask(row, s);
+            task.DestPath = dir / ("out/p" + std::to_string(p) + "_" + std::to_string(t) + ".wav");
+            job.outputs.push_back(task.DestPath);
+            job.targetRates.push_back(task.TargetRate);
+            job.batch.overallSamplesTotal += task.EstimatedSamples;
+            job.batch.tasks.push_back(task);
+        }
+        job.ctx->Settings = s;
+    }
+    std::vector<std::thread> threads;
+    for (Job& job : jobs) {
+        threads.emplace_back([&job] { test::RunPreparedBatch(*job.ctx, job.batch); });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (int p = 0; p < Pipelines; ++p) {
+        const Job& job = jobs[p];
+        ASSERT_EQ(job.observer.errorTexts(), std::vector<std::string>{}) << "pipeline " << p;
+        EXPECT_EQ(job.observer.doneCount(), 1) << "pipeline " << p;
+        for (size_t t = 0; t < job.outputs.size(); ++t) {
+            const test::SoundFile out = test::ReadSoundFile(job.outputs[t]);
+            EXPECT_EQ(out.rate, job.targetRates[t]) << job.outputs[t];
+            EXPECT_EQ(out.channels, 1) << job.outputs[t];
+            EXPECT_NEAR(static_cast<double>(out.samples.size()), job.targetRates[t] / 5.0, 2.0)
+                << job.outputs[t];
+        }
     }
 }
 
