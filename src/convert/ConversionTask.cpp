@@ -46,7 +46,12 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
     size_t dot = source.fileName.rfind('.');
     std::string outName = dot == std::string::npos ? source.fileName + "." + ext
                                                    : source.fileName.substr(0, dot + 1) + ext;
-    task.DestPath = (settings.OUTPUT.SameAsSrc ? source.folder : settings.OUTPUT.DesDir) + outName;
+    // The output folder is the folder it names, with or without its final '/'.
+    std::string folder = settings.OUTPUT.SameAsSrc ? source.folder : settings.OUTPUT.DesDir;
+    if (!folder.empty() && folder.back() != '/') {
+        folder += '/';
+    }
+    task.DestPath = folder + outName;
 
     task.InputType = source.inputType;
     task.SourceRate = source.sourceRate;

@@ -49,6 +49,19 @@ std::string SettingsStore::DefaultOutputFolder() {
     return WithSlash(HomeFolder()) + "Music/";
 }
 
+std::string SettingsStore::OutputFolderOf(const std::string& desDir) {
+    if (desDir.empty()) {
+        return desDir;
+    }
+    std::string folder = desDir;
+    if (folder == "~" || folder.rfind("~/", 0) == 0) {
+        folder = HomeFolder() + folder.substr(1);
+    } else if (folder.front() != '/') {
+        folder = WithSlash(HomeFolder()) + folder;
+    }
+    return WithSlash(folder);
+}
+
 void SettingsStore::StartUp(ConversionSettings& settings) {
     settings.OUTPUT.DesDir = DefaultOutputFolder();
     std::error_code ec;
@@ -87,7 +100,8 @@ bool SettingsStore::LoadSettings(ConversionSettings& settings) {
     g.Channel = ini.GetInt("OGG", "Channel", 0);
     g.Freq = static_cast<int16_t>(ini.GetInt("OGG", "Freq", 0));
     g.QualityCompression = static_cast<int16_t>(ini.GetInt("OGG", "QualityCompression", 3));
-    o.DesDir = ini.GetString("OUTPUT", "DesDir", DefaultOutputFolder());
+    // Hand-edited files and older versions may leave out the final '/' or start with "~/".
+    o.DesDir = OutputFolderOf(ini.GetString("OUTPUT", "DesDir", DefaultOutputFolder()));
     o.LastDir = ini.GetString("OUTPUT", "LastDir", "");
     return true;
 }

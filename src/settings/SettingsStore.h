@@ -18,6 +18,10 @@ public:
     static std::filesystem::path DefaultSettingsFolder();
     // The default output folder: the music folder, else the desktop, else ~/Music; ends in '/'.
     static std::string DefaultOutputFolder();
+    // The output folder a DesDir text names, as a folder text ending in '/': a leading "~/" is
+    // the home folder, and a relative text is read from the home folder (never from whatever
+    // folder the program happened to start in). An empty text stays empty.
+    static std::string OutputFolderOf(const std::string& desDir);
 
     const std::filesystem::path& SettingsFolder() const { return folder_; }
     std::filesystem::path ConfigPath() const { return folder_ / "Config.ini"; }

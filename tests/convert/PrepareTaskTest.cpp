@@ -41,6 +41,14 @@ TEST(PrepareTask, OutputNameReplacesTheLastExtensionAndFollowsTheFolderRule) {
     EXPECT_EQ(t.Tags.comment, "Comment");
 }
 
+TEST(PrepareTask, OutputFolderWithoutItsFinalSlashIsStillTheFolder) {
+    ConversionSettings settings;
+    settings.OUTPUT.DesDir = "/home/me/out";
+    settings.OUTPUT.OutputFormat = FormatOgg;
+    const CConversionTask t = PrepareTask(Source("f.wav", FormatWav, 44100, 2, 100), settings);
+    EXPECT_EQ(t.DestPath, "/home/me/out/f.ogg");
+}
+
 TEST(PrepareTask, TargetsEstimatesAndProcessingFlagPerOutputFormat) {
     struct Case {
         int format;

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -102,6 +103,33 @@ TEST_F(SettingsStoreTest, PartialAndGarbageFilesLoadWithoutRangeChecks) {
     // The encoders still get usable values out of the nonsense.
     EXPECT_EQ(Mp3Bitrate(s.MP3.LameBits), 128);
     EXPECT_EQ(ResolveSampleRate(s.MP3.Freq, 44100), 44100);
+}
+
+TEST_F(SettingsStoreTest, OutputFolderIsReadAsTheFolderItNames) {
+    // A hand-edited DesDir: a missing final '/' would glue the folder's name to every output's.
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/";
+    const std::string homeSlash = home.back() == '/' ? home : home + "/";
+    struct Case {
+        const char* stored;
+        std::string loaded;
+    };
+    const Case cases[] = {
+        {"/home/me/out", "/home/me/out/"},
+        {"/home/me/out/", "/home/me/out/"},
+        {"/", "/"},
+        {"~/out", home + "/out/"},
+        {"~", homeSlash},
+        {"Music/converted", homeSlash + "Music/converted/"},
+        {"", ""},
+    };
+    std::filesystem::create_directories(folder);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        WriteText(folder / "Config.ini", std::string("[OUTPUT]\nDesDir=") + c.stored + "\n");
+        ConversionSettings s;
+        ASSERT_TRUE(store.LoadSettings(s));
+        EXPECT_EQ(s.OUTPUT.DesDir, c.loaded);
+    }
 }
 
 TEST_F(SettingsStoreTest, ResetDeletesTheFileAndRestoresEveryDefault) {
