@@ -4,8 +4,9 @@
 
 namespace tonquill {
 
-// Severity of a conversion log line; the values are the ones the log stores per row.
-enum class LogLevel : int { Info = 0, Error = 2 };
+// Severity of a conversion log line; the values are the ones the log stores per row. A warning
+// says the output lacks something of the source (a gap, a cut-off end) while the task goes on.
+enum class LogLevel : int { Info = 0, Warning = 1, Error = 2 };
 
 enum class MessageIcon { Information, Warning, Error };
 

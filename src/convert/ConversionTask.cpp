@@ -26,6 +26,7 @@ CConversionTask& CConversionTask::operator=(const CConversionTask& other) {
     TargetRate = other.TargetRate;
     TargetChannels = other.TargetChannels;
     EstimatedSamples = other.EstimatedSamples;
+    SourceSamples = other.SourceSamples;
     SampleRatio = other.SampleRatio;
     NeedsProcessing = other.NeedsProcessing;
     DecoderRunning.store(other.DecoderRunning.load());
@@ -57,6 +58,7 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
     task.SourceRate = source.sourceRate;
     task.SourceChannels = source.sourceChannels;
     task.SourceTagKinds = source.tagKinds;
+    task.SourceSamples = source.totalSamples;
     task.OutputType = settings.OUTPUT.OutputFormat;
 
     switch (task.OutputType) {

@@ -25,6 +25,7 @@ struct CConversionTask {
     int32_t TargetRate = 0;
     int32_t TargetChannels = 0;
     uint64_t EstimatedSamples = 0;  // interleaved, a multiple of TargetChannels
+    uint64_t SourceSamples = 0;     // interleaved samples the list found in the source; 0 unknown
     double SampleRatio = 0.0;
     int32_t NeedsProcessing = 0;
     // Set by each stage while it runs; a producer's flag falling is its consumers' end of stream.

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "convert/Codecs.h"
+#include "convert/DecodedLength.h"
 #include "convert/Format.h"
 #include "metadata/OutputTagWriter.h"
 
@@ -94,6 +95,10 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
         ctx.PostLog(Format("An error occurred while decoding %s", task.SourcePath.c_str()),
                     LogLevel::Error);
         result = false;
+    }
+    // The decoder wrote the ring on this thread, so its count is complete here.
+    if (result && ctx.IsRunning()) {
+        ReportShortStream(ctx, task, ctx.DecodedRing.TotalWritten());
     }
     task.DecoderRunning = 0;
     return result;

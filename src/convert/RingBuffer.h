@@ -49,6 +49,7 @@ public:
         std::memcpy(Data.get() + w, samples, first * sizeof(T));
         std::memcpy(Data.get(), samples + first, (n - first) * sizeof(T));
         WritePos.store((w + n) % Size, std::memory_order_release);
+        Written.store(Written.load(std::memory_order_relaxed) + n, std::memory_order_relaxed);
         return n;
     }
 
@@ -67,9 +68,13 @@ public:
         return n;
     }
 
+    // Elements written since the last Reset (read by the writer, or after it has ended).
+    uint64_t TotalWritten() const { return Written.load(std::memory_order_relaxed); }
+
     // Empties the ring; only while neither side is running.
     void Reset() {
         WritePos.store(0, std::memory_order_relaxed);
+        Written.store(0, std::memory_order_relaxed);
         for (auto& r : ReadPos) {
             r.store(0, std::memory_order_relaxed);
         }
@@ -86,6 +91,7 @@ public:
 private:
     std::unique_ptr<T[]> Data;
     std::atomic<uint32_t> WritePos{0};
+    std::atomic<uint64_t> Written{0};
     std::array<std::atomic<uint32_t>, Readers> ReadPos{};
     uint32_t Size;
 };

@@ -347,7 +347,6 @@ const ErrorCase ErrorCases[] = {
      "Trouble with mpg123: no MPEG audio frame found"},
     {"OggMissingFile", DecodeOgg, 44100, 2, MissingFile, "Error : could not open file : $"},
     {"OggThatIsNotVorbis", DecodeOgg, 44100, 2, GoodMp3, "Invalid ogg vorbis stream"},
-    {"OggWithAPageLost", DecodeOgg, 44100, 2, OggWithAPageLost, "Fatal read error: -3"},
     {"OggChainChangingFormat", DecodeOgg, 44100, 2, OggChainedToMono,
      "Error : $ changes its sample rate or channel count partway (a chained stream) and cannot "
      "be converted as one file"},
@@ -382,6 +381,27 @@ TEST(DecoderErrorLineTest, EachFaultPostsItsLineAndFails) {
             EXPECT_EQ(lines.back().text, expected);
         }
     }
+}
+
+// A lost page is a hole libvorbisfile steps over: the rest of the stream is decoded, and one
+// warning names the file and the place of the gap.
+TEST(DecoderErrorLineTest, OggWithAPageLostGoesOnWithAWarning) {
+    TempDir dir;
+    RecordingObserver observer;
+    PipelineContext ctx(observer);
+    CConversionTask task;
+    task.SourcePath = OggWithAPageLost(dir);
+    task.SourceRate = 44100;
+    task.SourceChannels = 2;
+    test::DecodeRun run = test::RunDecoder(ctx, DecodeOgg, task);
+
+    EXPECT_TRUE(run.result);
+    EXPECT_GT(run.samples.size(), 44100u * 2 * 3 / 2);  // the pages before and after the gap
+    const auto lines = observer.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].level, LogLevel::Warning);
+    EXPECT_EQ(lines[0].text.rfind("Warning : " + task.SourcePath + " has a gap at 0:0", 0), 0u)
+        << lines[0].text;
 }
 
 TEST(DecoderErrorLineTest, UnreadableWmaFailsTheTaskWithTheDecodingLine) {

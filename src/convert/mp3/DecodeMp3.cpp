@@ -34,6 +34,10 @@ bool DecodeMp3(PipelineContext& ctx, CConversionTask& task) {
     // Library chatter about damaged frames would only clutter the terminal; the decoder reports
     // what matters in the log.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    // By default the library gives up after 1 KiB of damage and the rest of the file is lost;
+    // searching on to the next good frame keeps everything after the damage, as other decoders
+    // do.
+    mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0.0);
 
     // Accept exactly the rate and channel count the stages were set up for, at full precision.
     const int channelMode =

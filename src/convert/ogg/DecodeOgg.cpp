@@ -4,6 +4,7 @@
 #include <vorbis/vorbisfile.h>
 
 #include "convert/Codecs.h"
+#include "convert/DecodedLength.h"
 #include "convert/Format.h"
 #include "convert/SampleConvert.h"
 
@@ -64,9 +65,25 @@ bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
     }
 
     int link = 0;
+    uint64_t framesDone = 0;
+    bool inHole = false;
     while (result && WaitForRoom(ctx, ctx.DecodedRing, blockSamples)) {
         float** pcm = nullptr;
         const long frames = ov_read_float(&vf, &pcm, BlockFrames, &link);
+        if (frames == OV_HOLE) {
+            // Data was lost here (damage, a cut in the stream); the library has stepped over it
+            // and the rest of the file is still good. One line per gap, however many pages
+            // it spans.
+            if (!inHole) {
+                ctx.PostLog(Format("Warning : %s has a gap at %s: audio was lost there, "
+                                   "decoding goes on",
+                                   task.SourcePath.c_str(),
+                                   PositionText(framesDone, task.SourceRate).c_str()),
+                            LogLevel::Warning);
+            }
+            inHole = true;
+            continue;
+        }
         if (frames < 0) {
             ctx.PostLog(Format("Fatal read error: %d", static_cast<int>(frames)), LogLevel::Error);
             result = false;
@@ -75,6 +92,8 @@ bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
         if (frames == 0) {
             break;
         }
+        inHole = false;
+        framesDone += static_cast<uint64_t>(frames);
         const vorbis_info* linkInfo = ov_info(&vf, link);
         if (!linkInfo || linkInfo->channels != channels || linkInfo->rate != task.SourceRate) {
             // A later part of a chained file with another layout: the file itself is as it was

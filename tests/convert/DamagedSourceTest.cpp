@@ -1,0 +1,196 @@
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include "convert/BatchDriver.h"
+#include "convert/DecodedLength.h"
+#include "convert/DecoderFixtures.h"
+#include "metadata/FileListRow.h"
+#include "metadata/MediaProbe.h"
+#include "metadata/RowTaskSource.h"
+#include "support/TestSupport.h"
+
+namespace tonquill {
+namespace {
+
+using test::RecordingObserver;
+using test::TempDir;
+
+constexpr int Rate = 44100;
+constexpr int Channels = 2;
+constexpr double Seconds = 20.0;
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Overwrites a share of the file from `at` (a share too) with zeros or with noise.
+void Damage(const std::string& path, double at, double share, bool noise) {
+    std::string bytes = ReadBytes(path);
+    const size_t from = static_cast<size_t>(static_cast<double>(bytes.size()) * at);
+    const size_t length = static_cast<size_t>(static_cast<double>(bytes.size()) * share);
+    ASSERT_LT(from + length, bytes.size());
+    std::mt19937 random(11);
+    for (size_t i = from; i < from + length; ++i) {
+        bytes[i] = noise ? static_cast<char>(random()) : '\0';
+    }
+    WriteBytes(path, bytes);
+}
+
+// A source damaged as a user's file may be, converted to WAV in a batch of one.
+struct DamageCase {
+    const char* name;
+    int format;
+    const char* extension;
+    double at;     // where the damage starts, as a share of the file
+    double share;  // how much of the file is damaged; 0 for an undamaged file
+    bool noise;    // garbage rather than zeros
+    bool cut;      // the file is cut off after the damage point instead
+    double minSeconds;
+    double maxSeconds;
+    const char* warning;  // start of the one warning line expected, or nothing
+};
+
+const DamageCase Cases[] = {
+    // libvorbisfile reports the lost pages as a hole and goes on after them.
+    {"OggWithAHoleOfGarbage", FormatOgg, "ogg", 1.0 / 3, 0.1, true, false, 15.0, 19.5,
+     "Warning : "},
+    {"OggUndamaged", FormatOgg, "ogg", 0, 0, false, false, 19.9, 20.1, nullptr},
+    // Zeros in the middle, far more than libmpg123's default search of 1 KiB: it must search
+    // past them for the next frame.
+    {"Mp3WithZeroedMiddle", FormatMp3, "mp3", 0.4, 0.15, false, false, 15.0, 19.0,
+     "Warning : only "},
+    {"Mp3CutOffAtHalf", FormatMp3, "mp3", 0.5, 0, false, true, 9.0, 11.0, "Warning : only "},
+    {"Mp3Undamaged", FormatMp3, "mp3", 0, 0, false, false, 19.9, 20.2, nullptr},
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DamagedSourceTest : public ::testing::TestWithParam<DamageCase> {
+protected:
+    DamagedSourceTest() : ctx(observer) { ctx.StartDelayMs = 0; }
+
+    TempDir dir;
+    RecordingObserver observer;
+    PipelineContext ctx;
+};
+
+TEST_P(DamagedSourceTest, ConvertsWhatCanBeReadAndWarnsOfWhatWasLost) {
+    const DamageCase& c = GetParam();
+    const std::string name = std::string("song.") + c.extension;
+    const std::string path = dir / name;
+    const std::vector<double> signal = test::ChirpSignal(Rate, Channels, Seconds);
+    (c.format == FormatOgg ? test::WriteOgg : test::WriteMp3)(path, Rate, Channels, signal);
+
+    // The list probes the file before it is damaged, as when it changed after it was added.
+    PlainFileListRow row;
+    row.SetCellText(ColumnName, name);
+    row.SetCellText(ColumnPath, dir.path().string() + "/");
+    row.entry.type = static_cast<uint8_t>(c.format);
+    MediaProbe probe(observer, nullptr);
+    probe.ProbeMediaInfo(row, path);
+    ASSERT_FALSE(row.entry.unreadable);
+    ASSERT_NEAR(row.entry.durationSeconds, Seconds, 0.2);
+
+    if (c.cut) {
+        std::filesystem::resize_file(
+            path,
+            static_cast<uintmax_t>(static_cast<double>(std::filesystem::file_size(path)) * c.at));
+    } else if (c.share > 0) {
+        Damage(path, c.at, c.share, c.noise);
+    }
+
+    ConversionSettings settings;
+    settings.OUTPUT.OutputFormat = FormatWav;
+    settings.OUTPUT.DesDir = dir / "out/";
+    ctx.Settings = settings;
+    test::RunPreparedBatch(ctx, PrepareBatch({MakeTaskSource(row)}, settings));
+
+    // The status stays OK: the output holds everything that could be read.
+    const std::vector<std::string> texts = observer.texts();
+    EXPECT_EQ(texts.back(), "Converting status: OK.");
+    EXPECT_TRUE(observer.errorTexts().empty());
+    const test::SoundFile out = test::ReadSoundFile(dir / "out/song.wav");
+    const double seconds = static_cast<double>(out.samples.size()) / (Rate * Channels);
+    EXPECT_GE(seconds, c.minSeconds) << std::filesystem::file_size(path) << " bytes";
+    EXPECT_LE(seconds, c.maxSeconds);
+
+    std::vector<std::string> warnings;
+    for (const auto& line : observer.lines()) {
+        if (line.level == LogLevel::Warning) {
+            warnings.push_back(line.text);
+        }
+    }
+    if (!c.warning) {
+        EXPECT_TRUE(warnings.empty()) << warnings.front();
+        return;
+    }
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_EQ(warnings.front().rfind(c.warning, 0), 0u) << warnings.front();
+    EXPECT_NE(warnings.front().find(path), std::string::npos) << warnings.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedSourceTest, ::testing::ValuesIn(Cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DecodedLengthTest, OnlyAShortfallBeyondCodecPaddingCountsAsWellShort) {
+    struct Case {
+        uint64_t decoded;
+        uint64_t expected;
+        bool shortEnd;
+    };
+    constexpr uint64_t second = Rate * Channels;
+    const Case cases[] = {
+        {20 * second, 20 * second, false},
+        {21 * second, 20 * second, false},         // more than listed is no loss
+        {20 * second - 4000, 20 * second, false},  // codec delay and padding
+        {19 * second, 20 * second, true},
+        {second / 10, second, true},
+        {0, 0, false},                                     // length unknown
+        {second * 97 / 100, second, false},                // short by less than half a second
+        {second * 970 / 100, second * 1000 / 100, false},  // short by a second, under 2 %
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.decoded << " of " << c.expected);
+        EXPECT_EQ(EndsWellShort(c.decoded, c.expected, Rate, Channels), c.shortEnd);
+    }
+    EXPECT_EQ(PositionText(Rate * 65 + Rate / 4, Rate), "1:05.25");
+    EXPECT_EQ(PositionText(0, Rate), "0:00.00");
+}
+
+TEST(DecodedLengthTest, GapInAnOggStreamIsReportedOnceWithItsPlace) {
+    TempDir dir;
+    RecordingObserver observer;
+    PipelineContext ctx(observer);
+    const std::string path = dir / "gap.ogg";
+    test::WriteOgg(path, Rate, Channels, test::ChirpSignal(Rate, Channels, Seconds));
+    Damage(path, 0.5, 0.05, true);
+
+    CConversionTask task;
+    task.SourcePath = path;
+    task.InputType = FormatOgg;
+    task.SourceRate = Rate;
+    task.SourceChannels = Channels;
+    const test::DecodeRun run = test::RunDecoder(ctx, DecodeOgg, task);
+    EXPECT_TRUE(run.result);
+    ASSERT_EQ(observer.lines().size(), 1u);
+    const auto line = observer.lines().front();
+    EXPECT_EQ(line.level, LogLevel::Warning);
+    // The gap sits about half-way: "0:09.xx" or "0:10.xx".
+    EXPECT_NE(line.text.find(" has a gap at 0:"), std::string::npos) << line.text;
+    EXPECT_NE(line.text.find(path), std::string::npos) << line.text;
+}
+
+}  // namespace
+}  // namespace tonquill
