@@ -18,20 +18,30 @@ const std::string SeparatorLine(99, '-');
 
 namespace {
 
-constexpr unsigned JoinBoundMs = 10000;
-
 bool Exists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
-// Waits for a worker within the bound. One that overruns cannot have finished its output, so
-// the task fails: Running is cleared, which ends every stage within milliseconds, and then the
-// worker is joined.
+// Waits for a worker within the bound. Time spent paused does not count: a paused encoder idles
+// by design, however long the person takes (the cancel question pauses too). A worker that
+// overruns cannot have finished its output, so the task fails: Running is cleared, which ends
+// every stage within milliseconds, and then the worker is joined.
 void JoinWorker(PipelineContext& ctx, WorkerThread& worker) {
-    if (!worker.WaitFor(JoinBoundMs)) {
-        ctx.Stop();
-        worker.Join();
+    constexpr unsigned SliceMs = 10;
+    uint64_t unpausedMs = 0;
+    uint32_t last = TickCount();
+    while (!worker.WaitFor(SliceMs)) {
+        const uint32_t now = TickCount();
+        if (!ctx.Paused.load(std::memory_order_acquire)) {
+            unpausedMs += static_cast<uint32_t>(now - last);
+        }
+        last = now;
+        if (unpausedMs >= ctx.JoinBoundMs) {
+            ctx.Stop();
+            worker.Join();
+            return;
+        }
     }
 }
 

@@ -57,6 +57,9 @@ public:
 
     // How long the batch waits before its first task, so its window can appear first.
     unsigned StartDelayMs = 500;
+    // How long the driver waits for a task's workers once its decoder has ended, not counting
+    // time spent paused.
+    unsigned JoinBoundMs = 10000;
 
     // The settings the batch converts with; set before the batch starts, read by the stages.
     ConversionSettings Settings;

@@ -222,6 +222,26 @@ TEST_F(BatchDriverTest, FloatSourcesAreScaledDownOnlyWhenTheyExceedFullScale) {
 
 // A stop request while the decoder waits for room and the encoder is paused ends both stages
 // promptly; the task ends as an error and the partial output is a valid, shorter file.
+TEST_F(BatchDriverTest, PauseLongerThanTheWorkerBoundDoesNotFailTheTask) {
+    // A short file: its decoder ends at once, and the paused encoder then idles for three times
+    // the bound the driver gives a worker after its decoder. The bound is cut short for the
+    // test, but stays well above the time a resumed encoder needs to wake and finish.
+    std::filesystem::create_directories(dir / "in");
+    ctx.JoinBoundMs = 500;
+    ctx.Settings = settings;
+    ctx.LoadBatch(PrepareBatch({AddWav("short.wav", 44100, 2, 4410)}, settings));
+    ctx.ResetForBatch();
+    ctx.Running = 1;
+    ctx.Paused = 1;
+    std::thread batchThread([&] { RunBatch(ctx); });
+    ASSERT_TRUE(test::WaitUntil([&] { return ctx.DecodedRing.TotalWritten() == 4410u * 2; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * ctx.JoinBoundMs));
+    ctx.Paused = 0;
+    batchThread.join();
+    EXPECT_EQ(Log(), TaskBlock("short.wav", "short.wav"));
+    EXPECT_EQ(observer.doneCount(), 1);
+}
+
 TEST_F(BatchDriverTest, StopRequestEndsARunningBatchPromptly) {
     std::filesystem::create_directories(dir / "in");
     RecordingObserver obs;
