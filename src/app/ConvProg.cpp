@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -297,6 +298,9 @@ bool CConvProg::event(QEvent* event) {
         case WM_CONV_DONE:
             OnDone();
             return true;
+        case WM_CONV_STOPPED:
+            OnStopped();
+            return true;
         case WM_CONV_MESSAGE: {
             auto* e = static_cast<ConvMessageEvent*>(event);
             const QMessageBox::Icon icon = e->icon == MessageIcon::Error ? QMessageBox::Critical
@@ -357,6 +361,14 @@ void CConvProg::AppendLogRow(const QString& text, LogLevel level) {
     }
 }
 
+void CConvProg::LogSkippedFiles(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        AppendLogRow(QStringLiteral("Skipped %1: it cannot be read as audio")
+                         .arg(QFile::decodeName(QByteArray::fromStdString(path))),
+                     LogLevel::Error);
+    }
+}
+
 void CConvProg::OnDone() {
     ctx_.Stop();
     finished_ = true;
@@ -376,6 +388,20 @@ void CConvProg::OnDone() {
     setWindowTitle(QStringLiteral("Finished Converting"));
     AppendLogRow(QStringLiteral("Finished converting, all done ^_^"), LogLevel::Info);
     taskbar_.SetValue(100, 100);
+}
+
+void CConvProg::OnStopped() {
+    // A cancel closes the window by itself; only a failure leaves it open for the log.
+    if (aborting_ || finished_) {
+        return;
+    }
+    // The buttons now open the output folder and close the window: they say so.
+    auto* openDir = static_cast<QPushButton*>(controls_.at(1075));
+    openDir->setText(QStringLiteral("Open Dir"));
+    openDir->setEnabled(!ctx_.Settings.OUTPUT.SameAsSrc);
+    static_cast<QPushButton*>(controls_.at(2))->setText(QStringLiteral("Close"));
+    setWindowTitle(QStringLiteral("Stopped after an error"));
+    taskbar_.SetState(ConvProgTaskbar::State::Error);
 }
 
 void CConvProg::OnPauseButton() {

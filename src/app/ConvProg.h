@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/ConvProgLog.h"
 #include "app/ConvProgTaskbar.h"
@@ -47,6 +49,9 @@ public:
 
     // Appends a log row at the handling time: number, local time, text, colours by level.
     void AppendLogRow(const QString& text, LogLevel level);
+    // Red rows for files that were left out before the batch because they cannot be read, so
+    // the window's log names every file it was given.
+    void LogSkippedFiles(const std::vector<std::string>& paths);
 
     // The process-wide counters: the last log line number and the progress reports handled.
     static int LogLineNumber();
@@ -65,6 +70,7 @@ private:
     QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
     void OnProgress(float taskPercent, float overallPercent);
     void OnDone();
+    void OnStopped();
     void OnPauseButton();
     void OnClearButton();
     void OnCancelButton();

@@ -18,6 +18,7 @@ constexpr int WM_CONV_PATHS = 1127;
 constexpr int WM_CONV_STARTED = 1128;
 constexpr int WM_CONV_DONE = 1129;
 constexpr int WM_CONV_MESSAGE = 1130;
+constexpr int WM_CONV_STOPPED = 1131;
 
 // Set by the window once it has handled an event a worker waits for.
 using HandledFlag = std::shared_ptr<std::atomic<bool>>;

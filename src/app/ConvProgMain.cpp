@@ -4,20 +4,19 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <filesystem>
+#include <cstdlib>
 #include <iostream>
 #include <vector>
 
 #include "app/ConvProg.h"
+#include "app/WindowFiles.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
 #include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileListEntry.h"
-#include "metadata/FileListRow.h"
 #include "metadata/FileScan.h"
 #include "metadata/MediaProbe.h"
-#include "metadata/RowTaskSource.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsSummary.h"
 
@@ -50,34 +49,53 @@ public:
     }
 };
 
-// A file-list row of one file, probed as a load probes it; nothing when it cannot be read.
-std::unique_ptr<PlainFileListRow> ProbeFile(const std::string& path, MediaProbe& probe) {
-    auto row = std::make_unique<PlainFileListRow>();
-    const std::filesystem::path fsPath = std::filesystem::absolute(path);
-    const std::string name = fsPath.filename().string();
-    std::string folder = fsPath.parent_path().string();
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
+constexpr const char* Usage =
+    "Usage: tonquill [-R] [--] PATH...\n"
+    "       tonquill --help | --version\n"
+    "Converts the audio files the paths name with the current settings, in the progress\n"
+    "window. Folders give their files of the accepted types; -R scans their subfolders too;\n"
+    "-- ends the options (for a file whose name starts with '-'). Converting without a\n"
+    "display: tonquill-cli.\n";
+
+// What needs no window is answered before Qt looks for a display: help, the version, and a
+// command line without any path. Returns the exit code, or -1 to go on.
+int AnswerWithoutDisplay(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << Usage;
+        return 2;
     }
-    row->SetCellText(ColumnName, name);
-    row->SetCellText(ColumnPath, folder);
-    const std::string extension = UpperExtension(name);
-    row->entry.type = static_cast<uint8_t>(TypeByExtension(extension));
-    row->SetCellText(ColumnType, extension);
-    if (row->entry.type == 0) {
-        return nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "-h" || arg == "--help") {
+            std::cout << Usage;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "tonquill " << TONQUILL_VERSION << '\n';
+            return 0;
+        }
     }
-    probe.ProbeMediaInfo(*row, fsPath.string());
-    if (row->entry.unreadable) {
-        return nullptr;
-    }
-    return row;
+    return -1;
 }
 
-constexpr const char* Usage =
-    "Usage: tonquill [-R] PATH...\n"
-    "Converts the audio files the paths name with the current settings, in the progress\n"
-    "window. Folders give their files of the accepted types; -R scans their subfolders too.\n";
+bool HasEnv(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Qt ends the process with abort() when no platform plugin can open a display. The window cannot
+// exist then: say so and end as any failed start does.
+void DisplayFailureHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::cerr << "tonquill: cannot open the window: " << message.toStdString()
+                  << "\ntonquill: tonquill-cli converts without a display\n";
+        std::_Exit(1);
+    }
+    std::cerr << message.toStdString() << '\n';
+}
 
 int Run(const std::vector<std::string>& paths, bool recursive) {
     StartUpObserver observer;
@@ -103,21 +121,18 @@ int Run(const std::vector<std::string>& paths, bool recursive) {
     }
 
     MediaProbe probe(observer, ctx.WmaReader.get());
-    std::vector<TaskSource> sources;
-    for (const std::string& path : scan.files) {
-        if (auto row = ProbeFile(path, probe)) {
-            sources.push_back(MakeTaskSource(*row));
-        } else {
-            std::cerr << "tonquill: skipping '" << path << "': it cannot be read as audio\n";
-        }
+    const WindowFiles files = ProbeWindowFiles(scan.files, probe);
+    for (const std::string& path : files.unreadable) {
+        std::cerr << "tonquill: skipping '" << path << "': it cannot be read as audio\n";
     }
-    if (sources.empty()) {
+    if (files.sources.empty()) {
         observer.Message("There is no audio file to convert.", MessageIcon::Warning);
         return 1;
     }
-    ctx.LoadBatch(PrepareBatch(sources, ctx.Settings));
+    ctx.LoadBatch(PrepareBatch(files.sources, ctx.Settings));
 
     CConvProg window(ctx);
+    window.LogSkippedFiles(files.unreadable);
     window.exec();
     return 0;
 }
@@ -126,16 +141,27 @@ int Run(const std::vector<std::string>& paths, bool recursive) {
 }  // namespace tonquill
 
 int main(int argc, char** argv) {
+    if (const int code = tonquill::AnswerWithoutDisplay(argc, argv); code >= 0) {
+        return code;
+    }
+    // A chosen platform (offscreen, for example) needs no display variable; the handler below
+    // still catches one that cannot start.
+    if (!tonquill::HasEnv("QT_QPA_PLATFORM") && !tonquill::HasEnv("DISPLAY") &&
+        !tonquill::HasEnv("WAYLAND_DISPLAY")) {
+        std::cerr << "tonquill: no display to open the window on (DISPLAY and WAYLAND_DISPLAY "
+                     "are not set)\ntonquill: tonquill-cli converts without a display\n";
+        return 1;
+    }
+    const QtMessageHandler previousHandler =
+        qInstallMessageHandler(tonquill::DisplayFailureHandler);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previousHandler);
+
     std::vector<std::string> paths;
     bool recursive = false;
     bool onlyPaths = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];  // the bytes as given: file names need not be UTF-8
-        if (!onlyPaths && (arg == "-h" || arg == "--help")) {
-            std::cout << tonquill::Usage;
-            return 0;
-        }
         if (!onlyPaths && (arg == "-R" || arg == "--recursive")) {
             recursive = true;
         } else if (!onlyPaths && arg == "--") {

@@ -53,6 +53,10 @@ void ConvProgObserver::Done() {
     Post(new QEvent(static_cast<QEvent::Type>(WM_CONV_DONE)));
 }
 
+void ConvProgObserver::Stopped() {
+    Post(new QEvent(static_cast<QEvent::Type>(WM_CONV_STOPPED)));
+}
+
 void ConvProgObserver::Caption(const std::string& text) {
     Post(new ConvCaptionEvent(FromUtf8(text)));
 }

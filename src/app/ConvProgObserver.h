@@ -21,6 +21,7 @@ public:
     void Progress(float taskPercent, float overallPercent, bool synchronous) override;
     void BatchStarted() override;
     void Done() override;
+    void Stopped() override;
     void Caption(const std::string& text) override;
     void Paths(const std::string& source, const std::string& destination) override;
     void Message(const std::string& text, MessageIcon icon) override;

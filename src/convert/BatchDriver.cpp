@@ -140,22 +140,24 @@ void RunBatch(PipelineContext& ctx) {
 
     while (ctx.TaskIndex < taskCount && ctx.IsRunning()) {
         if (RunBatchTask(ctx) == TaskOutcome::FolderFailed) {
+            ctx.Observer().Stopped();
             return;
         }
         ctx.TaskIndex += 1;
     }
-
-    if (ctx.IsRunning()) {
-        if (taskCount > 1) {
-            ctx.PostLog(SeparatorLine, LogLevel::Info);
-            const double elapsed = static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
-            const double speed = elapsed > 0 ? ctx.OverallAudioSeconds / elapsed : 0.0;
-            ctx.PostLog(
-                Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
-                LogLevel::Info);
-        }
-        ctx.Observer().Done();
+    if (!ctx.IsRunning()) {
+        ctx.Observer().Stopped();
+        return;
     }
+
+    if (taskCount > 1) {
+        ctx.PostLog(SeparatorLine, LogLevel::Info);
+        const double elapsed = static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
+        const double speed = elapsed > 0 ? ctx.OverallAudioSeconds / elapsed : 0.0;
+        ctx.PostLog(Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
+                    LogLevel::Info);
+    }
+    ctx.Observer().Done();
 }
 
 }  // namespace tonquill

@@ -24,6 +24,9 @@ public:
     virtual void BatchStarted() {}
     // The last task of a batch has finished without error.
     virtual void Done() = 0;
+    // The batch ended before its last task: a task failed or a stop was asked for. Nothing more
+    // is reported for it.
+    virtual void Stopped() {}
     virtual void Caption(const std::string& text) = 0;
     virtual void Paths(const std::string& source, const std::string& destination) = 0;
     // Shows a message and returns once the person has acknowledged it.

@@ -4,12 +4,16 @@
 #include <QSettings>
 #include <QTest>
 
+#include <fstream>
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include "app/ConvProg.h"
+#include "app/WindowFiles.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
+#include "metadata/MediaProbe.h"
 #include "support/TestSupport.h"
 
 namespace tonquill {
@@ -263,14 +267,37 @@ TEST_F(ConvProgTest, StoppedAfterAnErrorClosesWithoutAsking) {
     EXPECT_TRUE(texts[4].startsWith("File Error: ")) << texts[4].toStdString();
     EXPECT_EQ(w->Log().Level(4), 2);
     EXPECT_EQ(texts.back(), "Converting status: ERROR.");
-    EXPECT_EQ(Button(*w, 1075)->text(), "Pause");
+    // The buttons say what they now do; the caption and the taskbar say the batch stopped.
+    ASSERT_TRUE(WaitFor([&] { return Button(*w, 2)->text() == "Close"; }));
+    EXPECT_EQ(Button(*w, 1075)->text(), "Open Dir");
     EXPECT_TRUE(Button(*w, 1075)->isEnabled());
-    EXPECT_EQ(Button(*w, 2)->text(), "Cancel");
-    EXPECT_NE(w->windowTitle(), "Finished Converting");
+    EXPECT_EQ(w->windowTitle(), "Stopped after an error");
+    EXPECT_EQ(w->Taskbar().CurrentState(), ConvProgTaskbar::State::Error);
     EXPECT_FALSE(std::filesystem::exists(dir / "out/b.wav"));
     Button(*w, 2)->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->asked, 0);
+}
+
+TEST_F(ConvProgTest, FilesThatCannotBeReadGetARedLineBeforeTheBatch) {
+    AddWav("good.wav", 1000);
+    std::ofstream(dir / "in/broken.wav") << "not a wave file at all";
+    test::RecordingObserver probeObserver;
+    MediaProbe probe(probeObserver, nullptr);
+    const WindowFiles files = ProbeWindowFiles({dir / "in/good.wav", dir / "in/broken.wav"}, probe);
+    ASSERT_EQ(files.sources.size(), 1u);
+    EXPECT_EQ(files.sources[0].fileName, "good.wav");
+    ASSERT_EQ(files.unreadable, std::vector<std::string>{dir / "in/broken.wav"});
+
+    auto w = Open(files.sources);
+    w->LogSkippedFiles(files.unreadable);
+    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
+    const std::vector<QString> texts = Texts(*w);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0].toStdString(),
+              "Skipped " + (dir / "in/broken.wav") + ": it cannot be read as audio");
+    EXPECT_EQ(w->Log().Level(0), 2);
+    EXPECT_TRUE(std::filesystem::exists(dir / "out/good.wav"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "cli/CliRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -26,15 +27,25 @@ std::string ReadAll(const std::string& path) {
     return text.str();
 }
 
+// The name part of "NAME=value" (all of a bare "NAME").
+std::string EnvName(const std::string& entry) {
+    return entry.substr(0, entry.find('='));
+}
+
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::string>& environment,
                  int timeoutSeconds) {
+    return RunProgram(TONQUILL_CLI_PATH, args, environment, timeoutSeconds);
+}
+
+CliResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment, int timeoutSeconds) {
     TempDir streams;
     const std::string outPath = streams / "out.txt";
     const std::string errPath = streams / "err.txt";
 
-    std::vector<std::string> argStrings{TONQUILL_CLI_PATH};
+    std::vector<std::string> argStrings{path};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& arg : argStrings) {
@@ -42,11 +53,22 @@ CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::st
     }
     argv.push_back(nullptr);
 
+    // Each change replaces the inherited entry of its name, which getenv would find first.
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) {
-        envStrings.emplace_back(*e);
+        const std::string entry = *e;
+        const bool changed = std::any_of(
+            environment.begin(), environment.end(),
+            [&](const std::string& change) { return EnvName(change) == EnvName(entry); });
+        if (!changed) {
+            envStrings.push_back(entry);
+        }
     }
-    envStrings.insert(envStrings.end(), environment.begin(), environment.end());
+    for (const std::string& change : environment) {
+        if (change.find('=') != std::string::npos) {
+            envStrings.push_back(change);
+        }
+    }
     std::vector<char*> envp;
     for (auto& entry : envStrings) {
         envp.push_back(entry.data());

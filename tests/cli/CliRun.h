@@ -12,9 +12,14 @@ struct CliResult {
     std::string err;
 };
 
-// Runs the built tonquill-cli with args and extra environment entries ("NAME=value"), with the
-// output streams captured. A run that does not end within the timeout is killed and reported
-// with exit code -1, so a hang fails the test instead of stopping it.
+// Runs the program at path with args and changes to the environment ("NAME=value" sets NAME,
+// a bare "NAME" removes it), with the output streams captured. A run that does not end within
+// the timeout is killed and reported with exit code -1, so a hang fails the test instead of
+// stopping it.
+CliResult RunProgram(const std::string& path, const std::vector<std::string>& args,
+                     const std::vector<std::string>& environment = {}, int timeoutSeconds = 120);
+
+// RunProgram on the built tonquill-cli.
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::vector<std::string>& environment = {}, int timeoutSeconds = 120);
 

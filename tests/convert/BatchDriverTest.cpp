@@ -130,6 +130,7 @@ TEST_F(BatchDriverTest, FailingSecondTaskOfFiveStopsTheBatch) {
     EXPECT_EQ(lines[lines.size() - 2].level, LogLevel::Error);
     EXPECT_EQ(lines.back().level, LogLevel::Error);
     EXPECT_EQ(observer.doneCount(), 0);
+    EXPECT_EQ(observer.stoppedCount(), 1);
     for (const char* name : {"2.wav", "3.wav", "4.wav", "5.wav"}) {
         EXPECT_FALSE(std::filesystem::exists(dir / ("out/" + std::string(name)))) << name;
     }
@@ -139,6 +140,7 @@ TEST_F(BatchDriverTest, EmptyBatchOnlyFinishes) {
     Run({});
     EXPECT_TRUE(observer.texts().empty());
     EXPECT_EQ(observer.doneCount(), 1);
+    EXPECT_EQ(observer.stoppedCount(), 0);
 }
 
 TEST_F(BatchDriverTest, UncreatableOutputFolderEndsTheBatchAtOnce) {
@@ -150,6 +152,7 @@ TEST_F(BatchDriverTest, UncreatableOutputFolderEndsTheBatchAtOnce) {
                          SeparatorLine, "Fail to create folder " + dir / "blocker/sub" + " !"}));
     EXPECT_EQ(observer.lines().back().level, LogLevel::Error);
     EXPECT_EQ(observer.doneCount(), 0);
+    EXPECT_EQ(observer.stoppedCount(), 1);
 }
 
 TEST_F(BatchDriverTest, ExistingOutputsAreNeverOverwritten) {

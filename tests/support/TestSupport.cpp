@@ -50,6 +50,10 @@ void RecordingObserver::Done() {
     std::lock_guard lock(mutex_);
     ++done_;
 }
+void RecordingObserver::Stopped() {
+    std::lock_guard lock(mutex_);
+    ++stopped_;
+}
 void RecordingObserver::Caption(const std::string& text) {
     std::lock_guard lock(mutex_);
     captions_.push_back(text);
@@ -92,6 +96,10 @@ std::vector<std::string> RecordingObserver::messages() const {
 int RecordingObserver::doneCount() const {
     std::lock_guard lock(mutex_);
     return done_;
+}
+int RecordingObserver::stoppedCount() const {
+    std::lock_guard lock(mutex_);
+    return stopped_;
 }
 int RecordingObserver::batchStartedCount() const {
     std::lock_guard lock(mutex_);

@@ -39,6 +39,7 @@ public:
     void Progress(float taskPercent, float overallPercent, bool synchronous) override;
     void BatchStarted() override;
     void Done() override;
+    void Stopped() override;
     void Caption(const std::string& text) override;
     void Paths(const std::string& source, const std::string& destination) override;
     void Message(const std::string& text, MessageIcon icon) override;
@@ -49,6 +50,7 @@ public:
     std::vector<std::string> captions() const;
     std::vector<std::string> messages() const;
     int doneCount() const;
+    int stoppedCount() const;
     int batchStartedCount() const;
     std::vector<std::pair<float, float>> syncProgress() const;
 
@@ -59,6 +61,7 @@ private:
     std::vector<std::string> messages_;
     std::vector<std::pair<float, float>> syncProgress_;
     int done_ = 0;
+    int stopped_ = 0;
     int started_ = 0;
 };
 
