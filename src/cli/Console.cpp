@@ -1,5 +1,6 @@
 #include "cli/Console.h"
 
+#include <cstring>
 #include <ctime>
 
 #include <unistd.h>
@@ -96,6 +97,11 @@ void ConsoleObserver::Log(const std::string& text, LogLevel level) {
     }
     std::lock_guard lock(mutex_);
     held_.push_back(std::move(line));
+}
+
+void ConsoleObserver::LogFileError(const std::string& text, const std::string& path, int error) {
+    Log(text + " (" + path + ": " + (error ? std::strerror(error) : "reason unknown") + ")",
+        LogLevel::Error);
 }
 
 void ConsoleObserver::Message(const std::string& text, MessageIcon icon) {

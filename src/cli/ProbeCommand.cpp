@@ -2,10 +2,10 @@
 #include <cstdio>
 
 #include "cli/CliCommands.h"
-#include "metadata/FileScan.h"
 #include "cli/JsonText.h"
 #include "cli/RowLoader.h"
 #include "convert/Format.h"
+#include "metadata/FileScan.h"
 
 namespace tonquill {
 namespace {
@@ -103,9 +103,9 @@ int RunProbe(const CommandLine& line, Console& console) {
         PrintTable(rows);
     }
     std::fflush(stdout);
-    // An unreadable file is a result (its row says "Unknown"); a missing path is not.
-    (void)unreadable;
-    return scan.missingPath ? ExitFailed : ExitOk;
+    // Every row is listed, an unreadable one as "Unknown"; the exit status still says that a
+    // file could not be read, as convert's does.
+    return scan.missingPath || unreadable ? ExitFailed : ExitOk;
 }
 
 }  // namespace tonquill

@@ -13,12 +13,29 @@
 
 namespace tonquill {
 
+std::string RowLoader::FileNamingObserver::Named(const std::string& text) const {
+    // A text that names the file already needs no second name.
+    if (path_.empty() || text.find(path_) != std::string::npos) {
+        return text;
+    }
+    return path_ + ": " + text;
+}
+
+void RowLoader::FileNamingObserver::Log(const std::string& text, LogLevel level) {
+    target_.Log(Named(text), level);
+}
+
+void RowLoader::FileNamingObserver::Message(const std::string& text, MessageIcon icon) {
+    target_.Message(Named(text), icon);
+}
+
 RowLoader::RowLoader(ConversionObserver& observer)
-    : observer_(observer), probe_(std::make_unique<MediaProbe>(observer, nullptr)) {}
+    : observer_(observer), probe_(std::make_unique<MediaProbe>(observer_, nullptr)) {}
 
 RowLoader::~RowLoader() = default;
 
 std::unique_ptr<PlainFileListRow> RowLoader::Load(const std::string& path) {
+    observer_.SetPath(path);
     auto row = std::make_unique<PlainFileListRow>();
     const std::filesystem::path fsPath(path);
     const std::string name = fsPath.filename().string();

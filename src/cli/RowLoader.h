@@ -24,7 +24,26 @@ public:
     std::unique_ptr<PlainFileListRow> Load(const std::string& path);
 
 private:
-    ConversionObserver& observer_;
+    // Passes the probe's reports on, naming the file being loaded: on a terminal a message
+    // such as "Trouble with mpg123: ..." would not say which of many files it is about.
+    class FileNamingObserver : public ConversionObserver {
+    public:
+        explicit FileNamingObserver(ConversionObserver& target) : target_(target) {}
+        void SetPath(const std::string& path) { path_ = path; }
+        void Log(const std::string& text, LogLevel level) override;
+        void Progress(float, float, bool) override {}
+        void Done() override {}
+        void Caption(const std::string&) override {}
+        void Paths(const std::string&, const std::string&) override {}
+        void Message(const std::string& text, MessageIcon icon) override;
+
+    private:
+        std::string Named(const std::string& text) const;
+        ConversionObserver& target_;
+        std::string path_;
+    };
+
+    FileNamingObserver observer_;
     std::unique_ptr<WmaComponent> wmaReader_;
     bool wmaTried_ = false;
     std::unique_ptr<MediaProbe> probe_;

@@ -85,7 +85,7 @@ TaskOutcome RunBatchTask(PipelineContext& ctx) {
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
         !CreateFolderPath(folder)) {
-        ctx.PostLog(Format("Fail to create folder %s !", folder.c_str()), LogLevel::Error);
+        ctx.PostFileError(Format("Fail to create folder %s !", folder.c_str()), folder, errno);
         ctx.Stop();
         return TaskOutcome::FolderFailed;
     }

@@ -17,6 +17,14 @@ public:
     virtual ~ConversionObserver() = default;
 
     virtual void Log(const std::string& text, LogLevel level) = 0;
+    // An error line about a file or folder the system refused to create, with the system's
+    // reason (an errno value). The window shows the line as it is; a terminal adds the path and
+    // the reason after it.
+    virtual void LogFileError(const std::string& text, const std::string& path, int error) {
+        (void)path;
+        (void)error;
+        Log(text, LogLevel::Error);
+    }
     // Percentages of the current file and of the whole batch. A synchronous report returns only
     // once it has been shown.
     virtual void Progress(float taskPercent, float overallPercent, bool synchronous) = 0;

@@ -26,7 +26,11 @@ bool CreateFolderPath(const std::string& path) {
         if (::mkdir(part.c_str(), 0777) == 0 || errno == EEXIST) {
             if (cursor == full.size()) {
                 std::error_code ec;
-                return std::filesystem::is_directory(full, ec);
+                if (std::filesystem::is_directory(full, ec)) {
+                    return true;
+                }
+                errno = ENOTDIR;  // a file holds the folder's name
+                return false;
             }
             descending = true;
             size_t next = full.find('/', cursor + 1);

@@ -26,6 +26,11 @@ void PipelineContext::PostLog(const std::string& text, LogLevel level) const {
     observer_->Log(text, level);
 }
 
+void PipelineContext::PostFileError(const std::string& text, const std::string& path,
+                                    int error) const {
+    observer_->LogFileError(text, path, error);
+}
+
 void PipelineContext::LoadBatch(const PreparedBatch& batch) {
     Tasks = batch.tasks;
     OverallSamplesTotal = batch.overallSamplesTotal;

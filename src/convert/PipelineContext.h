@@ -32,6 +32,8 @@ public:
     ConversionObserver& Observer() const { return *observer_; }
     void SetObserver(ConversionObserver& observer) { observer_ = &observer; }
     void PostLog(const std::string& text, LogLevel level) const;
+    // An error line about path, which the system refused with errno value error.
+    void PostFileError(const std::string& text, const std::string& path, int error) const;
 
     // Takes a prepared batch's tasks and total.
     void LoadBatch(const PreparedBatch& batch);

@@ -291,8 +291,10 @@ TEST(CliTest, AnOutputFolderThatCannotBeCreatedFailsEachTask) {
                                     {}, 60);
     EXPECT_EQ(result.exitCode, 1) << result.err;
     const auto errors = LogTexts(result.err);
+    // The window's line, then the folder and the system's reason.
     EXPECT_EQ(std::count(errors.begin(), errors.end(),
-                         "Fail to create folder /proc/tonquill-nowhere/out !"),
+                         "Fail to create folder /proc/tonquill-nowhere/out ! "
+                         "(/proc/tonquill-nowhere/out: No such file or directory)"),
               2)
         << result.err;
     EXPECT_NE(result.err.find("2 of 2 files failed"), std::string::npos) << result.err;
@@ -386,6 +388,70 @@ TEST(CliTest, SettingsReadConfigIniAndNeverWriteIt) {
     TempDir empty;
     RunCli({"settings"}, {"XDG_CONFIG_HOME=" + empty.path().string()});
     EXPECT_FALSE(fs::exists(empty.path() / "Tonquill"));
+}
+
+TEST(CliTest, OutputFolderFromConfigIniWithoutItsFinalSlashHoldsTheOutputs) {
+    TempDir dir;
+    fs::create_directories(dir / "Tonquill");
+    std::ofstream(dir / "Tonquill/Config.ini")
+        << "[OUTPUT]\nOutputFormat=1\nDesDir=" << (dir / "out") << "\n";
+    WriteWav(dir / "f.wav", 22050, 1, 4000, 1);
+    const CliResult result =
+        RunCli({"convert", dir / "f.wav"}, {"XDG_CONFIG_HOME=" + dir.path().string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(FileNames(dir.path() / "out"), std::vector<std::string>{"f.wav"});
+    EXPECT_FALSE(fs::exists(dir / "outf.wav"));
+}
+
+TEST(CliTest, ProbeNamesTheFileItCannotReadAndExitsOne) {
+    TempDir dir;
+    std::ofstream(dir / "empty.mp3").flush();
+    WriteWav(dir / "tone.wav", 22050, 1, 22050, 1);
+    const CliResult result = RunCli({"probe", dir / "empty.mp3", dir / "tone.wav"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find(dir / "empty.mp3" + ": Trouble with mpg123: "), std::string::npos)
+        << result.err;
+    // Every row is still listed, the unreadable one as "Unknown".
+    EXPECT_NE(result.out.find("tone.wav"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Unknown"), std::string::npos) << result.out;
+}
+
+// A file or folder the system refuses: the log line as the window shows it, then the path and
+// the system's reason.
+TEST(CliTest, RefusedOutputsAddThePathAndTheSystemsReason) {
+    TempDir dir;
+    WriteWav(dir / "tone.wav", 22050, 1, 4000, 1);
+    std::ofstream(dir / "blocker") << "a file where a folder should be";
+    struct Case {
+        std::string out;
+        std::string line;
+    };
+    const Case cases[] = {
+        {dir / "blocker/sub", "Fail to create folder " + (dir / "blocker/sub") + " ! (" +
+                                  (dir / "blocker/sub") + ": Not a directory)"},
+        // Nothing can be created in /proc.
+        {"/proc", "Error creating file /proc/tone.ogg (/proc/tone.ogg: No such file or directory)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        const CliResult result =
+            RunCli({"convert", "--no-config", "-f", "ogg", "-o", c.out, dir / "tone.wav"});
+        EXPECT_EQ(result.exitCode, 1);
+        const std::vector<std::string> errors = LogTexts(result.err);
+        EXPECT_TRUE(Contains(errors, c.line)) << result.err;
+    }
+}
+
+TEST(CliTest, Mp3BitrateTheRateCannotCarryIsLoggedWithTheOneUsed) {
+    TempDir dir;
+    WriteWav(dir / "tone.wav", 44100, 1, 8000, 1);
+    const CliResult result = RunCli(
+        {"convert", "--no-config", "-f", "mp3", "-b", "8", "-o", dir / "out", dir / "tone.wav"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(Contains(LogTexts(result.out),
+                         "MP3 bitrate 8 kbit/s is not possible at 44100 Hz; encoding at 32 "
+                         "kbit/s, the nearest bitrate MPEG audio allows at that rate"))
+        << result.out;
 }
 
 }  // namespace

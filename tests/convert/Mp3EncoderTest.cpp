@@ -2,6 +2,7 @@
 // errors, and the information frame in what it writes.
 
 #include <gtest/gtest.h>
+#include <mpg123.h>
 
 #include <algorithm>
 #include <cstring>
@@ -161,6 +162,53 @@ TEST_F(Mp3EncoderTest, OutputStartsWithTheInformationFrame) {
     EXPECT_EQ(head.substr(36, 4), "Info");
     EXPECT_NE(head.substr(36, 200).find("LAME"), std::string::npos);
     EXPECT_EQ(Mp3HeaderLength(dest), static_cast<int64_t>(frames));
+}
+
+// A bitrate the output rate does not allow is replaced by LAME with the nearest it does; the
+// log says which one was used, and that is the bitrate the file really has.
+TEST_F(Mp3EncoderTest, BitrateTheRateDoesNotAllowIsLoggedWithTheOneUsed) {
+    struct Case {
+        int rate;
+        int bitsIndex;  // MP3.LameBits
+        int asked;
+        int used;
+    };
+    const Case cases[] = {
+        {44100, 0, 8, 32},      // MPEG-1 starts at 32 kbit/s
+        {8000, 16, 320, 64},    // MPEG-2.5 ends at 64
+        {22050, 16, 320, 160},  // MPEG-2 ends at 160
+        {44100, 11, 128, 128}, {16000, 0, 8, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.asked << " kbit/s at " << c.rate << " Hz");
+        ASSERT_EQ(Mp3Bitrate(c.bitsIndex), c.asked);
+        const std::string dest =
+            dir_ / ("rate" + std::to_string(c.rate) + "-" + std::to_string(c.asked) + ".mp3");
+        EncoderHarness h(FormatMp3, c.rate, 1, dest);
+        h.ctx->Settings.MP3.LameBits = static_cast<int16_t>(c.bitsIndex);
+        h.Feed(ToneSignal(static_cast<size_t>(c.rate), 1, c.rate));
+        ASSERT_TRUE(EncodeMp3(*h.ctx, h.task));
+        const std::string line = "MP3 bitrate " + std::to_string(c.asked) +
+                                 " kbit/s is not possible at " + std::to_string(c.rate) +
+                                 " Hz; encoding at " + std::to_string(c.used) +
+                                 " kbit/s, the nearest bitrate MPEG audio allows at that rate";
+        EXPECT_EQ(h.HasLine(line), c.used != c.asked) << line;
+        EXPECT_EQ(LameEffectiveBitrate(c.asked, c.rate), c.used);
+
+        mpg123_handle* handle = mpg123_new(nullptr, nullptr);
+        ASSERT_NE(handle, nullptr);
+        long rate = 0;
+        int channels = 0;
+        int encoding = 0;
+        mpg123_frameinfo info{};
+        ASSERT_EQ(mpg123_open(handle, dest.c_str()), MPG123_OK);
+        ASSERT_EQ(mpg123_getformat(handle, &rate, &channels, &encoding), MPG123_OK);
+        ASSERT_EQ(mpg123_info(handle, &info), MPG123_OK);
+        EXPECT_EQ(info.bitrate, c.used);
+        EXPECT_EQ(rate, c.rate);
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
 }
 
 // A stream that fails while encoding or flushing stops the batch with its line once; the file

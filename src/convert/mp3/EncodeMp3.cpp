@@ -1,5 +1,6 @@
 #include "convert/mp3/EncodeMp3.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -152,10 +153,22 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
     const lameenc::LameConfig config =
         MakeLameConfig(ctx.Settings, task.TargetRate, task.TargetChannels);
 
+    // The library quietly takes the nearest bitrate the output rate allows; say so when that
+    // is not the one chosen.
+    const int usedKbps = LameEffectiveBitrate(static_cast<int>(config.Bitrate), task.TargetRate);
+    if (usedKbps != static_cast<int>(config.Bitrate)) {
+        ctx.PostLog(Format("MP3 bitrate %u kbit/s is not possible at %d Hz; encoding at %d "
+                           "kbit/s, the nearest bitrate MPEG audio allows at that rate",
+                           config.Bitrate, task.TargetRate, usedKbps),
+                    LogLevel::Info);
+    }
+
     // Step 3: the output file.
     std::unique_ptr<FILE, FileCloser> file(std::fopen(task.DestPath.c_str(), "w+b"));
     if (!file) {
-        Fail(ctx, Format("Error creating file %s", task.DestPath.c_str()));
+        ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
+                          errno);
+        ctx.Stop();
         return false;
     }
 

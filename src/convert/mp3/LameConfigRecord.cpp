@@ -1,8 +1,26 @@
 #include "convert/mp3/LameConfigRecord.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <span>
 
 namespace tonquill {
+
+int LameEffectiveBitrate(int kbps, int rate) {
+    static constexpr int Mpeg1[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int Mpeg2[] = {8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    static constexpr int Mpeg25[] = {8, 16, 24, 32, 40, 48, 56, 64};
+    const std::span<const int> allowed = rate >= 32000   ? std::span<const int>(Mpeg1)
+                                         : rate >= 16000 ? std::span<const int>(Mpeg2)
+                                                         : std::span<const int>(Mpeg25);
+    int nearest = allowed.front();
+    for (int candidate : allowed) {
+        if (std::abs(candidate - kbps) < std::abs(nearest - kbps)) {
+            nearest = candidate;
+        }
+    }
+    return nearest;
+}
 
 int32_t LameMode(int lameChannel, int targetChannels) {
     if (targetChannels == 1) {

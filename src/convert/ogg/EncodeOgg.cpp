@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -158,7 +159,9 @@ bool EncodeOgg(PipelineContext& ctx, CConversionTask& task) {
 
     // Step 2: the output file.
     if (!output.Create(task.DestPath)) {
-        Fail(ctx, Format("Error creating file %s", task.DestPath.c_str()));
+        ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
+                          errno);
+        ctx.Stop();
         return false;
     }
 

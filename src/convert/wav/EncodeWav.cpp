@@ -1,3 +1,5 @@
+#include <cerrno>
+
 #include <sndfile.h>
 
 #include "convert/Codecs.h"
@@ -17,10 +19,11 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
         ctx.Stop();
         return false;
     }
+    errno = 0;
     SNDFILE* file = sf_open(task.DestPath.c_str(), SFM_WRITE, &info);
     if (!file) {
-        ctx.PostLog(Format("Error : could not open file : %s", task.DestPath.c_str()),
-                    LogLevel::Error);
+        ctx.PostFileError(Format("Error : could not open file : %s", task.DestPath.c_str()),
+                          task.DestPath, errno);
         ctx.Stop();
         return false;
     }
