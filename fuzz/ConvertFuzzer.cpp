@@ -1,0 +1,84 @@
+// A real conversion of one source type (TONQUILL_FUZZ_FORMAT) to WAV: the input becomes a file
+// with that type's extension, is probed as a load probes it and, when the row is readable, runs
+// through the batch driver (decoder, rate and channel stage, WAV encoder, tag copy) exactly as
+// the window's batch runs it. The source is never changed, and a task that reports success
+// leaves a WAV file of the target rate and channel count.
+
+#include <sndfile.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "FuzzCheck.h"
+#include "FuzzSupport.h"
+#include "convert/BatchDriver.h"
+#include "convert/PipelineContext.h"
+#include "convert/ProgramFolder.h"
+#include "convert/wma/WmaComponent.h"
+#include "metadata/MediaProbe.h"
+#include "metadata/RowTaskSource.h"
+#include "settings/ConversionSettings.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using namespace tonquill;
+
+struct Converter {
+    Converter() {
+        ctx.StartDelayMs = 0;
+        FUZZ_CHECK(CreateWmaComponents(ctx, observer));
+        LoadWmaPresetFile(ctx, ProgramFolder(), observer);
+    }
+
+    fuzz::SilentObserver observer;
+    PipelineContext ctx{observer};
+    std::unique_ptr<WmaComponent> wmaProbeReader = std::make_unique<WmaComponent>();
+    MediaProbe probe{observer, wmaProbeReader.get()};
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Converter converter;
+    const int format = TONQUILL_FUZZ_FORMAT;
+    const std::string folder = fuzz::FreshFolder("in");
+    const std::string name = "input." + OutputExtension(format);
+    const std::string path = fuzz::WriteInput("in/" + name, data, size);
+
+    // Step 1: the row, as a load makes it.
+    PlainFileListRow row;
+    row.SetCellText(ColumnName, name);
+    row.SetCellText(ColumnPath, folder);
+    row.entry.type = static_cast<uint8_t>(TypeByExtension(UpperExtension(name)));
+    converter.probe.ProbeMediaInfo(row, path);
+    converter.probe.ProbeBitrate(row, path);
+    if (row.entry.unreadable) {
+        return 0;  // a load leaves such a row out of every batch
+    }
+
+    // Step 2: the batch of that one row, converted to WAV in a folder of its own.
+    ConversionSettings settings;
+    settings.OUTPUT.OutputFormat = FormatWav;
+    settings.OUTPUT.DesDir = fuzz::FreshFolder("out");
+    PipelineContext& ctx = converter.ctx;
+    ctx.Settings = settings;
+    ctx.LoadBatch(PrepareBatch({MakeTaskSource(row)}, settings));
+    ctx.ResetForBatch();
+    ctx.Running = 1;
+    ctx.TaskIndex = 0;
+    const TaskOutcome outcome = RunBatchTask(ctx);
+    const CConversionTask& task = ctx.Tasks.front();
+
+    // Step 3: what it left behind.
+    FUZZ_CHECK(outcome != TaskOutcome::FolderFailed);
+    FUZZ_CHECK(fuzz::FileHolds(path, data, size));
+    if (outcome == TaskOutcome::Converted) {
+        const test::SoundFile output = test::ReadSoundFile(task.DestPath);
+        FUZZ_CHECK(output.rate == task.TargetRate);
+        FUZZ_CHECK(output.channels == task.TargetChannels);
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "convert/ConversionObserver.h"
+
+namespace tonquill::fuzz {
+
+// Takes everything the core reports and drops it: a harness judges outcomes by what the code
+// returns and leaves behind, and a record that grows with every input would look like a leak.
+class SilentObserver : public ConversionObserver {
+public:
+    void Log(const std::string&, LogLevel) override {}
+    void Progress(float, float, bool) override {}
+    void Done() override {}
+    void Caption(const std::string&) override {}
+    void Paths(const std::string&, const std::string&) override {}
+    void Message(const std::string&, MessageIcon) override {}
+};
+
+// One folder per fuzzing process under the system's temporary folder, removed at exit.
+const std::filesystem::path& WorkFolder();
+
+// Writes data to WorkFolder()/name, replacing what an earlier input left there; returns the path.
+std::string WriteInput(const std::string& name, const uint8_t* data, size_t size);
+
+// True when the file at path holds exactly these bytes.
+bool FileHolds(const std::string& path, const uint8_t* data, size_t size);
+
+// Empties a folder inside WorkFolder() (creating it when missing) and returns its path ending
+// in '/'.
+std::string FreshFolder(const std::string& name);
+
+}  // namespace tonquill::fuzz

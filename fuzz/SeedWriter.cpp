@@ -1,0 +1,200 @@
+// Writes the starting inputs of every harness into one folder per harness, all made by the
+// project's own fixture writers (libsndfile, our encoders and tag writer, TagLib, the settings
+// store and the layout writers), so no sample file from elsewhere enters the corpus.
+//
+//   tonquill-fuzz-seeds OUTPUT-FOLDER
+
+#include <sndfile.h>
+#include <taglib/wavfile.h>
+
+#include <QByteArray>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "convert/DecoderFixtures.h"
+#include "convert/ProgramFolder.h"
+#include "metadata/OutputTagWriter.h"
+#include "metadata/ProbeFixtures.h"
+#include "settings/SettingsStore.h"
+#include "support/TestSupport.h"
+#include "ui/ColumnSortInfo.h"
+#include "ui/ReportColumnInfo.h"
+#include "ui/WindowPlacementStore.h"
+
+namespace {
+
+using namespace tonquill;
+namespace fs = std::filesystem;
+
+TagSet SampleTags() {
+    TagSet tags;
+    tags.artist = "Seed Artist";
+    tags.albumArtist = "Seed Band";
+    tags.album = "Seed Album \xC3\xA9";
+    tags.track = "3/12";
+    tags.title = "Seed Title";
+    tags.genre = "Rock";
+    tags.date = "2004";
+    tags.comment = "made by the seed writer";
+    return tags;
+}
+
+// Copies source to path and puts every tag kind our tag writer gives that format on it.
+void WriteTaggedCopy(const std::string& source, const std::string& path, int format) {
+    fs::copy_file(source, path, fs::copy_options::overwrite_existing);
+    fuzz::SilentObserver observer;
+    PipelineContext ctx(observer, 1024);
+    CConversionTask task;
+    task.DestPath = path;
+    task.OutputType = format;
+    task.SourceTagKinds = TagKindID3v1 | TagKindID3v2 | TagKindAPE | TagKindASF | TagKindXiph;
+    task.Tags = SampleTags();
+    if (!WriteOutputTags(ctx, task)) {
+        throw std::runtime_error("cannot tag " + path);
+    }
+}
+
+// The WAV writer has no tags of its own; TagLib puts a RIFF INFO list and an ID3v2 chunk on it.
+void WriteTaggedWav(const std::string& source, const std::string& path) {
+    fs::copy_file(source, path, fs::copy_options::overwrite_existing);
+    TagLib::RIFF::WAV::File file(path.c_str(), false);
+    file.tag()->setArtist("Seed Artist");
+    file.tag()->setTitle("Seed Title");
+    file.InfoTag()->setAlbum("Seed Album");
+    file.InfoTag()->setGenre("Rock");
+    if (!file.save()) {
+        throw std::runtime_error("cannot tag " + path);
+    }
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+void WriteBytes(const std::string& path, char first, const QByteArray& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.put(first);
+    out.write(bytes.constData(), bytes.size());
+}
+
+void MediaSeeds(const fs::path& root) {
+    // The same files start the probe and the conversion harness of their type.
+    for (const char* kind : {"probe", "convert"}) {
+        const auto folder = [&](const char* type) {
+            const fs::path f = root / (std::string(kind) + "_" + type);
+            fs::create_directories(f);
+            return f;
+        };
+        const fs::path wav = folder("wav");
+        test::WriteWavFixture((wav / "stereo16.wav").string(), 44100, 2, 0.05);
+        test::WriteSoundFile((wav / "mono8.wav").string(), SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 8000,
+                             1, test::TestSignal16(400, 1, 2));
+        test::WriteSoundFile((wav / "six24.wav").string(), SF_FORMAT_WAV | SF_FORMAT_PCM_24, 22050,
+                             6, test::TestSignal16(300, 6, 3));
+        test::WriteSoundFile((wav / "float.wav").string(), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000,
+                             2, test::TestSignal16(500, 2, 4));
+        test::WriteSoundFile((wav / "extensible.wav").string(), SF_FORMAT_WAVEX | SF_FORMAT_PCM_16,
+                             32000, 2, test::TestSignal16(500, 2, 5));
+        WriteTaggedWav((wav / "stereo16.wav").string(), (wav / "tagged.wav").string());
+
+        const fs::path mp3 = folder("mp3");
+        test::WriteMp3Fixture((mp3 / "cbr.mp3").string(), 44100, 2, 0.1);
+        test::WriteMp3((mp3 / "vbr-mono.mp3").string(), 22050, 1,
+                       test::ChirpSignal(22050, 1, 0.15));
+        WriteTaggedCopy((mp3 / "cbr.mp3").string(), (mp3 / "tagged.mp3").string(), FormatMp3);
+
+        const fs::path ogg = folder("ogg");
+        test::WriteOggFixture((ogg / "stereo.ogg").string(), 44100, 2, 0.1);
+        test::WriteOgg((ogg / "mono.ogg").string(), 16000, 1, test::ChirpSignal(16000, 1, 0.1));
+        WriteTaggedCopy((ogg / "mono.ogg").string(), (ogg / "tagged.ogg").string(), FormatOgg);
+
+        const fs::path wma = folder("wma");
+        test::WriteWmaFixture((wma / "stereo.wma").string(), 0.1);
+        test::WriteWma((wma / "mono.wma").string(), 22050, 1, test::ChirpSignal(22050, 1, 0.1), 24);
+        WriteTaggedCopy((wma / "mono.wma").string(), (wma / "tagged.wma").string(), FormatWma);
+    }
+}
+
+void SettingsSeeds(const fs::path& root) {
+    const fs::path folder = root / "ini";
+    fs::create_directories(folder);
+    fuzz::SilentObserver observer;
+    const fs::path work = fuzz::WorkFolder() / "settings";
+    fs::create_directories(work);
+    SettingsStore store(work, observer);
+
+    ConversionSettings defaults;
+    defaults.OUTPUT.DesDir = "/home/someone/Music/";
+    store.SaveSettings(defaults, "/home/someone/");
+    fs::copy_file(store.ConfigPath(), folder / "defaults.ini",
+                  fs::copy_options::overwrite_existing);
+
+    ConversionSettings changed = defaults;
+    changed.OUTPUT.OutputFormat = FormatOgg;
+    changed.OUTPUT.SameAsSrc = 1;
+    changed.OUTPUT.Filter = FilterMp3 | FilterOgg;
+    changed.WAV.SubFormat = 0;
+    changed.WAV.Freq = 3;
+    changed.MP3.LameBits = 16;
+    changed.WMA.Profile = 55;
+    changed.OGG.QualityCompression = -1;
+    store.SaveSettings(changed, "/tmp/a b/");
+    fs::copy_file(store.ConfigPath(), folder / "changed.ini", fs::copy_options::overwrite_existing);
+    // Another editor's habits: a byte-order mark, CR LF line ends, comments and quotes.
+    WriteText((folder / "edited.ini").string(),
+              "\xEF\xBB\xBF; edited by hand\r\n[output]\r\nDesDir = \"/music/\"\r\n"
+              "OutputFormat=-3x\r\n\r\n[Other]\r\nkey=value\r\n[WMA]\r\nProfile=+47\r\n");
+}
+
+void LayoutSeeds(const fs::path& root) {
+    const fs::path folder = root / "layouts";
+    fs::create_directories(folder);
+    std::vector<ColumnLayoutRecord> columns;
+    for (int column = 0; column < 18; ++column) {
+        columns.push_back({column % 5 == 3 ? 0 : 1, 60 + 10 * column});
+    }
+    WriteBytes((folder / "columns").string(), 0, ColumnLayoutToBytes(columns));
+    WriteBytes((folder / "sort").string(), 1,
+               SortKeysToBytes({{4, 1}, {0, 0}, {7, 1}, {12, 0}, {17, 1}, {15, 1}}));
+    WindowPlacement placement;
+    placement.SetNormalRect(QRect(100, 80, 800, 600));
+    WriteBytes((folder / "placement-normal").string(), 2, placement.ToBytes());
+    placement.showCmd = WindowPlacement::ShowMinimized;
+    placement.flags = WindowPlacement::RestoreToMaximized;
+    WriteBytes((folder / "placement-minimised").string(), 2, placement.ToBytes() + char(0));
+}
+
+void PresetSeeds(const fs::path& root) {
+    const fs::path folder = root / "wma_presets";
+    fs::create_directories(folder);
+    fs::copy_file(ProgramFolder() + "Tonquill.prx", folder / "Tonquill.prx",
+                  fs::copy_options::overwrite_existing);
+    WriteText((folder / "short.prx").string(),
+              "# two presets\r\n12|8000|1|0| WMA 9.2    0kbps;  8000 Hz;   Mono; CBR;\r\n"
+              "47|44100|2|128000| WMA 9.2  128kbps; 44100 Hz; Stereo; CBR;\r\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+        return 2;
+    }
+    try {
+        const fs::path root = argv[1];
+        MediaSeeds(root);
+        SettingsSeeds(root);
+        LayoutSeeds(root);
+        PresetSeeds(root);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "seed writer: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
