@@ -5,6 +5,9 @@
 #include <QSettings>
 #include <QWidget>
 #include <QtEndian>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 
 namespace tonquill {
 
@@ -18,6 +21,35 @@ QString EntryName(const QString& name) {
 }
 
 }  // namespace
+
+QRect WindowPlacement::NormalRect() const {
+    const auto extent = [](int32_t from, int32_t to) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t{to} - from, INT_MIN, INT_MAX));
+    };
+    return QRect(left, top, extent(left, right), extent(top, bottom));
+}
+
+void WindowPlacement::FitTo(const QRect& desktop) {
+    if (right <= left || bottom <= top || desktop.isEmpty()) {
+        return;  // nothing ApplyTo would use
+    }
+    // 64-bit, since a damaged record may hold any pair of 32-bit values.
+    int64_t x = left, y = top;
+    const int64_t w = std::min<int64_t>(int64_t{right} - left, desktop.width());
+    const int64_t h = std::min<int64_t>(int64_t{bottom} - top, desktop.height());
+    const bool outside = x >= int64_t{desktop.left()} + desktop.width() ||
+                         x + w <= desktop.left() ||
+                         y >= int64_t{desktop.top()} + desktop.height() || y + h <= desktop.top();
+    if (outside) {
+        x = std::clamp<int64_t>(x, desktop.left(), int64_t{desktop.left()} + desktop.width() - w);
+        y = std::clamp<int64_t>(y, desktop.top(), int64_t{desktop.top()} + desktop.height() - h);
+    }
+    // The right and bottom edges may lie past the desktop only by what the position leaves.
+    left = static_cast<int32_t>(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX - w));
+    top = static_cast<int32_t>(std::clamp<int64_t>(y, INT32_MIN, INT32_MAX - h));
+    right = static_cast<int32_t>(left + w);
+    bottom = static_cast<int32_t>(top + h);
+}
 
 void WindowPlacement::SetNormalRect(const QRect& r) {
     left = r.left();
@@ -178,6 +210,9 @@ bool WindowPlacementStore::RestorePlacement(QWidget& window, const QString& key,
         return false;
     }
     placement_ = AdjustShowCommand(*saved, restoreMode_);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        placement_.FitTo(screen->availableVirtualGeometry());
+    }
     placement_.ApplyTo(window);
     return true;
 }

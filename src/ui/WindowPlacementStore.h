@@ -31,8 +31,14 @@ struct WindowPlacement {
     int32_t maxX = -1, maxY = -1;
     int32_t left = 0, top = 0, right = 0, bottom = 0;
 
-    QRect NormalRect() const { return QRect(left, top, right - left, bottom - top); }
+    // Sizes beyond what an int holds (a damaged record) saturate instead of wrapping.
+    QRect NormalRect() const;
     void SetNormalRect(const QRect& r);
+    // Keeps a valid normal rectangle showable on a desktop whose screens together cover
+    // desktop: no wider or taller than it, and moved onto it when no part of it lies there. A
+    // record from a larger set of screens, or a damaged one, would otherwise ask for a window
+    // of many gigabytes or one nobody can see.
+    void FitTo(const QRect& desktop);
 
     QByteArray ToBytes() const;
     // Nothing for a value of any other length than 44 bytes.

@@ -4,6 +4,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <climits>
+#include <cstdint>
 
 #include "support/TestSupport.h"
 #include "ui/WindowPlacementStore.h"
@@ -48,6 +50,44 @@ TEST(WindowPlacementStore, RestoreModeAdjustsTheShowCommand) {
     }
 }
 
+TEST(WindowPlacement, FitToKeepsTheNormalRectangleShowableOnTheDesktop) {
+    const QRect desktop(0, 0, 1920, 1080);
+    struct Case {
+        const char* what;
+        int32_t left, top, right, bottom;
+        QRect expected;
+    } cases[] = {
+        {"a window on the desktop stays", 100, 80, 900, 680, QRect(100, 80, 800, 600)},
+        {"one partly off the desktop stays", -50, 900, 750, 1500, QRect(-50, 900, 800, 600)},
+        {"a huge one shrinks to the desktop", 25855, 20480, 230400, 174080,
+         QRect(0, 0, 1920, 1080)},
+        {"one off the desktop moves onto it", 5000, -3000, 5800, -2400, QRect(1120, 0, 800, 600)},
+        {"the widest record that exists", INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX,
+         QRect(0, 0, 1920, 1080)},
+        {"an inverted one is left for ApplyTo to ignore", 900, 680, 100, 80,
+         QRect(900, 680, -800, -600)},
+    };
+    for (const Case& c : cases) {
+        WindowPlacement p;
+        p.left = c.left;
+        p.top = c.top;
+        p.right = c.right;
+        p.bottom = c.bottom;
+        p.FitTo(desktop);
+        EXPECT_EQ(p.NormalRect(), c.expected) << c.what;
+    }
+}
+
+TEST(WindowPlacement, NormalRectOfTheWidestRecordSaturates) {
+    WindowPlacement p;
+    p.left = INT32_MIN;
+    p.right = INT32_MAX;
+    p.top = INT32_MAX;
+    p.bottom = INT32_MIN;
+    EXPECT_EQ(p.NormalRect().width(), INT_MAX);
+    EXPECT_EQ(p.NormalRect().height(), INT_MIN);
+}
+
 class PlacementProfile : public ::testing::Test {
 protected:
     test::TempDir dir;
@@ -81,6 +121,23 @@ TEST_F(PlacementProfile, MinimisedAfterMaximisedComesBackMaximised) {
     EXPECT_EQ(store.Placement().showCmd, WindowPlacement::ShowMaximized);
     EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
     EXPECT_FALSE(window.windowState() & Qt::WindowMinimized);
+}
+
+// A damaged record once asked the window for a 204 545 x 153 600 backing store (125 GB).
+TEST_F(PlacementProfile, OversizedRecordRestoresWithinTheScreens) {
+    const QByteArray record = QByteArray::fromHex(
+        "2c000000025d00000002000000ffffffffffffffffff"
+        "ffffffffffffff640000005000000084030000a80200");
+    ASSERT_EQ(record.size(), 44);
+    profile.setValue("Position/{huge}", record);
+    QWidget window;
+    WindowPlacementStore store;
+    ASSERT_TRUE(store.RestorePlacement(window, "{huge}", profile));
+    const QRect desktop = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    EXPECT_LE(window.width(), desktop.width());
+    EXPECT_LE(window.height(), desktop.height());
+    EXPECT_TRUE(desktop.intersects(window.geometry()));
+    EXPECT_EQ(store.Placement().NormalRect(), window.geometry());
 }
 
 TEST_F(PlacementProfile, MissingPlacementGivesTheCentredFallback) {
