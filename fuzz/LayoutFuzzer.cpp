@@ -122,7 +122,9 @@ void FuzzPlacement(const QByteArray& bytes) {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static QApplication app(*argc, *argv);
+    // Never destroyed: at exit Qt's own globals go first, and a static application would then
+    // crash in its destructor.
+    new QApplication(*argc, *argv);
     return 0;
 }
 
