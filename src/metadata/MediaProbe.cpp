@@ -24,7 +24,9 @@
 
 #include "convert/Format.h"
 #include "convert/wma/WmaComponent.h"
+#include "metadata/AsfHeaderCheck.h"
 #include "metadata/TagReaders.h"
+#include "settings/ConversionSettings.h"
 
 namespace tonquill {
 
@@ -182,6 +184,9 @@ void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
     if (!IsReadableFile(path)) {
         return;  // TagLib would block on a named pipe
     }
+    if (entry.type == FormatWma && !AsfFileHeaderIsSound(path)) {
+        return;  // TagLib would build whatever the damaged header's counts declare
+    }
     try {
         TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Fast);
         if (ref.isNull() || !ref.audioProperties() || ref.audioProperties()->bitrate() == 0) {
@@ -307,6 +312,11 @@ void MediaProbe::ProbeWma(FileListRow& row, const std::string& path) {
         return;
     }
 
+    if (!AsfFileHeaderIsSound(path)) {
+        // TagLib would take its declared counts at their word; the component's facts stand.
+        row.SetCellText(ColumnFrequency, FrequencyText(entry.sampleRate));
+        return;
+    }
     TagLib::ASF::File file(path.c_str(), true, TagLib::AudioProperties::Fast);
     // TagLib may fail to parse what the component could decode; the component's rate stands in.
     const TagLib::AudioProperties* properties = file.audioProperties();
