@@ -6,10 +6,11 @@
 #include <QApplication>
 #include <QSettings>
 #include <QWidget>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <set>
+#include <filesystem>
 
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
