@@ -91,20 +91,34 @@ off_t TrailingTagBytes(int fd, off_t fileSize) {
 // trailing tags included, so a large cover picture would add minutes to a short track. Telling
 // it the size of the audio alone keeps the estimate to the frames; a length read from an Info
 // header does not depend on the size.
-void LimitLengthEstimateToAudio(mpg123_handle* handle, const std::string& path) {
+// Returns the bytes of audio (the file less its tags), 0 when unknown.
+off_t LimitLengthEstimateToAudio(mpg123_handle* handle, const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        return;
+        return 0;
     }
+    off_t audioBytes = 0;
     struct stat info {};
     if (fstat(fd, &info) == 0) {
         const off_t audioStart = mpg123_framepos(handle);
-        const off_t audioBytes = info.st_size - TrailingTagBytes(fd, info.st_size) - audioStart;
+        audioBytes = info.st_size - TrailingTagBytes(fd, info.st_size) - audioStart;
         if (audioStart >= 0 && audioBytes > 0) {
             mpg123_set_filesize(handle, audioBytes);
+        } else {
+            audioBytes = 0;
         }
     }
     close(fd);
+    return audioBytes;
+}
+
+// No MPEG audio frame carries more than 24 samples per channel for each of its bytes (576
+// samples in 24 bytes at 8 kbit/s and 24 kHz); twice that leaves room for free-format streams.
+// An info frame claiming more than the audio bytes can hold is damaged or hostile.
+constexpr int64_t MaxSamplesPerAudioByte = 48;
+
+bool LengthFitsAudio(int64_t frames, off_t audioBytes) {
+    return audioBytes <= 0 || frames <= static_cast<int64_t>(audioBytes) * MaxSamplesPerAudioByte;
 }
 
 // Interleaved samples of frames x channels; an unknown or negative length counts as none.
@@ -226,8 +240,20 @@ void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mp3Handle_ && mpg123_open(mp3Handle_, path.c_str()) == MPG123_OK &&
-        mpg123_getformat(mp3Handle_, &rate, &channels, &encoding) == MPG123_OK) {
+    bool opened = mp3Handle_ && mpg123_open(mp3Handle_, path.c_str()) == MPG123_OK &&
+                  mpg123_getformat(mp3Handle_, &rate, &channels, &encoding) == MPG123_OK;
+    if (opened &&
+        !LengthFitsAudio(mpg123_length(mp3Handle_), LimitLengthEstimateToAudio(mp3Handle_, path))) {
+        // Read the stream again past its info frame and count its frames: a guess from the
+        // first frame's bitrate is far off for a VBR stream, and a scan only parses headers.
+        mpg123_close(mp3Handle_);
+        mpg123_param(mp3Handle_, MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME, 0.0);
+        opened = mpg123_open(mp3Handle_, path.c_str()) == MPG123_OK &&
+                 mpg123_getformat(mp3Handle_, &rate, &channels, &encoding) == MPG123_OK &&
+                 mpg123_scan(mp3Handle_) == MPG123_OK;
+        mpg123_param(mp3Handle_, MPG123_REMOVE_FLAGS, MPG123_IGNORE_INFOFRAME, 0.0);
+    }
+    if (opened) {
         LimitLengthEstimateToAudio(mp3Handle_, path);
         entry.totalSamples = InterleavedSamples(mpg123_length(mp3Handle_), channels);
         entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;

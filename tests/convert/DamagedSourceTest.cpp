@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -143,6 +144,81 @@ TEST_P(DamagedSourceTest, ConvertsWhatCanBeReadAndWarnsOfWhatWasLost) {
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedSourceTest, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Probes the file and converts it to WAV on a thread of its own; false when that has not ended
+// within the watchdog's time (the batch is then stopped and waited for).
+bool ProbeAndConvertEnds(const std::string& path, const std::string& outDir,
+                         RecordingObserver& observer, PlainFileListRow& row) {
+    PipelineContext ctx(observer);
+    ctx.StartDelayMs = 0;
+    ConversionSettings settings;
+    settings.OUTPUT.OutputFormat = FormatWav;
+    settings.OUTPUT.DesDir = outDir;
+    ctx.Settings = settings;
+    std::atomic<bool> ended{false};
+    std::thread worker([&] {
+        const std::string name = std::filesystem::path(path).filename();
+        row.SetCellText(ColumnName, name);
+        row.SetCellText(ColumnPath, std::filesystem::path(path).parent_path().string() + "/");
+        row.entry.type = FormatMp3;
+        MediaProbe probe(observer, nullptr);
+        probe.ProbeMediaInfo(row, path);
+        if (!row.entry.unreadable) {
+            test::RunPreparedBatch(ctx, PrepareBatch({MakeTaskSource(row)}, settings));
+        }
+        ended = true;
+    });
+    const bool inTime = test::WaitUntil([&] { return ended.load(); }, std::chrono::seconds(10));
+    ctx.Stop();
+    worker.join();
+    return inTime;
+}
+
+// A LAME info frame's frame count is only a claim. One claiming far more than the file holds
+// must not give the row a length of thousands of hours.
+TEST(DamagedInfoFrameTest, LengthClaimBeyondWhatTheBytesHoldIsIgnored) {
+    TempDir dir;
+    const std::string path = dir / "claims.mp3";
+    test::WriteMp3(path, 22050, 1, test::ChirpSignal(22050, 1, 2.0));
+    std::string bytes = ReadBytes(path);
+    size_t tag = bytes.find("Info");
+    if (tag == std::string::npos) {
+        tag = bytes.find("Xing");
+    }
+    ASSERT_NE(tag, std::string::npos);
+    ASSERT_TRUE(bytes[tag + 7] & 1) << "the info frame holds a frame count";
+    const char claim[] = {'\x08', '\x00', '\x00', '\x08'};  // 134 million frames
+    bytes.replace(tag + 8, 4, claim, 4);
+    WriteBytes(path, bytes);
+
+    RecordingObserver observer;
+    PlainFileListRow row;
+    ASSERT_TRUE(ProbeAndConvertEnds(path, dir / "out/", observer, row));
+    ASSERT_FALSE(row.entry.unreadable);
+    EXPECT_NEAR(row.entry.durationSeconds, 2.0, 0.2);
+    EXPECT_EQ(observer.texts().back(), "Converting status: OK.");
+    const test::SoundFile out = test::ReadSoundFile(dir / "out/claims.wav");
+    EXPECT_NEAR(static_cast<double>(out.samples.size()) / 22050, 2.0, 0.1);
+}
+
+// A damaged 1.4 KB stream whose info frame claims 134 million frames and whose later frames
+// change format: it kept the decoder busy for half a minute before it could even start.
+TEST(DamagedInfoFrameTest, HostileStreamEndsAtOnceWithALine) {
+    TempDir dir;
+    const std::string path = dir / "hostile.mp3";
+    std::filesystem::copy_file(TEST_DATA_DIR "/huge-info-frame.mp3", path);
+    RecordingObserver observer;
+    PlainFileListRow row;
+    ASSERT_TRUE(ProbeAndConvertEnds(path, dir / "out/", observer, row));
+    EXPECT_LT(row.entry.durationSeconds, 60.0);
+    if (!row.entry.unreadable) {
+        const std::vector<std::string> texts = observer.texts();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_TRUE(texts.back() == "Converting status: OK." ||
+                    texts.back() == "Converting status: ERROR.")
+            << texts.back();
+    }
+}
 
 TEST(DecodedLengthTest, OnlyAShortfallBeyondCodecPaddingCountsAsWellShort) {
     struct Case {

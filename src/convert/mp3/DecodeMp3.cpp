@@ -38,6 +38,10 @@ bool DecodeMp3(PipelineContext& ctx, CConversionTask& task) {
     // searching on to the next good frame keeps everything after the damage, as other decoders
     // do.
     mpg123_param(handle, MPG123_RESYNC_LIMIT, -1, 0.0);
+    // The stages take the stream at its own rate, so libmpg123 must never resample it: a frame
+    // at another rate is a changed file. Its resampler would also walk every frame an info
+    // frame claims while setting up, tens of seconds for a damaged 1 KB file claiming billions.
+    mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_AUTO_RESAMPLE, 0.0);
 
     // Accept exactly the rate and channel count the stages were set up for, at full precision.
     const int channelMode =
