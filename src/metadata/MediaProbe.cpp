@@ -14,6 +14,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/vorbisfile.h>
+#include <taglib/wavfile.h>
 #include <unistd.h>
 #include <vorbis/vorbisfile.h>
 
@@ -25,7 +26,9 @@
 #include "convert/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/AsfHeaderCheck.h"
+#include "metadata/ChapterSkippingFrameFactory.h"
 #include "metadata/TagReaders.h"
+#include "metadata/WavId3HidingStream.h"
 #include "settings/ConversionSettings.h"
 
 namespace tonquill {
@@ -62,6 +65,33 @@ long OggTell(void* file) {
 }
 
 const ov_callbacks OggFileCallbacks{OggRead, OggSeek, OggClose, OggTell};
+
+// "ID3v2.3"; a header whose version byte names no version shows the kind alone.
+std::string Id3v2KindText(unsigned majorVersion) {
+    if (majorVersion < 2 || majorVersion > 4) {
+        return "ID3v2";
+    }
+    return Format("ID3v2.%u", majorVersion);
+}
+
+// The bitrate TagLib measures, 0 when it cannot. MP3 and WAV files are opened so that TagLib
+// never builds chapter frames from their ID3 tags.
+int TagLibBitrate(int type, const std::string& path) {
+    const auto measured = [](const TagLib::File& file) {
+        const TagLib::AudioProperties* properties = file.audioProperties();
+        return file.isValid() && properties ? properties->bitrate() : 0;
+    };
+    if (type == FormatMp3) {
+        return measured(TagLib::MPEG::File(path.c_str(), ChapterSkippingFrameFactory::Instance(),
+                                           true, TagLib::AudioProperties::Fast));
+    }
+    if (type == FormatWav) {
+        WavId3HidingStream stream(path.c_str());
+        return stream.isOpen() ? measured(TagLib::RIFF::WAV::File(&stream, true)) : 0;
+    }
+    TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Fast);
+    return ref.isNull() || !ref.audioProperties() ? 0 : ref.audioProperties()->bitrate();
+}
 
 uint32_t LittleEndian32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -202,11 +232,10 @@ void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
         return;  // TagLib would build whatever the damaged header's counts declare
     }
     try {
-        TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Fast);
-        if (ref.isNull() || !ref.audioProperties() || ref.audioProperties()->bitrate() == 0) {
+        const int bitrate = TagLibBitrate(entry.type, path);
+        if (bitrate <= 0) {
             return;
         }
-        const int bitrate = ref.audioProperties()->bitrate();
         // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
         entry.bitrateKbps = entry.type == 1 ? static_cast<int32_t>(bitrate * 1.024 + 0.5) : bitrate;
         row.SetCellText(ColumnBitrate, BitrateText(entry.bitrateKbps));
@@ -277,7 +306,7 @@ void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
 
 void MediaProbe::ReadMp3Tags(FileListRow& row, const std::string& path) {
     FileListEntry& entry = row.Entry();
-    TagLib::MPEG::File file(path.c_str(), false);
+    TagLib::MPEG::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(false);
     TagLib::APE::Tag* ape = file.APETag(false);
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(false);
@@ -287,7 +316,7 @@ void MediaProbe::ReadMp3Tags(FileListRow& row, const std::string& path) {
     // "ID3v2.3  APEv2  ID3v1": every kind found, in reading order.
     std::string kinds;
     if (hasId3v2) {
-        kinds += Format("ID3v2.%u  ", id3v2->header()->majorVersion());
+        kinds += Id3v2KindText(id3v2->header()->majorVersion()) + "  ";
         entry.tagKinds |= TagKindID3v2;
     }
     if (ape) {

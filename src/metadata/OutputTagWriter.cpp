@@ -18,6 +18,7 @@
 #include <taglib/xiphcomment.h>
 
 #include "metadata/AsfFileSize.h"
+#include "metadata/ChapterSkippingFrameFactory.h"
 #include "metadata/Latin1Text.h"
 
 namespace tonquill {
@@ -129,7 +130,7 @@ uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
 bool SaveMp3Tags(CConversionTask& task) {
     task.TagKindsWritten = 0;
     const uint8_t chosen = ChooseMp3TagKinds(task.SourceTagKinds);
-    TagLib::MPEG::File file(task.DestPath.c_str(), false);
+    TagLib::MPEG::File file(task.DestPath.c_str(), ChapterSkippingFrameFactory::Instance(), false);
     if (!file.isValid()) {
         return false;
     }

@@ -87,19 +87,27 @@ void WriteBytes(const std::string& path, const std::vector<char>& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<char> Id3v23Tag(const std::vector<std::pair<std::string, std::string>>& frames) {
+std::string Id3v2Frame(int majorVersion, const std::string& id, const std::string& payload) {
+    const auto size = static_cast<uint32_t>(payload.size());
+    // ID3v2.4 counts a frame's bytes in sync-safe form, seven bits a byte.
+    const int step = majorVersion >= 4 ? 7 : 8;
+    const uint32_t mask = majorVersion >= 4 ? 0x7F : 0xFF;
+    std::string frame = id.substr(0, 4);
+    for (int shift = 3 * step; shift >= 0; shift -= step) {
+        frame += static_cast<char>((size >> shift) & mask);
+    }
+    frame += std::string(2, '\0');
+    return frame + payload;
+}
+
+std::vector<char> Id3v2Tag(unsigned char versionByte,
+                           const std::vector<std::pair<std::string, std::string>>& frames) {
     std::string body;
     for (const auto& [id, payload] : frames) {
-        const auto size = static_cast<uint32_t>(payload.size());
-        body += id.substr(0, 4);
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            body += static_cast<char>((size >> shift) & 0xFF);
-        }
-        body += std::string(2, '\0');
-        body += payload;
+        body += Id3v2Frame(versionByte, id, payload);
     }
     std::string tag = "ID3";
-    tag += '\x03';
+    tag += static_cast<char>(versionByte);
     tag += '\0';
     tag += '\0';
     const auto size = static_cast<uint32_t>(body.size());
@@ -108,6 +116,10 @@ std::vector<char> Id3v23Tag(const std::vector<std::pair<std::string, std::string
     }
     tag += body;
     return std::vector<char>(tag.begin(), tag.end());
+}
+
+std::vector<char> Id3v23Tag(const std::vector<std::pair<std::string, std::string>>& frames) {
+    return Id3v2Tag(3, frames);
 }
 
 bool IsValidUtf8(const std::string& text) {

@@ -22,6 +22,12 @@ void WriteWmaFixture(const std::string& path, double seconds);
 std::vector<char> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<char>& bytes);
 
+// One raw ID3v2 frame of the given major version (2.4 frames count their bytes sync-safe).
+std::string Id3v2Frame(int majorVersion, const std::string& id, const std::string& payload);
+// A raw ID3v2 tag whose header carries versionByte as its major version; its frames are
+// (identifier, payload) pairs written as given.
+std::vector<char> Id3v2Tag(unsigned char versionByte,
+                           const std::vector<std::pair<std::string, std::string>>& frames);
 // A raw ID3v2.3 tag; frames are (identifier, payload) pairs written as given, so a test can
 // put anything into a frame.
 std::vector<char> Id3v23Tag(const std::vector<std::pair<std::string, std::string>>& frames);
