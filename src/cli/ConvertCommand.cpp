@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include "cli/CliCommands.h"
-#include "metadata/FileScan.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ParallelBatch.h"
 #include "cli/RowLoader.h"
@@ -10,6 +9,7 @@
 #include "convert/Format.h"
 #include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
+#include "metadata/FileScan.h"
 #include "metadata/RowTaskSource.h"
 #include "settings/SettingsSummary.h"
 
@@ -43,6 +43,9 @@ void SetupWma(PipelineContext& ctx, ConversionObserver& observer) {
 }  // namespace
 
 int RunConvert(const CommandLine& line, Console& console) {
+    // From the start, so Ctrl-C while a large folder is read still ends with the exit status of
+    // an interrupt rather than by the signal.
+    InterruptSignal::Install();
     ConversionSettings settings = LoadCliSettings(line, console);
     ApplySettingOverrides(line.overrides, settings);
 
@@ -60,6 +63,10 @@ int RunConvert(const CommandLine& line, Console& console) {
         ConsoleObserver observer(console, true);
         RowLoader loader(observer);
         for (const auto& path : scan.files) {
+            if (InterruptSignal::Raised()) {
+                console.Error("interrupted while reading the files; nothing was converted");
+                return ExitInterrupted;
+            }
             auto row = loader.Load(path);
             if (row->entry.unreadable) {
                 console.Error(Format("skipping '%s': it cannot be read as %s audio", path.c_str(),
@@ -70,6 +77,10 @@ int RunConvert(const CommandLine& line, Console& console) {
             usesWma = usesWma || row->entry.type == FormatWma;
             sources.push_back(MakeTaskSource(*row));
         }
+    }
+    if (InterruptSignal::Raised()) {
+        console.Error("interrupted while reading the files; nothing was converted");
+        return ExitInterrupted;
     }
     if (sources.empty()) {
         console.Error("nothing to convert");
@@ -86,7 +97,6 @@ int RunConvert(const CommandLine& line, Console& console) {
                                 SetupWma(ctx, observer);
                             }
                         });
-    InterruptSignal::Install();
     bool interruptSent = false;
     const BatchReport report = batch.Run([&] {
         if (!interruptSent && InterruptSignal::Raised()) {

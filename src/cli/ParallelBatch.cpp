@@ -66,6 +66,12 @@ void ParallelBatch::JobMain(Job& job) {
         if (index >= count) {
             break;
         }
+        // An interrupt between the check above and taking the index has cleared Running: the
+        // task is left unstarted (no output claimed, no log) rather than begun and cut short.
+        if (!ctx.IsRunning()) {
+            abandoned_ += 1;
+            break;
+        }
         ctx.TaskIndex = index;
         job.current = index;
         const TaskOutcome outcome = RunBatchTask(ctx);
@@ -122,7 +128,7 @@ BatchReport ParallelBatch::Run(const std::function<void()>& poll) {
         report.failedSources.push_back(tasks_[static_cast<size_t>(index)].SourcePath);
     }
     const int count = static_cast<int>(tasks_.size());
-    report.notStarted = std::max(0, count - std::min(next_.load(), count));
+    report.notStarted = std::max(0, count - std::min(next_.load(), count)) + abandoned_.load();
     report.interrupted = interrupted_.load();
 
     // The batch's closing lines, as the window's batch writes them after its last task.

@@ -57,6 +57,7 @@ private:
     Console& console_;
     std::vector<std::unique_ptr<Job>> jobs_;
     std::atomic<int> next_{0};
+    std::atomic<int> abandoned_{0};  // tasks taken but not begun because of an interrupt
     std::mutex finishMutex_;
     std::condition_variable finishedChanged_;
     int finished_ = 0;  // pipelines that have ended, under finishMutex_

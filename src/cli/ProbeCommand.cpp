@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/CliCommands.h"
+#include "cli/InterruptSignal.h"
 #include "cli/JsonText.h"
 #include "cli/RowLoader.h"
 #include "convert/Format.h"
@@ -81,6 +82,7 @@ void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
 }  // namespace
 
 int RunProbe(const CommandLine& line, Console& console) {
+    InterruptSignal::Install();
     // Files named directly are probed whatever the settings accept; folders use every type.
     const ScanResult scan =
         ScanPaths(line.paths, FilterWav | FilterMp3 | FilterWma | FilterOgg, line.recursive);
@@ -93,6 +95,10 @@ int RunProbe(const CommandLine& line, Console& console) {
         ConsoleObserver observer(console, true);
         RowLoader loader(observer);
         for (const auto& path : scan.files) {
+            if (InterruptSignal::Raised()) {
+                console.Error("interrupted; no rows were printed");
+                return ExitInterrupted;
+            }
             rows.push_back(loader.Load(path));
             unreadable = unreadable || rows.back()->entry.unreadable;
         }

@@ -41,9 +41,18 @@ CliResult RunCli(const std::vector<std::string>& args, const std::vector<std::st
 
 CliResult RunProgram(const std::string& path, const std::vector<std::string>& args,
                      const std::vector<std::string>& environment, int timeoutSeconds) {
-    TempDir streams;
-    const std::string outPath = streams / "out.txt";
-    const std::string errPath = streams / "err.txt";
+    StartedProgram program(path, args, environment);
+    return program.Wait(timeoutSeconds);
+}
+
+std::unique_ptr<StartedProgram> StartCli(const std::vector<std::string>& args) {
+    return std::make_unique<StartedProgram>(TONQUILL_CLI_PATH, args);
+}
+
+StartedProgram::StartedProgram(const std::string& path, const std::vector<std::string>& args,
+                               const std::vector<std::string>& environment) {
+    outPath_ = streams_ / "out.txt";
+    errPath_ = streams_ / "err.txt";
 
     std::vector<std::string> argStrings{path};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -78,38 +87,82 @@ CliResult RunProgram(const std::string& path, const std::vector<std::string>& ar
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+    posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     pid_t pid = 0;
-    CliResult result;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) {
+        pid_ = pid;
+    } else {
+        ended_ = true;
+        status_ = -1;
+    }
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        result.err = "cannot start " + argStrings[0];
+}
+
+StartedProgram::~StartedProgram() {
+    if (!ended_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status_, 0);
+    }
+}
+
+bool StartedProgram::Running() {
+    if (!ended_ && waitpid(pid_, &status_, WNOHANG) == pid_) {
+        ended_ = true;
+    }
+    return !ended_;
+}
+
+bool StartedProgram::Catches(int signal) const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) == 0) {
+            const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+            return (mask >> (signal - 1)) & 1;
+        }
+    }
+    return false;
+}
+
+void StartedProgram::Signal(int signal) const {
+    if (!ended_) {
+        kill(pid_, signal);
+    }
+}
+
+std::string StartedProgram::Output() const {
+    return ReadAll(outPath_);
+}
+
+CliResult StartedProgram::Wait(int timeoutSeconds) {
+    CliResult result;
+    if (pid_ < 0) {
+        result.err = "cannot start the program";
         return result;
     }
-
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) {
-            break;
-        }
+    while (Running()) {
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            result.out = ReadAll(outPath);
-            result.err = ReadAll(errPath) + "\n[killed after the timeout]";
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status_, 0);
+            ended_ = true;
+            result.out = ReadAll(outPath_);
+            result.err = ReadAll(errPath_) + "\n[killed after the timeout]";
             return result;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = ReadAll(outPath);
-    result.err = ReadAll(errPath);
+    if (WIFSIGNALED(status_)) {
+        result.signal = WTERMSIG(status_);
+        result.exitCode = 128 + result.signal;
+    } else {
+        result.exitCode = WEXITSTATUS(status_);
+    }
+    result.out = ReadAll(outPath_);
+    result.err = ReadAll(errPath_);
     return result;
 }
 

@@ -1,7 +1,12 @@
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -452,6 +457,120 @@ TEST(CliTest, Mp3BitrateTheRateCannotCarryIsLoggedWithTheOneUsed) {
                          "MP3 bitrate 8 kbit/s is not possible at 44100 Hz; encoding at 32 "
                          "kbit/s, the nearest bitrate MPEG audio allows at that rate"))
         << result.out;
+}
+
+// Polls pred every few milliseconds until it holds or the timeout passes.
+bool Eventually(const std::function<bool()>& pred, int timeoutSeconds = 60) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+uintmax_t SizeOf(const std::string& path) {
+    std::error_code ec;
+    const uintmax_t size = fs::file_size(path, ec);
+    return ec ? 0 : size;
+}
+
+class CliInterruptTest : public ::testing::TestWithParam<int> {};
+
+// Two short files convert, then the signal comes while the next two are half done and three
+// wait: exit 130, the two running end as a cancel ends them (their outputs stay, closed and
+// shorter than their sources), the three waiting never start, and the two finished outputs are
+// left as they were.
+TEST_P(CliInterruptTest, DuringTwoJobsEndsRunningFilesAndStartsNoOther) {
+    const int signal = GetParam();
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    WriteWav(dir / "src/a.wav", 22050, 1, 4410, 1);
+    WriteWav(dir / "src/b.wav", 22050, 1, 4410, 2);
+    const size_t longFrames = 44100 * 60;
+    for (const char* name : {"c", "d", "e", "f", "g"}) {
+        WriteWav(dir / ("src/" + std::string(name) + ".wav"), 44100, 2, longFrames,
+                 static_cast<uint32_t>(name[0]));
+    }
+
+    auto program = StartCli({"convert", "--no-config", "-f", "mp3", "-b", "128", "-j", "2", "-o",
+                             dir / "out", dir / "src"});
+    // With two jobs each file's lines are written when it ends: two "OK" lines mean a and b are
+    // complete; c and d then run, and their outputs fill.
+    ASSERT_TRUE(Eventually([&] {
+        const auto log = LogTexts(program->Output());
+        return std::count(log.begin(), log.end(), "Converting status: OK.") == 2 ||
+               !program->Running();
+    }));
+    ASSERT_TRUE(program->Running()) << program->Output();
+    std::map<std::string, std::pair<std::string, fs::file_time_type>> finished;
+    for (const char* name : {"a.mp3", "b.mp3"}) {
+        const std::string path = dir / ("out/" + std::string(name));
+        finished[name] = {ReadText(path), fs::last_write_time(path)};
+    }
+    ASSERT_TRUE(Eventually([&] {
+        return (SizeOf(dir / "out/c.mp3") > 0 && SizeOf(dir / "out/d.mp3") > 0) ||
+               !program->Running();
+    }));
+    program->Signal(signal);
+    const CliResult result = program->Wait();
+
+    EXPECT_EQ(result.signal, 0);
+    ASSERT_EQ(result.exitCode, 130) << result.err;
+    EXPECT_NE(result.err.find("2 of 7 files were cut short"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("interrupted; 3 of 7 files were not started"), std::string::npos)
+        << result.err;
+    for (const auto& [name, before] : finished) {
+        const std::string path = dir / ("out/" + name);
+        EXPECT_EQ(ReadText(path), before.first) << name;
+        EXPECT_EQ(fs::last_write_time(path), before.second) << name;
+    }
+    for (const char* name : {"c.mp3", "d.mp3"}) {
+        const double seconds = FfprobeDuration(Ffprobe(dir / ("out/" + std::string(name))));
+        EXPECT_GT(seconds, 0.0) << name;
+        EXPECT_LT(seconds, 59.0) << name;
+    }
+    EXPECT_EQ(FileNames(dir.path() / "out"),
+              (std::vector<std::string>{"a.mp3", "b.mp3", "c.mp3", "d.mp3"}));
+    const auto log = LogTexts(result.out);
+    for (const char* name : {"e", "f", "g"}) {
+        EXPECT_FALSE(Contains(log, "Source:  " + (dir / ("src/" + std::string(name))) + ".wav."))
+            << name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliInterruptTest, ::testing::Values(SIGINT, SIGTERM),
+                         [](const auto& info) {
+                             return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
+                         });
+
+// Ctrl-C while a large folder is still being read ends the command with 130 before it converts
+// or prints anything.
+TEST(CliTest, InterruptWhileReadingAFolderExits130) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    for (int i = 0; i < 1500; ++i) {
+        WriteWav(dir / ("src/f" + std::to_string(i) + ".wav"), 8000, 1, 400,
+                 static_cast<uint32_t>(i));
+    }
+    const std::vector<std::vector<std::string>> commands = {
+        {"convert", "--no-config", "-f", "wav", "-o", dir / "out", dir / "src"},
+        {"probe", dir / "src"}};
+    for (const auto& args : commands) {
+        const std::string& command = args.front();
+        auto program = StartCli(args);
+        ASSERT_TRUE(Eventually([&] { return program->Catches(SIGINT) || !program->Running(); }))
+            << command;
+        program->Signal(SIGINT);
+        const CliResult result = program->Wait();
+        EXPECT_EQ(result.signal, 0) << command;
+        EXPECT_EQ(result.exitCode, 130) << command << ": " << result.err;
+        EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+        EXPECT_TRUE(result.out.empty()) << command << ": " << result.out.substr(0, 300);
+        EXPECT_FALSE(fs::exists(dir / "out")) << command;
+    }
 }
 
 }  // namespace
