@@ -88,10 +88,13 @@ int RunConvert(const CommandLine& line, Console& console) {
     }
 
     // Step 3: the tasks, prepared exactly as the window prepares them, run on the pipelines.
-    const PreparedBatch prepared = PrepareBatch(sources, settings);
+    // The batch keeps the only list; the sources are freed once the tasks are made of them.
+    PreparedBatch prepared = PrepareBatch(sources, settings);
+    std::vector<TaskSource>().swap(sources);
+    const int total = static_cast<int>(prepared.tasks.size());
     const int jobs =
         line.jobs > 0 ? line.jobs : std::max(1, static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
-    ParallelBatch batch(prepared, settings, jobs, line.keepGoing, console,
+    ParallelBatch batch(std::move(prepared), settings, jobs, line.keepGoing, console,
                         [usesWma](PipelineContext& ctx, ConversionObserver& observer) {
                             if (usesWma) {
                                 SetupWma(ctx, observer);
@@ -110,7 +113,6 @@ int RunConvert(const CommandLine& line, Console& console) {
     console.ClearStatus();
 
     // Step 4: what did not work, once more at the end where it cannot scroll away.
-    const int total = static_cast<int>(prepared.tasks.size());
     if (!report.failedSources.empty()) {
         console.Error(Format(
             report.interrupted ? "%zu of %d files were cut short:" : "%zu of %d files failed:",

@@ -20,10 +20,10 @@ struct ParallelBatch::Job {
 };
 
 ParallelBatch::ParallelBatch(
-    const PreparedBatch& batch, const ConversionSettings& settings, int jobs, bool keepGoing,
+    PreparedBatch batch, const ConversionSettings& settings, int jobs, bool keepGoing,
     Console& console,
     const std::function<void(PipelineContext&, ConversionObserver&)>& setupContext)
-    : tasks_(batch.tasks),
+    : tasks_(std::move(batch.tasks)),
       overallTotal_(batch.overallSamplesTotal),
       keepGoing_(keepGoing),
       console_(console) {
@@ -32,7 +32,7 @@ ParallelBatch::ParallelBatch(
         // One pipeline logs as it goes; several hold each task's lines until it ends.
         auto job = std::make_unique<Job>(console, count == 1);
         PipelineContext& ctx = job->ctx;
-        ctx.Tasks = tasks_;
+        // The pipelines share tasks_; their contexts hold no list of their own.
         ctx.OverallSamplesTotal = overallTotal_;
         ctx.Settings = settings;
         ctx.StartDelayMs = 0;
@@ -74,7 +74,8 @@ void ParallelBatch::JobMain(Job& job) {
         }
         ctx.TaskIndex = index;
         job.current = index;
-        const TaskOutcome outcome = RunBatchTask(ctx);
+        const TaskOutcome outcome =
+            RunBatchTask(ctx, tasks_[static_cast<size_t>(index)], index + 1, count);
         job.observer.Flush();
         job.current = -1;
         if (outcome == TaskOutcome::Converted) {

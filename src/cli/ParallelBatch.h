@@ -30,8 +30,8 @@ struct BatchReport {
 class ParallelBatch {
 public:
     // setupContext runs once per pipeline before its first task (codec components, presets).
-    ParallelBatch(const PreparedBatch& batch, const ConversionSettings& settings, int jobs,
-                  bool keepGoing, Console& console,
+    ParallelBatch(PreparedBatch batch, const ConversionSettings& settings, int jobs, bool keepGoing,
+                  Console& console,
                   const std::function<void(PipelineContext&, ConversionObserver&)>& setupContext);
     ~ParallelBatch();
     ParallelBatch(const ParallelBatch&) = delete;

@@ -57,12 +57,13 @@ void PrintTable(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
     }
 }
 
+// Written row by row: the text of 50 000 rows would otherwise be held whole beside the rows.
 void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
-    std::string out = "[";
+    std::fputs("[", stdout);
     for (size_t r = 0; r < rows.size(); ++r) {
         const PlainFileListRow& row = *rows[r];
         const FileListEntry& e = row.entry;
-        out += r ? ",\n  {" : "\n  {";
+        std::string out = r ? ",\n  {" : "\n  {";
         for (int c = 0; c < FileListColumnCount; ++c) {
             out += Format("%s\"%s\": ", c ? ", " : "", ColumnKeys[c]) + JsonString(row.CellText(c));
         }
@@ -74,9 +75,9 @@ void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
             e.unreadable ? "true" : "false", e.type, e.tagKinds, e.sampleRate, e.channels,
             static_cast<unsigned long long>(e.totalSamples), e.durationSeconds, e.bitrateKbps,
             e.sizeMegabytes);
+        std::fputs(out.c_str(), stdout);
     }
-    out += rows.empty() ? "]\n" : "\n]\n";
-    std::fputs(out.c_str(), stdout);
+    std::fputs(rows.empty() ? "]\n" : "\n]\n", stdout);
 }
 
 }  // namespace

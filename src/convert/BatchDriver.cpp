@@ -73,13 +73,18 @@ ClaimedOutput ClaimOutputPath(const std::string& path) {
 }
 
 TaskOutcome RunBatchTask(PipelineContext& ctx) {
-    const int taskCount = static_cast<int>(ctx.Tasks.size());
+    return RunBatchTask(ctx, ctx.Tasks[ctx.TaskIndex], ctx.TaskIndex + 1,
+                        static_cast<int>(ctx.Tasks.size()));
+}
+
+TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, int number,
+                         int count) {
     ctx.PostLog(SeparatorLine, LogLevel::Info);
     const uint32_t taskStart = TickCount();
-    ctx.Observer().Caption(Format("Converting %d/%d", ctx.TaskIndex + 1, taskCount));
+    ctx.Observer().Caption(Format("Converting %d/%d", number, count));
 
     // Everything below works on a copy, so a changed output name never reaches the list.
-    CConversionTask task = ctx.Tasks[ctx.TaskIndex];
+    CConversionTask task = listed;
 
     const std::string folder = FolderOf(task.DestPath);
     std::error_code ec;

@@ -20,6 +20,10 @@ enum class TaskOutcome { Converted, Failed, FolderFailed };
 // could not be created and nothing more was logged. A front end running several pipelines
 // calls it once per task it takes.
 TaskOutcome RunBatchTask(PipelineContext& ctx);
+// The same for a task given apart from ctx.Tasks, number of count: pipelines that share one
+// list of tasks need no copy of it each.
+TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, int number,
+                         int count);
 
 // Claims a free output name for path: path itself when no file is there, else the first free
 // "name (n).ext". The name is taken by creating an empty file exclusively, so two pipelines

@@ -1,8 +1,11 @@
 #include "convert/CreateFolderPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 #include <sys/stat.h>
 
@@ -50,6 +53,48 @@ bool CreateFolderPath(const std::string& path) {
     }
 }
 
+namespace {
+
+bool PathExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+// Where the search for a free number starts, per output name. A batch whose outputs share a
+// name would otherwise test 2, 3, ... anew for each file: n files, n * n / 2 look-ups. A
+// remembered start counts only while the number below it is still taken, so a name whose
+// numbered files were deleted starts from 2 again.
+class NumberHints {
+public:
+    int Start(const std::string& key) {
+        std::lock_guard lock(mutex_);
+        const auto found = next_.find(key);
+        return found == next_.end() ? 2 : found->second;
+    }
+
+    void Taken(const std::string& key, int number) {
+        std::lock_guard lock(mutex_);
+        // Bounded: a long-lived window converting many batches of distinct names starts over.
+        if (next_.size() >= MaxNames && next_.find(key) == next_.end()) {
+            next_.clear();
+        }
+        int& next = next_[key];
+        next = std::max(next, number + 1);
+    }
+
+private:
+    static constexpr size_t MaxNames = 100000;
+    std::mutex mutex_;
+    std::unordered_map<std::string, int> next_;
+};
+
+NumberHints& Hints() {
+    static NumberHints hints;
+    return hints;
+}
+
+}  // namespace
+
 std::string MakeUniquePath(const std::string& path) {
     size_t dot = path.rfind('.');
     size_t slash = path.rfind('/');
@@ -59,10 +104,15 @@ std::string MakeUniquePath(const std::string& path) {
     }
     std::string base = dot == std::string::npos ? path : path.substr(0, dot);
     std::string ext = dot == std::string::npos ? "" : path.substr(dot);
-    std::error_code ec;
-    for (int n = 2;; ++n) {
-        std::string candidate = Format("%s (%d)%s", base.c_str(), n, ext.c_str());
-        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, ec))) {
+    const auto numbered = [&](int n) { return Format("%s (%d)%s", base.c_str(), n, ext.c_str()); };
+    int n = Hints().Start(path);
+    if (n > 2 && !PathExists(numbered(n - 1))) {
+        n = 2;
+    }
+    for (;; ++n) {
+        std::string candidate = numbered(n);
+        if (!PathExists(candidate)) {
+            Hints().Taken(path, n);
             return candidate;
         }
     }

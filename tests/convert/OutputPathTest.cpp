@@ -23,6 +23,22 @@ TEST(MakeUniquePath, TakesTheFirstFreeNumberAfterTheBaseName) {
     EXPECT_EQ(MakeUniquePath(dir / "song.mp3"), dir / "song (4).mp3");
 }
 
+// Each name given is remembered, so a batch of files sharing a name does not test every
+// number again; deleted numbered files free their numbers again.
+TEST(MakeUniquePath, NumbersSharedNamesOnAndReusesFreedNumbers) {
+    test::TempDir dir;
+    Touch(dir / "take.wav");
+    for (int n = 2; n <= 40; ++n) {
+        const std::string next = MakeUniquePath(dir / "take.wav");
+        ASSERT_EQ(next, dir / ("take (" + std::to_string(n) + ").wav"));
+        Touch(next);
+    }
+    for (int n = 2; n <= 40; ++n) {
+        std::filesystem::remove(dir / ("take (" + std::to_string(n) + ").wav"));
+    }
+    EXPECT_EQ(MakeUniquePath(dir / "take.wav"), dir / "take (2).wav");
+}
+
 TEST(MakeUniquePath, DotsInFolderNamesAreNotExtensions) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "v1.2");
