@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 
 #include "convert/Format.h"
 #include "convert/wma/WmaComponent.h"
@@ -237,7 +238,11 @@ void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
             return;
         }
         // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-        entry.bitrateKbps = entry.type == 1 ? static_cast<int32_t>(bitrate * 1.024 + 0.5) : bitrate;
+        const double shown = entry.type == FormatWav ? bitrate * 1.024 + 0.5 : bitrate;
+        if (shown > std::numeric_limits<int32_t>::max()) {
+            return;  // a damaged header's rate times its channels, no bitrate a file can have
+        }
+        entry.bitrateKbps = static_cast<int32_t>(shown);
         row.SetCellText(ColumnBitrate, BitrateText(entry.bitrateKbps));
     } catch (const std::exception&) {
         // The bitrate is only shown; a file TagLib cannot measure keeps its column empty.

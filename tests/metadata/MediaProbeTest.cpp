@@ -9,6 +9,7 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 
+#include <fstream>
 #include <functional>
 
 #include "convert/wma/WmaComponent.h"
@@ -213,6 +214,30 @@ TEST(MediaProbe, FileDeletedBeforeProbeIsUnknownInRedWithoutMessage) {
     EXPECT_EQ(row.cells[ColumnBitrate], "");
     EXPECT_EQ(row.playTime, 0.0);
     EXPECT_TRUE(observer.messages().empty());
+}
+
+// A WAV header claiming 257 channels at two billion samples a second: the file cannot be read,
+// and the bitrate TagLib derives from those fields is no bitrate to show (found by fuzzing).
+TEST(MediaProbe, WavHeaderWithImpossibleRateShowsNoBitrate) {
+    TempDir dir;
+    RecordingObserver observer;
+    MediaProbe probe(observer, nullptr);
+    const std::string path = dir / "impossible.wav";
+    const unsigned char header[] = {
+        'R',  'I',  'F',  'F',  0xb4, 0x01, 0,    0,    'W', 'A', 'V', 'E', 'f',  'm',  't', ' ',
+        0x10, 0,    0,    0,    0x01, 0x00, 0x01, 0x01,  // PCM, 257 channels
+        0x00, 0x7f, 0x6c, 0x7f,                          // 2 137 816 832 Hz
+        0xe5, 0x32, 0x68, 0x00, 0x01, 0x00, 0x08, 0x00, 'd', 'a', 't', 'a', 0x90, 0x01, 0,   0};
+    std::string bytes(reinterpret_cast<const char*>(header), sizeof header);
+    bytes.append(400, '\x55');
+    std::ofstream(path, std::ios::binary) << bytes;
+
+    PlainFileListRow row;
+    row.entry.type = FormatWav;
+    probe.ProbeMediaInfo(row, path);
+    probe.ProbeBitrate(row, path);
+    EXPECT_EQ(row.entry.bitrateKbps, 0);
+    EXPECT_EQ(row.cells[ColumnBitrate], "");
 }
 
 TEST(MediaProbe, ReprobeClearsTagColumnsFirst) {
