@@ -6,6 +6,7 @@
 #include <taglib/mpegfile.h>
 #include <taglib/vorbisfile.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -77,6 +78,21 @@ void WavDataChunkLongerThanFile(const std::string& path) {
     WriteBytes(path, bytes);
 }
 
+// A WMA header whose play and send durations claim about 29 000 years.
+void WmaDurationBeyondItsBytes(const std::string& path) {
+    WriteWmaFixture(path, 1.0);
+    std::vector<char> bytes = ReadBytes(path);
+    const char fileProperties[] =
+        "\xA1\xDC\xAB\x8C\x47\xA9\xCF\x11\x8E\xE4\x00\xC0\x0C\x20\x53\x65";
+    auto at = std::search(bytes.begin(), bytes.end(), fileProperties, fileProperties + 16);
+    ASSERT_NE(at, bytes.end());
+    const size_t durations = static_cast<size_t>(at - bytes.begin()) + 64;
+    for (size_t k = 0; k < 16; ++k) {
+        bytes[durations + k] = k % 8 == 7 ? '\x00' : '\x7F';
+    }
+    WriteBytes(path, bytes);
+}
+
 const std::string Utf16Garbage = std::string("\x01\xff\xfe", 3) + RandomText(301, 7);
 const std::string Latin1Garbage = std::string("\x00", 1) + RandomText(300, 8);
 
@@ -99,6 +115,8 @@ const HostileCase HostileCases[] = {
      Outcome::Either, nullptr},
     {"WavDataChunkLongerThanFile", "long.wav", WavDataChunkLongerThanFile, Outcome::Readable,
      nullptr, 0.1},
+    {"WmaDurationBeyondItsBytes", "long.wma", WmaDurationBeyondItsBytes, Outcome::Readable, nullptr,
+     1.0},
     {"TruncatedWavHeader", "cut.wav",
      [](const std::string& p) {
          WriteWavFixture(p, 44100, 2, 1.0);

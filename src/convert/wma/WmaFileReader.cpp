@@ -95,6 +95,17 @@ int64_t WmaFileReader::SampleCount() const {
     } else if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0) {
         count = av_rescale(format_->duration, Rate(), AV_TIME_BASE);
     }
+    // The header's duration is only a claim. WMA streams have a constant bitrate, so the file's
+    // bytes bound how long it can play; a damaged header claiming far more than that (days for
+    // a few kilobytes) gets the length its bytes would play instead.
+    const int64_t bytes = format_->pb ? avio_size(format_->pb) : -1;
+    const int64_t bitRate = stream->codecpar->bit_rate;
+    if (bytes > 0 && bitRate > 0) {
+        const int64_t fit = av_rescale(bytes * 8, Rate(), bitRate);
+        if (count > 2 * fit) {
+            count = fit;
+        }
+    }
     return std::max<int64_t>(count, 0);
 }
 
