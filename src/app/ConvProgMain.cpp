@@ -18,7 +18,6 @@
 #include "metadata/FileScan.h"
 #include "metadata/MediaProbe.h"
 #include "settings/SettingsStore.h"
-#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 namespace {
@@ -113,10 +112,8 @@ int Run(const std::vector<std::string>& paths, bool recursive) {
     }
     if (usesWma && CreateWmaComponents(ctx, observer)) {
         LoadWmaPresetFile(ctx, ProgramFolder(), observer);
-        try {
-            SettingsSummary(ctx.Settings, ctx.WmaWriter.get());
-        } catch (const std::exception& error) {
-            observer.Message(error.what(), MessageIcon::Error);
+        if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
+            SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
         }
     }
 

@@ -11,7 +11,6 @@
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileScan.h"
 #include "metadata/RowTaskSource.h"
-#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 namespace {
@@ -25,18 +24,14 @@ int TerminalWidth() {
 }
 
 // Each pipeline gets its own WMA reader and writer when the batch reads or writes WMA, with the
-// preset of the settings selected, as the window's summary line selects it.
+// preset of the settings selected when it writes WMA, as the window selects it.
 void SetupWma(PipelineContext& ctx, ConversionObserver& observer) {
     if (!CreateWmaComponents(ctx, observer)) {
         return;
     }
     LoadWmaPresetFile(ctx, ProgramFolder(), observer);
-    try {
-        SettingsSummary(ctx.Settings, ctx.WmaWriter.get());
-    } catch (const std::exception& error) {
-        observer.Message(
-            Format("WMA preset %d cannot be used: %s", ctx.Settings.WMA.Profile, error.what()),
-            MessageIcon::Error);
+    if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
+        SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
     }
 }
 

@@ -15,8 +15,9 @@ int RunSettings(const CommandLine& line, Console& console) {
     ApplySettingOverrides(line.overrides, settings);
 
     // The WMA line names the preset, which only the component's preset list knows.
-    std::unique_ptr<WmaComponent> writer;
+    std::string wmaPreset;
     if (settings.OUTPUT.OutputFormat == FormatWma) {
+        std::unique_ptr<WmaComponent> writer;
         try {
             writer = std::make_unique<WmaComponent>();
             writer->LoadPresets(ProgramFolder() + WmaPresetFileName);
@@ -24,15 +25,10 @@ int RunSettings(const CommandLine& line, Console& console) {
             console.Error(Format("the WMA presets cannot be read: %s", error.what()));
             return ExitFailed;
         }
+        ConsoleObserver observer(console, false);
+        wmaPreset = SelectWmaPreset(writer.get(), settings.WMA.Profile, observer);
     }
-    std::string summary;
-    try {
-        summary = SettingsSummary(settings, writer.get());
-    } catch (const std::exception& error) {
-        console.Error(
-            Format("WMA preset %d cannot be used: %s", settings.WMA.Profile, error.what()));
-        return ExitFailed;
-    }
+    const std::string summary = SettingsSummary(settings, wmaPreset);
     const auto config = SettingsStore::DefaultSettingsFolder() / "Config.ini";
     std::error_code ec;
     std::printf("%s\n", summary.c_str());

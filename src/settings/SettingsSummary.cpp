@@ -1,9 +1,6 @@
 #include "settings/SettingsSummary.h"
 
-#include <exception>
-
 #include "convert/Format.h"
-#include "convert/wma/WmaComponent.h"
 
 namespace tonquill {
 
@@ -53,14 +50,9 @@ std::string Mp3Summary(const ConversionSettings::Mp3Section& mp3) {
     return text + ChannelPiece(mp3.LameChannel, true);
 }
 
-std::string WmaSummary(const ConversionSettings::WmaSection& wma, WmaComponent* writer) {
-    if (writer) {
-        try {
-            writer->SelectPreset(wma.Profile);
-            return "WMA:  " + writer->PresetDescription();
-        } catch (const std::exception&) {
-            // The component keeps its earlier preset; the line says this one is not available.
-        }
+std::string WmaSummary(const ConversionSettings::WmaSection& wma, const std::string& description) {
+    if (!description.empty()) {
+        return "WMA:  " + description;
     }
     return Format("WMA:  Preset %d is not available", wma.Profile);
 }
@@ -74,14 +66,15 @@ std::string OggSummary(const ConversionSettings::OggSection& ogg) {
 
 }  // namespace
 
-std::string SettingsSummary(const ConversionSettings& settings, WmaComponent* wmaWriter) {
+std::string SettingsSummary(const ConversionSettings& settings,
+                            const std::string& wmaPresetDescription) {
     switch (settings.OUTPUT.OutputFormat) {
         case FormatWav:
             return WavSummary(settings.WAV);
         case FormatMp3:
             return Mp3Summary(settings.MP3);
         case FormatWma:
-            return WmaSummary(settings.WMA, wmaWriter);
+            return WmaSummary(settings.WMA, wmaPresetDescription);
         case FormatOgg:
             return OggSummary(settings.OGG);
         default:

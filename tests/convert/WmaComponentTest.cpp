@@ -294,6 +294,39 @@ TEST(WmaStartUpTest, MissingPresetFileWarnsAndGoesOn) {
               std::vector<std::string>{"Warning: WMA profile file " + dir.path().string() +
                                        "/Tonquill.prx not found!"});
     EXPECT_THROW(ctx.WmaWriter->SelectPreset(47), WmaError);
+    // The start-up has said why; selecting adds no second message.
+    EXPECT_EQ(SelectWmaPreset(ctx.WmaWriter.get(), 47, observer), "");
+    EXPECT_EQ(observer.messages().size(), 1u);
+}
+
+TEST(WmaStartUpTest, MalformedPresetFileGivesItsReasonAndGoesOn) {
+    TempDir dir;
+    std::ofstream(dir.path() / WmaPresetFileName) << "47|44100|2|128000|fine\nnot a preset\n";
+    RecordingObserver observer;
+    PipelineContext ctx(observer);
+    ASSERT_TRUE(CreateWmaComponents(ctx, observer));
+    LoadWmaPresetFile(ctx, dir.path().string() + "/", observer);
+    ASSERT_EQ(observer.messages().size(), 1u);
+    EXPECT_NE(observer.messages()[0].find("malformed preset in line 2"), std::string::npos)
+        << observer.messages()[0];
+    EXPECT_TRUE(ctx.WmaWriter->Presets().Presets().empty());
+}
+
+TEST(WmaStartUpTest, SelectWmaPresetSelectsAndDescribesOrSaysWhyNot) {
+    RecordingObserver observer;
+    PipelineContext ctx(observer);
+    ASSERT_TRUE(CreateWmaComponents(ctx, observer));
+    LoadWmaPresetFile(ctx, ProgramFolder(), observer);
+    const std::string description = SelectWmaPreset(ctx.WmaWriter.get(), 20, observer);
+    EXPECT_EQ(description, ctx.WmaWriter->PresetDescription());
+    EXPECT_NE(ctx.WmaWriter->PresetDescription().find("8000 Hz"), std::string::npos);
+    EXPECT_TRUE(observer.messages().empty());
+
+    // An unknown number keeps the earlier preset and gives the component's reason.
+    EXPECT_EQ(SelectWmaPreset(ctx.WmaWriter.get(), 999, observer), "");
+    EXPECT_EQ(observer.messages(), std::vector<std::string>{"unknown WMA preset 999"});
+    EXPECT_EQ(ctx.WmaWriter->SelectedPreset()->number, 20);
+    EXPECT_EQ(SelectWmaPreset(nullptr, 47, observer), "");
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "convert/ProgramFolder.h"
-#include "convert/wma/WmaComponent.h"
-
 namespace tonquill {
 namespace {
 
@@ -90,41 +87,23 @@ class SettingsSummaryTest : public ::testing::TestWithParam<SummaryCase> {};
 TEST_P(SettingsSummaryTest, Text) {
     ConversionSettings settings;
     GetParam().adjust(settings);
-    EXPECT_EQ(SettingsSummary(settings, nullptr), GetParam().text);
+    EXPECT_EQ(SettingsSummary(settings, ""), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, SettingsSummaryTest, ::testing::ValuesIn(SummaryCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SettingsSummary, WmaSelectsPresetAndNamesIt) {
-    WmaComponent writer;
-    writer.LoadPresets(ProgramFolder() + WmaPresetFileName);
-    ConversionSettings settings;
-    settings.OUTPUT.OutputFormat = 3;
-    settings.WMA.Profile = 20;
-    std::string text = SettingsSummary(settings, &writer);
-    ASSERT_NE(writer.SelectedPreset(), nullptr);
-    EXPECT_EQ(writer.SelectedPreset()->number, 20);
-    EXPECT_EQ(text, "WMA:  " + writer.PresetDescription());
-    EXPECT_NE(text.find("8000 Hz"), std::string::npos);
-
-    // Another format leaves the component's selection alone.
-    settings.OUTPUT.OutputFormat = 2;
-    settings.WMA.Profile = 47;
-    SettingsSummary(settings, &writer);
-    EXPECT_EQ(writer.SelectedPreset()->number, 20);
-}
-
-TEST(SettingsSummary, WmaUnknownPresetKeepsSelectionAndSaysSo) {
-    WmaComponent writer;
-    writer.LoadPresets(ProgramFolder() + WmaPresetFileName);
-    writer.SelectPreset(47);
+TEST(SettingsSummary, WmaNamesTheSelectedPresetOrSaysItIsNotAvailable) {
     ConversionSettings settings;
     settings.OUTPUT.OutputFormat = 3;
     settings.WMA.Profile = 999;
-    EXPECT_EQ(SettingsSummary(settings, &writer), "WMA:  Preset 999 is not available");
-    EXPECT_EQ(writer.SelectedPreset()->number, 47);
-    EXPECT_EQ(SettingsSummary(settings, nullptr), "WMA:  Preset 999 is not available");
+    EXPECT_EQ(SettingsSummary(settings, " WMA 9.2  128kbps; 44100 Hz; Stereo; CBR;"),
+              "WMA:   WMA 9.2  128kbps; 44100 Hz; Stereo; CBR;");
+    EXPECT_EQ(SettingsSummary(settings, ""), "WMA:  Preset 999 is not available");
+    // Another format ignores the description.
+    settings.OUTPUT.OutputFormat = 2;
+    EXPECT_EQ(SettingsSummary(settings, " WMA 9.2  128kbps; 44100 Hz; Stereo; CBR;"),
+              "MP3:  CBR 128 kbps; Automatic Frequency; Automatic Channel;");
 }
 
 }  // namespace

@@ -160,8 +160,26 @@ void LoadWmaPresetFile(PipelineContext& ctx, const std::string& programFolder,
                          MessageIcon::Error);
         return;
     }
-    if (ctx.WmaWriter) {
+    if (!ctx.WmaWriter) {
+        return;
+    }
+    try {
         ctx.WmaWriter->LoadPresets(path);
+    } catch (const WmaError& error) {
+        observer.Message(Format("%s (%s)", error.what(), path.c_str()), MessageIcon::Error);
+    }
+}
+
+std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver& observer) {
+    if (!writer || writer->Presets().Presets().empty()) {
+        return "";
+    }
+    try {
+        writer->SelectPreset(number);
+        return writer->PresetDescription();
+    } catch (const WmaError& error) {
+        observer.Message(error.what(), MessageIcon::Error);
+        return "";
     }
 }
 

@@ -66,6 +66,8 @@ public:
 
     // The preset later outputs use, or null before one is selected.
     const WmaPreset* SelectedPreset() const { return selected_; }
+    // The presets loaded so far; empty before a preset file was loaded.
+    const WmaPresetList& Presets() const { return presets_; }
 
 private:
     int formatRate_ = 44100;
@@ -84,9 +86,17 @@ inline constexpr const char* WmaPresetFileName = "Tonquill.prx";
 // and returns false (the program then ends).
 bool CreateWmaComponents(PipelineContext& ctx, ConversionObserver& observer);
 
-// Loads programFolder + Tonquill.prx into ctx.WmaWriter; a missing file shows its warning
-// through observer and the program goes on (WMA outputs then fail with their error line).
+// Loads programFolder + Tonquill.prx into ctx.WmaWriter; a missing or malformed file shows its
+// warning or reason through observer and the program goes on (WMA outputs then fail with their
+// error line).
 void LoadWmaPresetFile(PipelineContext& ctx, const std::string& programFolder,
                        ConversionObserver& observer);
+
+// The step both front ends take before a batch that writes WMA: selects preset number in writer,
+// which is how the batch's WMA outputs learn their preset, and returns its description for the
+// summary line. When the loaded presets lack that number, shows the component's reason through
+// observer and returns "" (WMA outputs then fail with their error line); when no preset file was
+// loaded, or there is no writer, the start-up has already said why and it returns "" quietly.
+std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver& observer);
 
 }  // namespace tonquill
