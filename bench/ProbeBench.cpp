@@ -5,7 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileListRow.h"
 #include "metadata/MediaProbe.h"

@@ -13,9 +13,9 @@
 
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
+#include "base/ProgramFolder.h"
 #include "convert/BatchDriver.h"
 #include "convert/PipelineContext.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/MediaProbe.h"
 #include "metadata/RowTaskSource.h"

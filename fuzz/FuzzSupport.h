@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 namespace tonquill::fuzz {
 

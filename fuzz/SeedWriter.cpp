@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
+#include "base/ProgramFolder.h"
 #include "convert/DecoderFixtures.h"
-#include "convert/ProgramFolder.h"
-#include "metadata/OutputTagWriter.h"
+#include "convert/OutputTagStep.h"
 #include "metadata/ProbeFixtures.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"

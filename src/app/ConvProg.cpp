@@ -17,9 +17,9 @@
 #include "app/ConvProgEvents.h"
 #include "app/ConvProgFigures.h"
 #include "app/ConvProgObserver.h"
+#include "base/Tick.h"
 #include "convert/BatchDriver.h"
 #include "convert/PipelineContext.h"
-#include "convert/Tick.h"
 #include "ui/DialogUnits.h"
 #include "ui/SizeGripExt.h"
 

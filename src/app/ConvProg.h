@@ -10,7 +10,7 @@
 
 #include "app/ConvProgLog.h"
 #include "app/ConvProgTaskbar.h"
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "convert/WorkerThread.h"
 #include "ui/ResizeDlg.h"
 

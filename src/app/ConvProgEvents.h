@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 namespace tonquill {
 

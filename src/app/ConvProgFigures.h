@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 namespace tonquill {
 

@@ -10,9 +10,9 @@
 
 #include "app/ConvProg.h"
 #include "app/WindowFiles.h"
+#include "base/ProgramFolder.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/FileScan.h"

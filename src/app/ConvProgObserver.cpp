@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "convert/Tick.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 

@@ -4,7 +4,7 @@
 #include <atomic>
 
 #include "app/ConvProgEvents.h"
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 class QObject;
 

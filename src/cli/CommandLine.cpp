@@ -6,7 +6,7 @@
 #include <functional>
 #include <map>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "settings/ConversionSettings.h"
 
 namespace tonquill {

@@ -5,7 +5,7 @@
 
 #include <unistd.h>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

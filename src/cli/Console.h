@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 namespace tonquill {
 

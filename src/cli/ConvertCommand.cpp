@@ -1,13 +1,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include "base/Format.h"
+#include "base/ProgramFolder.h"
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ParallelBatch.h"
 #include "cli/RowLoader.h"
 #include "cli/SettingOverridesApply.h"
-#include "convert/Format.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileScan.h"
 #include "metadata/RowTaskSource.h"

@@ -1,6 +1,6 @@
 #include "cli/JsonText.h"
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 namespace {

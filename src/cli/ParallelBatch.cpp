@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <mutex>
 
+#include "base/Format.h"
+#include "base/Tick.h"
 #include "convert/BatchDriver.h"
-#include "convert/Format.h"
-#include "convert/Tick.h"
 
 namespace tonquill {
 

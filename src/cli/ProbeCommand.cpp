@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/Format.h"
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/JsonText.h"
 #include "cli/RowLoader.h"
-#include "convert/Format.h"
 #include "metadata/FileScan.h"
 
 namespace tonquill {

@@ -6,7 +6,7 @@
 
 #include <sys/stat.h>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/MediaProbe.h"
 #include "settings/ConversionSettings.h"

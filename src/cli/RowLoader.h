@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "metadata/FileListRow.h"
 
 namespace tonquill {

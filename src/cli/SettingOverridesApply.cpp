@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 namespace {

@@ -1,9 +1,9 @@
 #include <cstdio>
 
+#include "base/Format.h"
+#include "base/ProgramFolder.h"
 #include "cli/CliCommands.h"
 #include "cli/SettingOverridesApply.h"
-#include "convert/Format.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsSummary.h"

@@ -7,10 +7,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "convert/CreateFolderPath.h"
-#include "convert/Format.h"
+#include "base/CreateFolderPath.h"
+#include "base/Format.h"
+#include "base/Tick.h"
 #include "convert/PipelineThreads.h"
-#include "convert/Tick.h"
 
 namespace tonquill {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "convert/CreateFolderPath.h"
+#include "base/CreateFolderPath.h"
 
 namespace tonquill {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "convert/RingBuffer.h"
-#include "metadata/TagSet.h"
 #include "settings/ConversionSettings.h"
+#include "tags/TagSet.h"
 
 namespace tonquill {
 

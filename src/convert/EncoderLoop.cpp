@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/Tick.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 namespace {

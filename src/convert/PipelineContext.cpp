@@ -2,7 +2,7 @@
 
 #include <mpg123.h>
 
-#include "convert/Tick.h"
+#include "base/Tick.h"
 #include "convert/wma/WmaComponent.h"
 
 namespace tonquill {

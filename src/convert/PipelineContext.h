@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "convert/ConversionTask.h"
 #include "convert/RingBuffer.h"
 #include "convert/WorkerThread.h"

@@ -7,10 +7,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/DecodedLength.h"
-#include "convert/Format.h"
-#include "metadata/OutputTagWriter.h"
+#include "convert/OutputTagStep.h"
 
 namespace tonquill {
 

@@ -3,7 +3,7 @@
 #include <ctime>
 #include <ostream>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <mutex>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 
 namespace tonquill {
 

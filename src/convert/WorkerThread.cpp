@@ -1,6 +1,6 @@
 #include "convert/WorkerThread.h"
 
-#include "convert/Tick.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 

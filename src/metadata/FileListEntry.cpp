@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

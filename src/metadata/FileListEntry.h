@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "metadata/TagSet.h"
+#include "tags/TagSet.h"
 
 namespace tonquill {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "metadata/FileListEntry.h"
 #include "settings/ConversionSettings.h"
 

@@ -24,13 +24,13 @@
 #include <exception>
 #include <limits>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/AsfHeaderCheck.h"
-#include "metadata/ChapterSkippingFrameFactory.h"
 #include "metadata/TagReaders.h"
 #include "metadata/WavId3HidingStream.h"
 #include "settings/ConversionSettings.h"
+#include "tags/ChapterSkippingFrameFactory.h"
 
 namespace tonquill {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "metadata/FileListRow.h"
 
 struct mpg123_handle_struct;

@@ -8,8 +8,8 @@
 
 #include <initializer_list>
 
-#include "convert/Format.h"
-#include "metadata/ConvertTagText.h"
+#include "base/Format.h"
+#include "tags/ConvertTagText.h"
 
 namespace tonquill {
 

@@ -4,20 +4,6 @@
 
 namespace tonquill {
 
-const FormatInfo* FindFormat(int code) {
-    for (const auto& f : FormatTable) {
-        if (f.code == code) {
-            return &f;
-        }
-    }
-    return nullptr;
-}
-
-std::string OutputExtension(int code) {
-    const FormatInfo* f = FindFormat(code);
-    return f ? f->extension : "";
-}
-
 int ResolveSampleRate(int freqIndex, int sourceRate) {
     if (freqIndex >= 1 && freqIndex < static_cast<int>(SampleRateTable.size())) {
         return SampleRateTable[freqIndex];

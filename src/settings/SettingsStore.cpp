@@ -7,8 +7,8 @@
 #include <QStandardPaths>
 #include <QString>
 
-#include "convert/CreateFolderPath.h"
-#include "convert/Format.h"
+#include "base/CreateFolderPath.h"
+#include "base/Format.h"
 #include "settings/IniFile.h"
 
 namespace tonquill {

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "settings/ConversionSettings.h"
 
 namespace tonquill {

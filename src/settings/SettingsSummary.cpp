@@ -1,6 +1,6 @@
 #include "settings/SettingsSummary.h"
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

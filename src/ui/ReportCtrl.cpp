@@ -11,8 +11,8 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "convert/Format.h"
-#include "convert/Tick.h"
+#include "base/Format.h"
+#include "base/Tick.h"
 #include "ui/ReportEditKeys.h"
 #include "ui/ReportEvents.h"
 #include "ui/ReportHeaderView.h"

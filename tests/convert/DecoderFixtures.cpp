@@ -10,8 +10,8 @@
 
 #include <sndfile.h>
 
-#include "convert/ProgramFolder.h"
-#include "convert/Tick.h"
+#include "base/ProgramFolder.h"
+#include "base/Tick.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
 

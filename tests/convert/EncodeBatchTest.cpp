@@ -10,10 +10,10 @@
 #include <sndfile.h>
 
 #include "EncoderTestSupport.h"
+#include "base/Format.h"
+#include "base/ProgramFolder.h"
 #include "convert/BatchDriver.h"
 #include "convert/Codecs.h"
-#include "convert/Format.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 
 namespace tonquill::test {

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "EncoderTestSupport.h"
+#include "base/Format.h"
 #include "convert/Codecs.h"
-#include "convert/Format.h"
 
 namespace tonquill::test {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <mpg123.h>
 
+#include "base/ProgramFolder.h"
 #include "convert/PipelineThreads.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 
 namespace tonquill::test {

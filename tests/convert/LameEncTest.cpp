@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "EncoderTestSupport.h"
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "convert/mp3/LameConfigRecord.h"
 #include "convert/mp3/LameLibrary.h"
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/CreateFolderPath.h"
 #include "convert/BatchDriver.h"
-#include "convert/CreateFolderPath.h"
 #include "support/TestSupport.h"
 
 namespace tonquill {

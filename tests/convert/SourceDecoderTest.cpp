@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "base/ProgramFolder.h"
 #include "convert/BatchDriver.h"
 #include "convert/Codecs.h"
 #include "convert/DecoderFixtures.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/ProgramFolder.h"
 #include "convert/DecoderFixtures.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "convert/wma/WmaFileWriter.h"
 #include "support/TestSupport.h"

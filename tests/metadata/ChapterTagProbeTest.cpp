@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <thread>
 
-#include "convert/Format.h"
-#include "metadata/ChapterSkippingFrameFactory.h"
+#include "base/Format.h"
 #include "metadata/MediaProbe.h"
 #include "metadata/ProbeFixtures.h"
 #include "support/TestSupport.h"
+#include "tags/ChapterSkippingFrameFactory.h"
 
 namespace tonquill::test {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <random>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/MediaProbe.h"
 #include "metadata/ProbeFixtures.h"

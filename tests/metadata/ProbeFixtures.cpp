@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "convert/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
 

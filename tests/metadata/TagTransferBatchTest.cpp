@@ -22,10 +22,10 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "base/ProgramFolder.h"
 #include "convert/BatchDriver.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
-#include "convert/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConversionObserver.h"
+#include "base/ConversionObserver.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
 

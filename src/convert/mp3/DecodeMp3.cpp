@@ -3,8 +3,8 @@
 
 #include <mpg123.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
-#include "convert/Format.h"
 
 namespace tonquill {
 

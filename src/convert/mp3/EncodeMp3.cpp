@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/EncoderLoop.h"
-#include "convert/Format.h"
 #include "convert/mp3/LameConfigRecord.h"
 #include "convert/mp3/LameLibrary.h"
 

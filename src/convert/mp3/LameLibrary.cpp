@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "convert/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 namespace tonquill {
 namespace {

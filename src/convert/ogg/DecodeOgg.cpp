@@ -3,9 +3,9 @@
 
 #include <vorbis/vorbisfile.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/DecodedLength.h"
-#include "convert/Format.h"
 #include "convert/SampleConvert.h"
 
 namespace tonquill {

@@ -6,9 +6,9 @@
 #include <vorbis/codec.h>
 #include <vorbis/vorbisenc.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/EncoderLoop.h"
-#include "convert/Format.h"
 #include "convert/SampleConvert.h"
 #include "convert/ogg/OggSerial.h"
 

@@ -1,6 +1,6 @@
 #include "convert/sox/SoxEffectPlan.h"
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "convert/Tick.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 namespace {

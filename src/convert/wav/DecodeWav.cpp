@@ -2,8 +2,8 @@
 
 #include <sndfile.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
-#include "convert/Format.h"
 #include "convert/SampleConvert.h"
 
 namespace tonquill {

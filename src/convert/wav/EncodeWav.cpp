@@ -2,9 +2,9 @@
 
 #include <sndfile.h>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/EncoderLoop.h"
-#include "convert/Format.h"
 
 namespace tonquill {
 

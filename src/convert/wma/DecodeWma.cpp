@@ -1,7 +1,7 @@
 #include <vector>
 
+#include "base/Format.h"
 #include "convert/Codecs.h"
-#include "convert/Format.h"
 #include "convert/wma/WmaComponent.h"
 
 namespace tonquill {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <limits>
 
-#include "convert/ConversionObserver.h"
-#include "convert/Format.h"
+#include "base/ConversionObserver.h"
+#include "base/Format.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaFileReader.h"
 #include "convert/wma/WmaFileWriter.h"

@@ -1,4 +1,4 @@
-#include "metadata/OutputTagWriter.h"
+#include "tags/OutputTagWriter.h"
 
 #include <array>
 #include <climits>
@@ -17,9 +17,10 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
-#include "metadata/AsfFileSize.h"
-#include "metadata/ChapterSkippingFrameFactory.h"
-#include "metadata/Latin1Text.h"
+#include "base/AudioFormat.h"
+#include "tags/AsfFileSize.h"
+#include "tags/ChapterSkippingFrameFactory.h"
+#include "tags/Latin1Text.h"
 
 namespace tonquill {
 namespace {
@@ -127,23 +128,24 @@ uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
     return chosen;
 }
 
-bool SaveMp3Tags(CConversionTask& task) {
-    task.TagKindsWritten = 0;
-    const uint8_t chosen = ChooseMp3TagKinds(task.SourceTagKinds);
-    TagLib::MPEG::File file(task.DestPath.c_str(), ChapterSkippingFrameFactory::Instance(), false);
+bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
+                 OutputTagResult& result) {
+    result.kindsWritten = 0;
+    const uint8_t chosen = ChooseMp3TagKinds(sourceTagKinds);
+    TagLib::MPEG::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
     if (!file.isValid()) {
         return false;
     }
     if (chosen & TagKindID3v1) {
-        FillId3v1(*file.ID3v1Tag(true), task.Tags);
+        FillId3v1(*file.ID3v1Tag(true), tags);
     }
     if (chosen & TagKindID3v2) {
-        FillId3v2(*file.ID3v2Tag(true), task.Tags);
+        FillId3v2(*file.ID3v2Tag(true), tags);
     }
     if (chosen & TagKindAPE) {
-        FillApe(*file.APETag(true), task.Tags);
+        FillApe(*file.APETag(true), tags);
     }
-    task.TagKindsWritten = chosen;
+    result.kindsWritten = chosen;
     // Every kind not written is stripped, so the output holds exactly the chosen ones. TagLib's
     // copying between ID3v1 and ID3v2 stays off: it would replace a track or date text that
     // does not start with a number (ID3v1 has 0 there) by nothing, erasing it from ID3v2.
@@ -165,37 +167,37 @@ TagLib::String FitContentDescription(const TagLib::String& text) {
     return text.substr(0, highSurrogate ? MaxUnits - 1 : MaxUnits);
 }
 
-bool WriteWmaTags(const CConversionTask& task) {
-    TagLib::ASF::File file(task.DestPath.c_str(), false);
+bool WriteWmaTags(const std::string& path, const TagSet& tags) {
+    TagLib::ASF::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
     }
     TagLib::ASF::Tag& tag = *file.tag();
     for (const TagField& row : TagFieldTable) {
         if (row.wmaAttribute) {
-            tag.addAttribute(row.wmaAttribute, TagLib::ASF::Attribute(TextOf(row, task.Tags)));
+            tag.addAttribute(row.wmaAttribute, TagLib::ASF::Attribute(TextOf(row, tags)));
         } else if (row.field == &TagSet::artist) {
-            tag.setArtist(FitContentDescription(TextOf(row, task.Tags)));
+            tag.setArtist(FitContentDescription(TextOf(row, tags)));
         } else {
-            tag.setTitle(FitContentDescription(TextOf(row, task.Tags)));
+            tag.setTitle(FitContentDescription(TextOf(row, tags)));
         }
     }
     return file.save();
 }
 
-bool SaveWmaTags(const CConversionTask& task) {
+bool SaveWmaTags(const std::string& path, const TagSet& tags) {
     // The size is stored once TagLib has closed the file, so none of its writes come after.
-    return WriteWmaTags(task) && StoreAsfFileSize(task.DestPath);
+    return WriteWmaTags(path, tags) && StoreAsfFileSize(path);
 }
 
-bool SaveOggTags(const CConversionTask& task) {
-    TagLib::Ogg::Vorbis::File file(task.DestPath.c_str(), false);
+bool SaveOggTags(const std::string& path, const TagSet& tags) {
+    TagLib::Ogg::Vorbis::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
     }
     TagLib::Ogg::XiphComment& comment = *file.tag();
     for (const TagField& row : TagFieldTable) {
-        comment.addField(row.vorbisField, TextOf(row, task.Tags), true);
+        comment.addField(row.vorbisField, TextOf(row, tags), true);
     }
     return file.save();
 }
@@ -213,35 +215,34 @@ int LeadingTagNumber(const std::string& text) {
     return static_cast<int>(value);
 }
 
-bool WriteOutputTags(PipelineContext& ctx, CConversionTask& task) {
-    if (task.OutputType != FormatMp3 && task.OutputType != FormatWma &&
-        task.OutputType != FormatOgg) {
-        return true;  // WAV outputs carry no tags
+OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
+                                const TagSet& tags) {
+    OutputTagResult result;
+    if (outputType != FormatMp3 && outputType != FormatWma && outputType != FormatOgg) {
+        return result;  // WAV outputs carry no tags
     }
     // An encoder that wrote nothing (stopped at once, or failed with its own line) leaves an
     // empty file: there is nothing to tag, and a file of tags alone would pass for an output.
     std::error_code ec;
-    const auto size = std::filesystem::file_size(task.DestPath, ec);
+    const auto size = std::filesystem::file_size(path, ec);
     if (ec ? ec == std::errc::no_such_file_or_directory : size == 0) {
-        task.TagKindsWritten = 0;
-        return false;
+        result.saved = false;
+        result.emptyOutput = true;
+        result.kindsWritten = 0;
+        return result;
     }
-    bool saved = true;
-    switch (task.OutputType) {
+    switch (outputType) {
         case FormatMp3:
-            saved = SaveMp3Tags(task);
+            result.saved = SaveMp3Tags(path, sourceTagKinds, tags, result);
             break;
         case FormatWma:
-            saved = SaveWmaTags(task);
+            result.saved = SaveWmaTags(path, tags);
             break;
         default:
-            saved = SaveOggTags(task);
+            result.saved = SaveOggTags(path, tags);
             break;
     }
-    if (!saved) {
-        ctx.PostLog("Fail to write tag!" + task.DestPath, LogLevel::Error);
-    }
-    return saved;
+    return result;
 }
 
 }  // namespace tonquill

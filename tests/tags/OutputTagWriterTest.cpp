@@ -26,9 +26,9 @@
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "convert/OutputTagStep.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
-#include "metadata/OutputTagWriter.h"
 #include "support/TestSupport.h"
 
 namespace tonquill {

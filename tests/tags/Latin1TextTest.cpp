@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "metadata/Latin1Text.h"
+#include "tags/Latin1Text.h"
 
 namespace tonquill {
 namespace {

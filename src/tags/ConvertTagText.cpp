@@ -1,4 +1,4 @@
-#include "metadata/ConvertTagText.h"
+#include "tags/ConvertTagText.h"
 
 #include <cstdint>
 

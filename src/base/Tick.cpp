@@ -1,4 +1,4 @@
-#include "convert/Tick.h"
+#include "base/Tick.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "metadata/ChapterSkippingFrameFactory.h"
+#include "tags/ChapterSkippingFrameFactory.h"
 
 namespace tonquill {
 

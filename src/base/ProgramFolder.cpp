@@ -1,4 +1,4 @@
-#include "convert/ProgramFolder.h"
+#include "base/ProgramFolder.h"
 
 #include <filesystem>
 #include <system_error>

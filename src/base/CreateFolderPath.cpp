@@ -1,4 +1,4 @@
-#include "convert/CreateFolderPath.h"
+#include "base/CreateFolderPath.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "convert/Format.h"
+#include "base/Format.h"
 
 namespace tonquill {
 

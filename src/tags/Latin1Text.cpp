@@ -1,4 +1,4 @@
-#include "metadata/Latin1Text.h"
+#include "tags/Latin1Text.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "metadata/AsfFileSize.h"
+#include "tags/AsfFileSize.h"
 
 #include <array>
 #include <cstdint>
