@@ -134,56 +134,113 @@ int ParseJobs(const std::string& value) {
     Invalid("job count", value, "1 to 256");
 }
 
-// One option: its names, whether it takes a value, the commands it belongs to, and what it does.
+// One option: its names, the value it takes, the commands it belongs to, its line of --help and
+// what it does.
 struct OptionSpec {
     char shortName;  // 0 when none
     const char* longName;
-    bool takesValue;
+    const char* valueName;  // as --help names the value; null when it takes none
     bool forConvert;
     bool forProbe;
     bool forSettings;
+    std::string help;  // '\n' starts a continuation line
     std::function<void(CommandLine&, const std::string&)> apply;
+
+    bool TakesValue() const { return valueName != nullptr; }
 };
 
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {'f', "format", true, true, false, true,
+        {'f', "format", "mp3|ogg|wav|wma", true, false, true, "output format",
          [](CommandLine& c, const std::string& v) { c.overrides.outputFormat = ParseFormat(v); }},
-        {'b', "bitrate", true, true, false, true,
+        {'b', "bitrate", "KBPS", true, false, true, "MP3 bitrate: " + JoinValues(Mp3BitrateTable),
          [](CommandLine& c, const std::string& v) { c.overrides.lameBits = ParseBitrate(v); }},
-        {'q', "quality", true, true, false, true,
+        {'q', "quality", "Q", true, false, true, "Ogg Vorbis quality, -0.1 to 1.0 in steps of 0.1",
          [](CommandLine& c, const std::string& v) { c.overrides.oggQuality = ParseQuality(v); }},
-        {'r', "rate", true, true, false, true,
+        {'r', "rate", "auto|HZ", true, false, true,
+         "output rate of the format: auto, " + JoinValues(SampleRateTable, 1),
          [](CommandLine& c, const std::string& v) { c.overrides.freqIndex = ParseRate(v); }},
-        {'c', "channels", true, true, false, true,
+        {'c', "channels", "auto|mono|stereo|joint|dual", true, false, true,
+         "output channels (joint and dual: MP3 only)",
          [](CommandLine& c, const std::string& v) { c.overrides.channels = ParseChannels(v); }},
-        {0, "wav-bits", true, true, false, true,
+        {0, "wav-bits", "8|16", true, false, true, "WAV sample size",
          [](CommandLine& c, const std::string& v) { c.overrides.wavSubFormat = ParseWavBits(v); }},
-        {0, "wma-preset", true, true, false, true,
+        {0, "wma-preset", "N", true, false, true, "WMA preset, 12 to 55",
          [](CommandLine& c, const std::string& v) { c.overrides.wmaProfile = ParseWmaPreset(v); }},
-        {'o', "out", true, true, false, true,
+        {'o', "out", "DIR", true, false, true, "write every output into DIR",
          [](CommandLine& c, const std::string& v) {
              if (v.empty()) {
                  throw UsageError("the output folder of -o/--out is empty");
              }
              c.overrides.outDir = v;
          }},
-        {0, "same-as-source", false, true, false, true,
+        {0, "same-as-source", nullptr, true, false, true, "write each output beside its source",
          [](CommandLine& c, const std::string&) { c.overrides.sameAsSource = true; }},
-        {0, "no-config", false, true, false, true,
+        {0, "no-config", nullptr, true, false, true,
+         "start from the default settings instead of Config.ini",
          [](CommandLine& c, const std::string&) { c.noConfig = true; }},
-        {'R', "recursive", false, true, true, false,
+        {'R', "recursive", nullptr, true, true, false, "scan subfolders too",
          [](CommandLine& c, const std::string&) { c.recursive = true; }},
-        {'j', "jobs", true, true, false, false,
+        {'j', "jobs", "N", true, false, false,
+         "convert N files at once (default: one per processor core)",
          [](CommandLine& c, const std::string& v) { c.jobs = ParseJobs(v); }},
-        {0, "keep-going", false, true, false, false,
+        {0, "keep-going", nullptr, true, false, false,
+         "convert every file and report the failures at the end\n"
+         "(default: stop after the first failure)",
          [](CommandLine& c, const std::string&) { c.keepGoing = true; }},
-        {0, "quiet", false, true, true, false,
+        {0, "quiet", nullptr, true, true, false, "print errors only",
          [](CommandLine& c, const std::string&) { c.quiet = true; }},
-        {0, "json", false, false, true, false,
+        {0, "json", nullptr, false, true, false, "print the rows as JSON instead of a table",
          [](CommandLine& c, const std::string&) { c.json = true; }},
     };
     return options;
+}
+
+// The options of one group of --help, each as "  -x, --name VALUE   help", the help starting
+// in one column and wrapped to lines of at most 100 characters.
+std::string OptionLines(bool (*inGroup)(const OptionSpec&)) {
+    constexpr size_t HelpColumn = 35;
+    constexpr size_t LineWidth = 100;
+    const std::string indent(HelpColumn, ' ');
+    std::string text;
+    for (const OptionSpec& option : Options()) {
+        if (!inGroup(option)) {
+            continue;
+        }
+        std::string names = option.shortName ? Format("  -%c, --", option.shortName) : "      --";
+        names += option.longName;
+        if (option.TakesValue()) {
+            names += std::string(" ") + option.valueName;
+        }
+        text += names.size() + 1 < HelpColumn ? names + std::string(HelpColumn - names.size(), ' ')
+                                              : names + "\n" + indent;
+        // Words go onto the line while they fit; '\n' in the help starts a new line.
+        size_t column = HelpColumn;
+        size_t start = 0;
+        while (start < option.help.size()) {
+            if (option.help[start] == '\n') {
+                text += "\n" + indent;
+                column = HelpColumn;
+                ++start;
+                continue;
+            }
+            size_t end = option.help.find_first_of(" \n", start);
+            end = end == std::string::npos ? option.help.size() : end;
+            const std::string word = option.help.substr(start, end - start);
+            if (column > HelpColumn && column + 1 + word.size() > LineWidth) {
+                text += "\n" + indent;
+                column = HelpColumn;
+            } else if (column > HelpColumn) {
+                text += ' ';
+                ++column;
+            }
+            text += word;
+            column += word.size();
+            start = end < option.help.size() && option.help[end] == ' ' ? end + 1 : end;
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 bool Allowed(const OptionSpec& spec, CliCommand command) {
@@ -273,12 +330,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             throw UsageError(
                 Format("unknown option '%s' for %s", shown.c_str(), CommandName(line.command)));
         }
-        if (spec->takesValue && !value) {
+        if (spec->TakesValue() && !value) {
             if (i + 1 >= args.size()) {
                 throw UsageError(Format("option '%s' needs a value", shown.c_str()));
             }
             value = args[++i];
-        } else if (!spec->takesValue && value) {
+        } else if (!spec->TakesValue() && value) {
             throw UsageError(Format("option '%s' takes no value", shown.c_str()));
         }
         spec->apply(line, value.value_or(""));
@@ -297,8 +354,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return R"(Usage: tonquill-cli convert [options] PATH...
-       tonquill-cli probe [--json] [-R] PATH...
+    return std::string(R"(Usage: tonquill-cli convert [options] PATH...
+       tonquill-cli probe [--json] [-R] [--quiet] PATH...
        tonquill-cli settings [setting options] [--no-config]
        tonquill-cli --help | --version
 
@@ -307,31 +364,11 @@ window (Config.ini), changed by the options below. Folders are scanned for the f
 settings accept. An existing file is never overwritten: the output takes the name "name (2).ext".
 
 Setting options (convert, settings):
-  -f, --format mp3|ogg|wav|wma     output format
-  -b, --bitrate KBPS               MP3 bitrate: 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128,
-                                   160, 192, 224, 256, 320
-  -q, --quality Q                  Ogg Vorbis quality, -0.1 to 1.0 in steps of 0.1
-  -r, --rate auto|HZ               output rate of the format: auto, 8000, 11025, 12000, 16000,
-                                   22050, 24000, 32000, 44100, 48000
-  -c, --channels auto|mono|stereo|joint|dual
-                                   output channels (joint and dual: MP3 only)
-      --wav-bits 8|16              WAV sample size
-      --wma-preset N               WMA preset, 12 to 55
-  -o, --out DIR                    write every output into DIR
-      --same-as-source             write each output beside its source
-      --no-config                  start from the default settings instead of Config.ini
-
-Convert options:
-  -R, --recursive                  scan subfolders too
-  -j, --jobs N                     convert N files at once (default: one per processor core)
-      --keep-going                 convert every file and report the failures at the end
-                                   (default: stop after the first failure)
-      --quiet                      print errors only
-
-Probe options:
-      --json                       print the rows as JSON instead of a table
-  -R, --recursive                  scan subfolders too
-
+)") + OptionLines([](const OptionSpec& o) { return o.forSettings; }) +
+           "\nConvert options:\n" +
+           OptionLines([](const OptionSpec& o) { return o.forConvert && !o.forSettings; }) +
+           "\nProbe options:\n" + OptionLines([](const OptionSpec& o) { return o.forProbe; }) +
+           R"(
 Exit status: 0 all done, 1 a file failed or could not be read, 2 usage error,
 130 interrupted (Ctrl-C).
 )";

@@ -5,6 +5,7 @@
 #include "cli/CliCommands.h"
 #include "cli/SettingOverridesApply.h"
 #include "convert/wma/WmaComponent.h"
+#include "settings/SettingsFields.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsSummary.h"
 
@@ -38,6 +39,11 @@ int RunSettings(const CommandLine& line, Console& console) {
                 line.noConfig                          ? " (not read: --no-config)"
                 : !std::filesystem::exists(config, ec) ? " (absent: defaults in force)"
                                                        : "");
+    // Every stored field as Config.ini names it, with the value in force.
+    for (const SettingsField& field : SettingsFieldTable) {
+        std::printf("%s/%s=%s\n", field.section, field.key,
+                    SettingsFieldText(field, settings).c_str());
+    }
     return ExitOk;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
+#include <type_traits>
+#include <variant>
 
 #include <QStandardPaths>
 #include <QString>
@@ -10,6 +12,7 @@
 #include "base/CreateFolderPath.h"
 #include "base/Format.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsFields.h"
 
 namespace tonquill {
 namespace {
@@ -83,26 +86,26 @@ bool SettingsStore::LoadSettings(ConversionSettings& settings) {
         observer_.Message("An Error Occurred while loading settings!", MessageIcon::Error);
         return false;
     }
+    // A key the file lacks takes the value a new record has.
+    ConversionSettings defaults;
+    for (const SettingsField& field : SettingsFieldTable) {
+        std::visit(
+            [&](auto* member) {
+                using Member = std::remove_pointer_t<decltype(member)>;
+                const Member& fallback = *std::get<Member*>(field.member(defaults));
+                if constexpr (std::is_same_v<Member, std::string>) {
+                    *member = ini.GetString(field.section, field.key, fallback);
+                } else {
+                    // A narrow field keeps the low bits of whatever the file holds.
+                    *member = static_cast<Member>(ini.GetInt(field.section, field.key, fallback));
+                }
+            },
+            field.member(settings));
+    }
+    // Hand-edited files and older versions may leave out the final '/' or start with "~/"; a
+    // file without the key gets the music folder.
     auto& o = settings.OUTPUT;
-    o.OutputFormat = static_cast<int16_t>(ini.GetInt("OUTPUT", "OutputFormat", FormatMp3));
-    o.SameAsSrc = ini.GetInt("OUTPUT", "SameAsSrc", 0);
-    o.Filter = ini.GetInt("OUTPUT", "Filter", 15);
-    auto& w = settings.WAV;
-    w.SubFormat = static_cast<int16_t>(ini.GetInt("WAV", "SubFormat", 1));
-    w.Freq = static_cast<int16_t>(ini.GetInt("WAV", "Freq", 0));
-    w.Channel = ini.GetInt("WAV", "Channel", 0);
-    auto& m = settings.MP3;
-    m.LameBits = static_cast<int16_t>(ini.GetInt("MP3", "LameBits", DefaultMp3BitsIndex));
-    m.LameChannel = static_cast<int16_t>(ini.GetInt("MP3", "LameChannel", 0));
-    m.Freq = static_cast<int16_t>(ini.GetInt("MP3", "Freq", 0));
-    settings.WMA.Profile = static_cast<int16_t>(ini.GetInt("WMA", "Profile", 47));
-    auto& g = settings.OGG;
-    g.Channel = ini.GetInt("OGG", "Channel", 0);
-    g.Freq = static_cast<int16_t>(ini.GetInt("OGG", "Freq", 0));
-    g.QualityCompression = static_cast<int16_t>(ini.GetInt("OGG", "QualityCompression", 3));
-    // Hand-edited files and older versions may leave out the final '/' or start with "~/".
     o.DesDir = OutputFolderOf(ini.GetString("OUTPUT", "DesDir", DefaultOutputFolder()));
-    o.LastDir = ini.GetString("OUTPUT", "LastDir", "");
     return true;
 }
 
@@ -110,23 +113,18 @@ bool SettingsStore::SaveSettings(ConversionSettings& settings, const std::string
     IniFile ini;
     // Keep whatever else the file holds; an unreadable file is rewritten from the record.
     ini.Load(ConfigPath());
-    auto& o = settings.OUTPUT;
-    ini.WriteInt("OUTPUT", "OutputFormat", o.OutputFormat);
-    ini.WriteInt("OUTPUT", "SameAsSrc", o.SameAsSrc);
-    ini.WriteInt("OUTPUT", "Filter", o.Filter);
-    ini.WriteString("OUTPUT", "DesDir", o.DesDir);
-    o.LastDir = lastDir;
-    ini.WriteString("OUTPUT", "LastDir", o.LastDir);
-    ini.WriteInt("WAV", "SubFormat", settings.WAV.SubFormat);
-    ini.WriteInt("WAV", "Freq", settings.WAV.Freq);
-    ini.WriteInt("WAV", "Channel", settings.WAV.Channel);
-    ini.WriteInt("MP3", "LameBits", settings.MP3.LameBits);
-    ini.WriteInt("MP3", "LameChannel", settings.MP3.LameChannel);
-    ini.WriteInt("MP3", "Freq", settings.MP3.Freq);
-    ini.WriteInt("WMA", "Profile", settings.WMA.Profile);
-    ini.WriteInt("OGG", "Channel", settings.OGG.Channel);
-    ini.WriteInt("OGG", "Freq", settings.OGG.Freq);
-    ini.WriteInt("OGG", "QualityCompression", settings.OGG.QualityCompression);
+    settings.OUTPUT.LastDir = lastDir;
+    for (const SettingsField& field : SettingsFieldTable) {
+        std::visit(
+            [&](auto* member) {
+                if constexpr (std::is_same_v<decltype(member), std::string*>) {
+                    ini.WriteString(field.section, field.key, *member);
+                } else {
+                    ini.WriteInt(field.section, field.key, *member);
+                }
+            },
+            field.member(settings));
+    }
     // A refused write loses the person's settings, so it is reported rather than ignored.
     if (!ini.Save(ConfigPath())) {
         observer_.Message("An error occurred while saving settings!", MessageIcon::Error);

@@ -573,5 +573,21 @@ TEST(CliTest, InterruptWhileReadingAFolderExits130) {
     }
 }
 
+// The help is made from the option table, so every option a command accepts is listed under it.
+TEST(CliTest, HelpListsEachOptionUnderTheCommandsThatAcceptIt) {
+    const std::string help = RunCli({"--help"}).out;
+    const size_t convert = help.find("Convert options:");
+    const size_t probe = help.find("Probe options:");
+    ASSERT_NE(convert, std::string::npos) << help;
+    ASSERT_NE(probe, std::string::npos) << help;
+    const std::string probeSection = help.substr(probe);
+    for (const char* option : {"--json", "-R, --recursive", "--quiet"}) {
+        EXPECT_NE(probeSection.find(option), std::string::npos) << option << "\n" << help;
+    }
+    EXPECT_EQ(probeSection.find("--jobs"), std::string::npos) << help;
+    EXPECT_NE(help.find("320"), std::string::npos);  // the bitrates come from their table
+    EXPECT_EQ(RunCli({"probe", "--quiet", "/nonexistent.wav"}).exitCode, 1);
+}
+
 }  // namespace
 }  // namespace tonquill::test

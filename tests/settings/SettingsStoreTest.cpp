@@ -1,10 +1,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "settings/SettingsFields.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
 
@@ -166,6 +168,22 @@ TEST_F(SettingsStoreTest, UnreadableFileKeepsTheValuesAndSaysSo) {
     EXPECT_FALSE(store.LoadSettings(s));
     EXPECT_EQ(observer.messages().back(), "An Error Occurred while loading settings!");
     EXPECT_EQ(s.OGG.Freq, 4);
+}
+
+TEST(SettingsFieldTable, NamesEachKeyOnceAndShowsTheRecordsValues) {
+    ConversionSettings settings;
+    settings.OUTPUT.DesDir = "/music/out/";
+    settings.OGG.QualityCompression = -1;
+    std::map<std::string, std::string> texts;
+    for (const SettingsField& field : SettingsFieldTable) {
+        const std::string name = std::string(field.section) + "/" + field.key;
+        EXPECT_TRUE(texts.emplace(name, SettingsFieldText(field, settings)).second) << name;
+    }
+    EXPECT_EQ(texts["OUTPUT/DesDir"], "/music/out/");
+    EXPECT_EQ(texts["OGG/QualityCompression"], "-1");
+    EXPECT_EQ(texts["WMA/Profile"], "47");
+    EXPECT_EQ(texts["OUTPUT/Filter"], "15");
+    EXPECT_EQ(texts["OUTPUT/LastDir"], "");
 }
 
 TEST(ResolveSampleRate, FixedIndexesAndTheAutomaticWalk) {
