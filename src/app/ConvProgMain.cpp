@@ -108,7 +108,7 @@ int Run(const std::vector<std::string>& paths, bool recursive) {
     }
     bool usesWma = ctx.Settings.OUTPUT.OutputFormat == FormatWma;
     for (const std::string& file : scan.files) {
-        usesWma = usesWma || UpperExtension(file) == "WMA";
+        usesWma = usesWma || TypeByExtension(UpperExtension(file)) == FormatWma;
     }
     if (usesWma && CreateWmaComponents(ctx, observer)) {
         LoadWmaPresetFile(ctx, ProgramFolder(), observer);

@@ -27,6 +27,8 @@ struct CodecEntry {
     StageFunction encode;
 };
 
+// The decoder and encoder of each format, keyed by its code; every format of the descriptor
+// table (base/AudioFormat.h) has its row.
 inline constexpr CodecEntry CodecTable[] = {
     {FormatWav, DecodeWav, EncodeWav},
     {FormatMp3, DecodeMp3, EncodeMp3},

@@ -39,8 +39,7 @@ void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
             codec->encode(ctx, task);
         }
         // Tags follow whatever the encoder returned; WAV outputs carry none.
-        if (task.OutputType == FormatMp3 || task.OutputType == FormatWma ||
-            task.OutputType == FormatOgg) {
+        if (FormatHoldsTags(task.OutputType)) {
             WriteOutputTags(ctx, task);
         }
     } catch (...) {

@@ -31,13 +31,8 @@ std::string UpperExtension(std::string_view fileName) {
 }
 
 int TypeByExtension(std::string_view extension) {
-    std::string upper = UpperExtension("." + std::string(extension));
-    for (const auto& entry : TypeByExtensionTable) {
-        if (upper == entry.extension) {
-            return entry.type;
-        }
-    }
-    return 0;
+    const FormatInfo* format = FindFormatByExtension(extension);
+    return format ? format->code : 0;
 }
 
 std::string DurationText(double seconds) {

@@ -96,24 +96,12 @@ inline constexpr FileListColumn TagColumn(size_t index) {
     return static_cast<FileListColumn>(ColumnArtist + static_cast<int>(index));
 }
 
-struct ExtensionType {
-    const char* extension;  // upper case, without the dot
-    int type;               // FormatCode
-};
-
-inline constexpr std::array<ExtensionType, 4> TypeByExtensionTable{{
-    {"WAV", 1},
-    {"MP3", 2},
-    {"WMA", 3},
-    {"OGG", 4},
-}};
-
 // The text after the last '.' of a file name, in upper case (ASCII letters only); empty when the
 // name has no dot.
 std::string UpperExtension(std::string_view fileName);
 
-// The FormatCode of an extension, compared without regard to letter case; 0 when the map does
-// not know it.
+// The FormatCode of an extension, compared without regard to letter case; 0 when no format has
+// it.
 int TypeByExtension(std::string_view extension);
 
 // The texts of the technical columns.

@@ -63,9 +63,9 @@ void ScanFolder(const fs::path& folder, const std::vector<std::string>& extensio
 
 std::vector<std::string> ScanExtensions(int filter) {
     std::vector<std::string> extensions;
-    for (const auto& info : FilterTable) {
-        if (filter & info.bit) {
-            extensions.push_back(info.name);
+    for (const auto& info : FormatTable) {
+        if (filter & info.filterBit) {
+            extensions.push_back(UpperCaseExtension(info));
         }
     }
     return extensions;

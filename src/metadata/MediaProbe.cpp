@@ -77,19 +77,22 @@ std::string Id3v2KindText(unsigned majorVersion) {
 
 // The bitrate TagLib measures, 0 when it cannot. MP3 and WAV files are opened so that TagLib
 // never builds chapter frames from their ID3 tags.
-int TagLibBitrate(int type, const std::string& path) {
-    const auto measured = [](const TagLib::File& file) {
-        const TagLib::AudioProperties* properties = file.audioProperties();
-        return file.isValid() && properties ? properties->bitrate() : 0;
-    };
-    if (type == FormatMp3) {
-        return measured(TagLib::MPEG::File(path.c_str(), ChapterSkippingFrameFactory::Instance(),
-                                           true, TagLib::AudioProperties::Fast));
-    }
-    if (type == FormatWav) {
-        WavId3HidingStream stream(path.c_str());
-        return stream.isOpen() ? measured(TagLib::RIFF::WAV::File(&stream, true)) : 0;
-    }
+int MeasuredBitrate(const TagLib::File& file) {
+    const TagLib::AudioProperties* properties = file.audioProperties();
+    return file.isValid() && properties ? properties->bitrate() : 0;
+}
+
+int Mp3TagLibBitrate(const std::string& path) {
+    return MeasuredBitrate(TagLib::MPEG::File(path.c_str(), ChapterSkippingFrameFactory::Instance(),
+                                              true, TagLib::AudioProperties::Fast));
+}
+
+int WavTagLibBitrate(const std::string& path) {
+    WavId3HidingStream stream(path.c_str());
+    return stream.isOpen() ? MeasuredBitrate(TagLib::RIFF::WAV::File(&stream, true)) : 0;
+}
+
+int TagLibBitrate(const std::string& path) {
     TagLib::FileRef ref(path.c_str(), true, TagLib::AudioProperties::Fast);
     return ref.isNull() || !ref.audioProperties() ? 0 : ref.audioProperties()->bitrate();
 }
@@ -159,6 +162,23 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
 
 }  // namespace
 
+// TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
+const std::array<ProbeEntry, 4> ProbeTable{{
+    {FormatWav, &MediaProbe::ProbeWav, WavTagLibBitrate, nullptr, true, 1.024},
+    {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
+    {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
+    {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
+}};
+
+const ProbeEntry* FindProbe(int format) {
+    for (const auto& entry : ProbeTable) {
+        if (entry.format == format) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
 MediaProbe::MediaProbe(ConversionObserver& observer, WmaComponent* wmaReader)
     : observer_(observer), wmaReader_(wmaReader) {
     int error = MPG123_OK;
@@ -186,21 +206,8 @@ void MediaProbe::ProbeMediaInfo(FileListRow& row, const std::string& path) {
         entry.unreadable = 1;
     } else {
         try {
-            switch (entry.type) {
-                case 1:
-                    ProbeWav(row, path);
-                    break;
-                case 2:
-                    ProbeMp3(row, path);
-                    break;
-                case 3:
-                    ProbeWma(row, path);
-                    break;
-                case 4:
-                    ProbeOgg(row, path);
-                    break;
-                default:
-                    break;
+            if (const ProbeEntry* probe = FindProbe(entry.type)) {
+                (this->*probe->probe)(row, path);
             }
         } catch (const std::exception&) {
             // A library that gives up on a hostile file (memory, a bad length) leaves the row
@@ -219,7 +226,7 @@ void MediaProbe::ProbeMediaInfo(FileListRow& row, const std::string& path) {
     }
     row.SetCellText(ColumnDuration, DurationText(entry.durationSeconds));
     row.SetCellText(ColumnChannel, ChannelText(entry.channels));
-    if (entry.type != 3) {
+    if (const ProbeEntry* probe = FindProbe(entry.type); probe && probe->showsFrequency) {
         row.SetCellText(ColumnFrequency, FrequencyText(entry.sampleRate));
     }
 }
@@ -229,16 +236,19 @@ void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
     if (!IsReadableFile(path)) {
         return;  // TagLib would block on a named pipe
     }
-    if (entry.type == FormatWma && !AsfFileHeaderIsSound(path)) {
-        return;  // TagLib would build whatever the damaged header's counts declare
+    // TagLib would build whatever a damaged header's counts declare.
+    const ProbeEntry* probe = FindProbe(entry.type);
+    if (probe && probe->headerIsSound && !probe->headerIsSound(path)) {
+        return;
     }
     try {
-        const int bitrate = TagLibBitrate(entry.type, path);
+        const int bitrate = probe ? probe->bitrate(path) : TagLibBitrate(path);
         if (bitrate <= 0) {
             return;
         }
-        // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-        const double shown = entry.type == FormatWav ? bitrate * 1.024 + 0.5 : bitrate;
+        const double shown = probe && probe->bitrateScale != 1.0
+                                 ? bitrate * probe->bitrateScale + 0.5
+                                 : static_cast<double>(bitrate);
         if (shown > std::numeric_limits<int32_t>::max()) {
             return;  // a damaged header's rate times its channels, no bitrate a file can have
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "base/ConversionObserver.h"
@@ -42,5 +43,23 @@ private:
     WmaComponent* wmaReader_;
     mpg123_handle_struct* mp3Handle_ = nullptr;
 };
+
+// What the probe does for each format, keyed by the format's code; every format of the
+// descriptor table has its row.
+struct ProbeEntry {
+    int format;
+    void (MediaProbe::*probe)(FileListRow& row, const std::string& path);
+    // TagLib's bitrate of the file in kbit/s, 0 when it cannot tell.
+    int (*bitrate)(const std::string& path);
+    // Whether the header is sound enough to hand to TagLib for the bitrate; null: always.
+    bool (*headerIsSound)(const std::string& path);
+    bool showsFrequency;  // the Frequency column shows the rate (the list leaves WMA's empty)
+    double bitrateScale;  // TagLib's kilobits to the list's (it counts WAV's in thousands)
+};
+
+extern const std::array<ProbeEntry, 4> ProbeTable;
+
+// The row of a format code, or nullptr for an unknown code.
+const ProbeEntry* FindProbe(int format);
 
 }  // namespace tonquill

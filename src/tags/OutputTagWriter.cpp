@@ -121,7 +121,7 @@ void FillApe(TagLib::APE::Tag& tag, const TagSet& tags) {
 // The kinds an MP3 output gets: the source's own ID3v1, ID3v2 and APE tags; a source with
 // another kind of tag gets ID3v1 and ID3v2; a source without tags gets none.
 uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
-    uint8_t chosen = sourceKinds & (TagKindID3v1 | TagKindID3v2 | TagKindAPE);
+    uint8_t chosen = sourceKinds & FindFormat(FormatMp3)->tagKinds;
     if (sourceKinds & OtherTagKindsMask) {
         chosen |= TagKindID3v1 | TagKindID3v2;
     }
@@ -185,12 +185,12 @@ bool WriteWmaTags(const std::string& path, const TagSet& tags) {
     return file.save();
 }
 
-bool SaveWmaTags(const std::string& path, const TagSet& tags) {
+bool SaveWmaTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
     // The size is stored once TagLib has closed the file, so none of its writes come after.
     return WriteWmaTags(path, tags) && StoreAsfFileSize(path);
 }
 
-bool SaveOggTags(const std::string& path, const TagSet& tags) {
+bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
     TagLib::Ogg::Vorbis::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
@@ -203,6 +203,21 @@ bool SaveOggTags(const std::string& path, const TagSet& tags) {
 }
 
 }  // namespace
+
+const std::array<OutputTagSaver, 3> OutputTagSaverTable{{
+    {FormatMp3, SaveMp3Tags},
+    {FormatWma, SaveWmaTags},
+    {FormatOgg, SaveOggTags},
+}};
+
+const OutputTagSaver* FindOutputTagSaver(int format) {
+    for (const auto& entry : OutputTagSaverTable) {
+        if (entry.format == format) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
 
 int LeadingTagNumber(const std::string& text) {
     const long value = std::strtol(text.c_str(), nullptr, 10);
@@ -218,8 +233,8 @@ int LeadingTagNumber(const std::string& text) {
 OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
                                 const TagSet& tags) {
     OutputTagResult result;
-    if (outputType != FormatMp3 && outputType != FormatWma && outputType != FormatOgg) {
-        return result;  // WAV outputs carry no tags
+    if (!FormatHoldsTags(outputType)) {
+        return result;
     }
     // An encoder that wrote nothing (stopped at once, or failed with its own line) leaves an
     // empty file: there is nothing to tag, and a file of tags alone would pass for an output.
@@ -231,17 +246,8 @@ OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t
         result.kindsWritten = 0;
         return result;
     }
-    switch (outputType) {
-        case FormatMp3:
-            result.saved = SaveMp3Tags(path, sourceTagKinds, tags, result);
-            break;
-        case FormatWma:
-            result.saved = SaveWmaTags(path, tags);
-            break;
-        default:
-            result.saved = SaveOggTags(path, tags);
-            break;
-    }
+    const OutputTagSaver* saver = FindOutputTagSaver(outputType);
+    result.saved = saver && saver->save(path, sourceTagKinds, tags, result);
     return result;
 }
 

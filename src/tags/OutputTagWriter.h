@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +23,19 @@ struct OutputTagResult {
 // that hold no tags are left alone. The caller logs a failed save.
 OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
                                 const TagSet& tags);
+
+// How each format that holds tags writes them, keyed by the format's code; every format whose
+// descriptor names tag kinds has its row. save returns false after a failed save.
+struct OutputTagSaver {
+    int format;
+    bool (*save)(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
+                 OutputTagResult& result);
+};
+
+extern const std::array<OutputTagSaver, 3> OutputTagSaverTable;
+
+// The row of a format code, or nullptr for a format without tags.
+const OutputTagSaver* FindOutputTagSaver(int format);
 
 // The ID3v1 number of a tag text: the decimal number at its start (leading white space and a
 // sign allowed, 0 without digits), so "3/12" gives 3 and "2004-05-01" gives 2004.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/AudioFormat.h"
+
 namespace tonquill {
 
 // The eight tag texts a row shows and a conversion carries over, always in this order.
@@ -29,15 +31,6 @@ private:
     std::array<std::string*, Count> Fields() {
         return {&artist, &albumArtist, &album, &track, &title, &genre, &date, &comment};
     }
-};
-
-// Bits of the tag kinds a source holds.
-enum TagKind : uint8_t {
-    TagKindID3v1 = 1,
-    TagKindID3v2 = 2,
-    TagKindAPE = 4,
-    TagKindASF = 8,
-    TagKindXiph = 16,
 };
 
 // The tag kinds of sources that hold neither ID3 nor APE tags (WMA attributes, Vorbis comments

@@ -431,5 +431,17 @@ TEST(DecoderErrorLineTest, UnreadableWmaFailsTheTaskWithTheDecodingLine) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, SourceDecoderTest, ::testing::ValuesIn(Formats), FormatName);
 
+// A format the descriptor table lists can be read and written only when the codec table has
+// its row with both stages.
+TEST(CodecTable, EveryDescribedFormatHasItsDecoderAndEncoder) {
+    for (const FormatInfo& format : FormatTable) {
+        const CodecEntry* codec = FindCodec(format.code);
+        ASSERT_NE(codec, nullptr) << format.name;
+        EXPECT_NE(codec->decode, nullptr) << format.name;
+        EXPECT_NE(codec->encode, nullptr) << format.name;
+    }
+    EXPECT_EQ(std::size(CodecTable), FormatTable.size());
+}
+
 }  // namespace
 }  // namespace tonquill

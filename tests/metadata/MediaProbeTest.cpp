@@ -260,5 +260,17 @@ TEST(MediaProbe, ReprobeClearsTagColumnsFirst) {
     EXPECT_EQ(row.cells[ColumnChannel], "1 (Mono)");
 }
 
+// A format the descriptor table lists shows up in the list only when the probe has its row.
+TEST(ProbeTable, EveryDescribedFormatHasItsProbe) {
+    for (const FormatInfo& format : FormatTable) {
+        const ProbeEntry* probe = FindProbe(format.code);
+        ASSERT_NE(probe, nullptr) << format.name;
+        EXPECT_NE(probe->probe, nullptr) << format.name;
+        EXPECT_NE(probe->bitrate, nullptr) << format.name;
+        EXPECT_GT(probe->bitrateScale, 0.0) << format.name;
+    }
+    EXPECT_EQ(ProbeTable.size(), FormatTable.size());
+}
+
 }  // namespace
 }  // namespace tonquill::test

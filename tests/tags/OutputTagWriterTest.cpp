@@ -522,5 +522,14 @@ TEST_F(OutputTagWriterTest, ReadOnlyOutputGivesOneFailLineAndTheBatchGoesOn) {
     }
 }
 
+// Outputs of a format get tags exactly when its descriptor names tag kinds and the writer has its
+// row.
+TEST(OutputTagSaverTable, EveryFormatThatHoldsTagsHasItsWriter) {
+    for (const FormatInfo& format : FormatTable) {
+        EXPECT_EQ(FindOutputTagSaver(format.code) != nullptr, format.tagKinds != 0) << format.name;
+        EXPECT_EQ(FormatHoldsTags(format.code), format.tagKinds != 0) << format.name;
+    }
+}
+
 }  // namespace
 }  // namespace tonquill
