@@ -13,16 +13,6 @@
 namespace tonquill {
 namespace {
 
-class QuietObserver : public ConversionObserver {
-public:
-    void Log(const std::string&, LogLevel) override {}
-    void Progress(float, float, bool) override {}
-    void Done() override {}
-    void Caption(const std::string&) override {}
-    void Paths(const std::string&, const std::string&) override {}
-    void Message(const std::string&, MessageIcon) override {}
-};
-
 // One probe of a five-second file of each format, as a folder load probes each row. The files
 // are the ones run-bench.sh generates (TONQUILL_BENCH_FILES names its folder).
 void BM_Probe(benchmark::State& state, const char* extension, int type) {
@@ -32,7 +22,7 @@ void BM_Probe(benchmark::State& state, const char* extension, int type) {
         state.SkipWithError(("no " + path + " (run through bench/run-bench.sh)").c_str());
         return;
     }
-    QuietObserver observer;
+    NullObserver observer;
     std::unique_ptr<WmaComponent> reader;
     if (type == 3) {
         reader = std::make_unique<WmaComponent>();

@@ -33,7 +33,7 @@ struct Converter {
         LoadWmaPresetFile(ctx, ProgramFolder(), observer);
     }
 
-    fuzz::SilentObserver observer;
+    NullObserver observer;
     PipelineContext ctx{observer};
     std::unique_ptr<WmaComponent> wmaProbeReader = std::make_unique<WmaComponent>();
     MediaProbe probe{observer, wmaProbeReader.get()};

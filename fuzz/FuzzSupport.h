@@ -9,18 +9,6 @@
 
 namespace tonquill::fuzz {
 
-// Takes everything the core reports and drops it: a harness judges outcomes by what the code
-// returns and leaves behind, and a record that grows with every input would look like a leak.
-class SilentObserver : public ConversionObserver {
-public:
-    void Log(const std::string&, LogLevel) override {}
-    void Progress(float, float, bool) override {}
-    void Done() override {}
-    void Caption(const std::string&) override {}
-    void Paths(const std::string&, const std::string&) override {}
-    void Message(const std::string&, MessageIcon) override {}
-};
-
 // One folder per fuzzing process under the system's temporary folder, removed at exit.
 const std::filesystem::path& WorkFolder();
 

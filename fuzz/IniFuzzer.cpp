@@ -48,7 +48,7 @@ void CheckSameRecord(const ConversionSettings& a, const ConversionSettings& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static fuzz::SilentObserver observer;
+    static NullObserver observer;
     const std::string folder = fuzz::FreshFolder("settings");
     fuzz::WriteInput("settings/Config.ini", data, size);
     SettingsStore store(folder, observer);

@@ -19,7 +19,7 @@ namespace {
 using namespace tonquill;
 
 struct Prober {
-    fuzz::SilentObserver observer;
+    NullObserver observer;
     std::unique_ptr<WmaComponent> wmaReader = std::make_unique<WmaComponent>();
     MediaProbe probe{observer, wmaReader.get()};
 };

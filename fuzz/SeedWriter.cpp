@@ -46,7 +46,7 @@ TagSet SampleTags() {
 // Copies source to path and puts every tag kind our tag writer gives that format on it.
 void WriteTaggedCopy(const std::string& source, const std::string& path, int format) {
     fs::copy_file(source, path, fs::copy_options::overwrite_existing);
-    fuzz::SilentObserver observer;
+    NullObserver observer;
     PipelineContext ctx(observer, 1024);
     CConversionTask task;
     task.DestPath = path;
@@ -123,7 +123,7 @@ void MediaSeeds(const fs::path& root) {
 void SettingsSeeds(const fs::path& root) {
     const fs::path folder = root / "ini";
     fs::create_directories(folder);
-    fuzz::SilentObserver observer;
+    NullObserver observer;
     const fs::path work = fuzz::WorkFolder() / "settings";
     fs::create_directories(work);
     SettingsStore store(work, observer);
