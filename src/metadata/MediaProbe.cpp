@@ -286,8 +286,11 @@ void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
     int encoding = 0;
     bool opened = mp3Handle_ && mpg123_open(mp3Handle_, path.c_str()) == MPG123_OK &&
                   mpg123_getformat(mp3Handle_, &rate, &channels, &encoding) == MPG123_OK;
-    if (opened &&
-        !LengthFitsAudio(mpg123_length(mp3Handle_), LimitLengthEstimateToAudio(mp3Handle_, path))) {
+    off_t audioBytes = 0;
+    if (opened) {
+        audioBytes = LimitLengthEstimateToAudio(mp3Handle_, path);
+    }
+    if (opened && !LengthFitsAudio(mpg123_length(mp3Handle_), audioBytes)) {
         // Read the stream again past its info frame and count its frames: a guess from the
         // first frame's bitrate is far off for a VBR stream, and a scan only parses headers.
         mpg123_close(mp3Handle_);
@@ -298,7 +301,6 @@ void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
         mpg123_param(mp3Handle_, MPG123_REMOVE_FLAGS, MPG123_IGNORE_INFOFRAME, 0.0);
     }
     if (opened) {
-        LimitLengthEstimateToAudio(mp3Handle_, path);
         entry.totalSamples = InterleavedSamples(mpg123_length(mp3Handle_), channels);
         entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
         entry.sampleRate = static_cast<int32_t>(rate);
