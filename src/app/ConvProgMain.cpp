@@ -9,15 +9,18 @@
 #include <vector>
 
 #include "app/ConvProg.h"
+#include "app/Option.h"
 #include "app/WindowFiles.h"
 #include "base/ProgramFolder.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
+#include "convert/wma/WmaPresetList.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/FileScan.h"
 #include "metadata/MediaProbe.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 namespace {
@@ -50,11 +53,13 @@ public:
 
 constexpr const char* Usage =
     "Usage: tonquill [-R] [--] PATH...\n"
+    "       tonquill --options\n"
     "       tonquill --help | --version\n"
     "Converts the audio files the paths name with the current settings, in the progress\n"
     "window. Folders give their files of the accepted types; -R scans their subfolders too;\n"
     "-- ends the options (for a file whose name starts with '-'). Converting without a\n"
-    "display: tonquill-cli.\n";
+    "display: tonquill-cli. --options edits the settings in the options dialog and saves\n"
+    "them.\n";
 
 // What needs no window is answered before Qt looks for a display: help, the version, and a
 // command line without any path. Returns the exit code, or -1 to go on.
@@ -134,6 +139,28 @@ int Run(const std::vector<std::string>& paths, bool recursive) {
     return 0;
 }
 
+// The options dialog on the stored settings. As the main window does at its close, the record is
+// saved whatever the dialog's result: a Reset has already deleted Config.ini, and Cancel leaves the
+// record as it was. The summary line of the result goes to the terminal.
+int RunOptions() {
+    StartUpObserver observer;
+    SettingsStore store(SettingsStore::DefaultSettingsFolder(), observer);
+    ConversionSettings settings;
+    store.StartUp(settings);
+    WmaPresetList presets;
+    std::string error;
+    const bool havePresets = presets.Load(ProgramFolder() + WmaPresetFileName, error);
+    if (!havePresets) {
+        std::cerr << "tonquill: the WMA presets are not available: " << error << '\n';
+    }
+    COption dialog(settings, store, havePresets ? &presets : nullptr);
+    dialog.exec();
+    const bool saved = store.SaveSettings(settings, settings.OUTPUT.LastDir);
+    const WmaPreset* preset = presets.Find(settings.WMA.Profile);
+    std::cout << SettingsSummary(settings, preset ? preset->description : std::string()) << '\n';
+    return saved ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace tonquill
 
@@ -154,6 +181,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qInstallMessageHandler(previousHandler);
 
+    if (argc == 2 && std::string(argv[1]) == "--options") {
+        return tonquill::RunOptions();
+    }
     std::vector<std::string> paths;
     bool recursive = false;
     bool onlyPaths = false;

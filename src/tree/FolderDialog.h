@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-
-class QFileDialog;
 
 namespace tonquill {
 
