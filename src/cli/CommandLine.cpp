@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -271,7 +273,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         {"convert", CliCommand::Convert},   {"probe", CliCommand::Probe},
         {"settings", CliCommand::Settings}, {"help", CliCommand::Help},
         {"--help", CliCommand::Help},       {"-h", CliCommand::Help},
-        {"--version", CliCommand::Version}};
+        {"--version", CliCommand::Version}, {"completion", CliCommand::Completion}};
     auto found = commands.find(args[0]);
     if (found == commands.end()) {
         throw UsageError(
@@ -279,6 +281,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     line.command = found->second;
     if (line.command == CliCommand::Help || line.command == CliCommand::Version) {
+        return line;
+    }
+    if (line.command == CliCommand::Completion) {
+        if (args.size() != 2 || args[1] != "bash") {
+            throw UsageError("completion takes the shell's name (valid: bash)");
+        }
         return line;
     }
 
@@ -355,9 +363,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return std::string(R"(Usage: tonquill-cli convert [options] PATH...
-       tonquill-cli probe [--json] [-R] [--quiet] PATH...
-       tonquill-cli settings [setting options] [--no-config]
-       tonquill-cli --help | --version
+  or:  tonquill-cli probe [--json] [-R] [--quiet] PATH...
+  or:  tonquill-cli settings [setting options] [--no-config]
+  or:  tonquill-cli completion bash
+  or:  tonquill-cli --help | --version
 
 Converts audio files between MP3, Ogg Vorbis, WAV and WMA with the settings of the Tonquill
 window (Config.ini), changed by the options below. Folders are scanned for the file types the
@@ -371,7 +380,146 @@ Setting options (convert, settings):
            R"(
 Exit status: 0 all done, 1 a file failed or could not be read, 2 usage error,
 130 interrupted (Ctrl-C).
+
+"completion bash" prints the bash completion script (installed with the program).
 )";
+}
+
+namespace {
+
+// The words an option's value may be, as completion offers them; empty: anything (a number, a
+// folder, ...).
+std::string OptionValues(const OptionSpec& option) {
+    const std::string name = option.longName;
+    // "a|b" and "a, b" both become "a b".
+    auto spaced = [](const std::string& text) {
+        std::string words;
+        for (char c : text) {
+            if (c == '|' || c == ',') {
+                c = ' ';
+            }
+            if (c != ' ' || (!words.empty() && words.back() != ' ')) {
+                words += c;
+            }
+        }
+        return words;
+    };
+    if (name == "bitrate") {
+        return spaced(JoinValues(Mp3BitrateTable));
+    }
+    if (name == "quality") {
+        std::string words = "-0.1";
+        for (int tenth = 0; tenth <= 10; ++tenth) {
+            words += Format(" %d.%d", tenth / 10, tenth % 10);
+        }
+        return words;
+    }
+    if (name == "rate") {
+        return "auto " + spaced(JoinValues(SampleRateTable, 1));
+    }
+    if (name == "wma-preset") {
+        std::string words;
+        for (int preset = 12; preset <= 55; ++preset) {
+            words += (words.empty() ? "" : " ") + std::to_string(preset);
+        }
+        return words;
+    }
+    // A value name of lower-case choices lists them itself: mp3|ogg|wav|wma, 8|16, ...
+    const std::string value = option.valueName;
+    const bool choices = value.find('|') != std::string::npos &&
+                         std::none_of(value.begin(), value.end(), [](char c) {
+                             return std::isupper(static_cast<unsigned char>(c));
+                         });
+    return choices ? spaced(value) : "";
+}
+
+std::string OptionWords(bool (*inGroup)(const OptionSpec&)) {
+    std::string words;
+    for (const OptionSpec& option : Options()) {
+        if (inGroup(option)) {
+            if (option.shortName) {
+                words += Format("-%c ", option.shortName);
+            }
+            words += Format("--%s ", option.longName);
+        }
+    }
+    return words + "--help";
+}
+
+}  // namespace
+
+std::string BashCompletionScript() {
+    std::string valueCases;
+    std::string anyValue;
+    for (const OptionSpec& option : Options()) {
+        if (!option.TakesValue()) {
+            continue;
+        }
+        std::string names = std::string("--") + option.longName;
+        if (option.shortName) {
+            names = Format("-%c|", option.shortName) + names;
+        }
+        const std::string values = OptionValues(option);
+        if (std::string(option.longName) == "out") {
+            valueCases += Format(
+                "        %s)\n"
+                "            compopt -o filenames 2>/dev/null\n"
+                "            mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n"
+                "            return ;;\n",
+                names.c_str());
+        } else if (!values.empty()) {
+            valueCases += Format(
+                "        %s)\n"
+                "            mapfile -t COMPREPLY < <(compgen -W \"%s\" -- \"$cur\")\n"
+                "            return ;;\n",
+                names.c_str(), values.c_str());
+        } else {
+            anyValue += (anyValue.empty() ? "" : "|") + names;
+        }
+    }
+    if (!anyValue.empty()) {
+        valueCases += Format("        %s)\n            return ;;\n", anyValue.c_str());
+    }
+    const std::string convertWords = OptionWords([](const OptionSpec& o) { return o.forConvert; });
+    const std::string probeWords = OptionWords([](const OptionSpec& o) { return o.forProbe; });
+    const std::string settingsWords =
+        OptionWords([](const OptionSpec& o) { return o.forSettings; });
+    return Format(R"(# bash completion for tonquill-cli; made by "tonquill-cli completion bash".
+_tonquill_cli() {
+    local cur=${COMP_WORDS[COMP_CWORD]}
+    local prev=${COMP_WORDS[COMP_CWORD-1]}
+    COMPREPLY=()
+    if [[ $COMP_CWORD -eq 1 ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "convert probe settings completion --help --version" -- "$cur")
+        return
+    fi
+    local command=${COMP_WORDS[1]}
+    if [[ $command == completion ]]; then
+        [[ $COMP_CWORD -eq 2 ]] && mapfile -t COMPREPLY < <(compgen -W "bash" -- "$cur")
+        return
+    fi
+    case $prev in
+%s    esac
+    if [[ $cur == -* ]]; then
+        local words
+        case $command in
+            convert) words="%s" ;;
+            probe) words="%s" ;;
+            settings) words="%s" ;;
+            *) return ;;
+        esac
+        mapfile -t COMPREPLY < <(compgen -W "$words" -- "$cur")
+        return
+    fi
+    if [[ $command == convert || $command == probe ]]; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    fi
+}
+complete -F _tonquill_cli tonquill-cli
+)",
+                  valueCases.c_str(), convertWords.c_str(), probeWords.c_str(),
+                  settingsWords.c_str());
 }
 
 }  // namespace tonquill

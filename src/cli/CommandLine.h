@@ -13,7 +13,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class CliCommand { Help, Version, Convert, Probe, Settings };
+enum class CliCommand { Help, Version, Convert, Probe, Settings, Completion };
 
 // Setting values given on the command line, already checked against their tables. Rate and
 // channels are kept as given, since their meaning depends on the output format in effect.
@@ -46,5 +46,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The text of --help.
 std::string UsageText();
+
+// The bash completion script of `completion bash`: the commands, each command's options and the
+// values each option's table allows, folders after --out and files elsewhere. Built from the same
+// option table as --help, so the two cannot drift apart.
+std::string BashCompletionScript();
 
 }  // namespace tonquill

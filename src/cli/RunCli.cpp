@@ -33,6 +33,10 @@ int RunCli(const std::vector<std::string>& args) {
             std::fputs(UsageText().c_str(), stdout);
             return ExitOk;
         }
+        if (line.command == CliCommand::Completion) {
+            std::fputs(BashCompletionScript().c_str(), stdout);
+            return ExitOk;
+        }
         if (line.command == CliCommand::Version) {
             std::printf("tonquill-cli %s\n", TONQUILL_VERSION);
             return ExitOk;

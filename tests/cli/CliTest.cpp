@@ -127,6 +127,50 @@ TEST(CliTest, HelpAndVersionExitZero) {
     EXPECT_EQ(version.out.rfind("tonquill-cli ", 0), 0u) << version.out;
 }
 
+// The completion script, loaded into bash, offers what the command line accepts at each place.
+TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
+    TempDir dir;
+    const CliResult script = RunCli({"completion", "bash"});
+    ASSERT_EQ(script.exitCode, 0) << script.err;
+    std::ofstream(dir / "tonquill-cli.bash") << script.out;
+    fs::create_directories(dir / "out dir");
+    std::ofstream(dir / "song.wav") << "x";
+
+    struct Case {
+        std::vector<std::string> words;  // the command line, the word being completed last
+        std::string offered;             // COMPREPLY, one word a line, sorted
+    };
+    const std::vector<Case> cases = {
+        {{"con"}, "convert\n"},
+        {{""}, "--help\n--version\ncompletion\nconvert\nprobe\nsettings\n"},
+        {{"convert", "--for"}, "--format\n"},
+        {{"probe", "--j"}, "--json\n"},
+        {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
+        {{"convert", "-f", ""}, "mp3\nogg\nwav\nwma\n"},
+        {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
+        {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
+        {{"convert", "--channels", "d"}, "dual\n"},
+        {{"convert", "--quality", "-"}, "-0.1\n"},
+        {{"convert", "-o", dir / "ou"}, dir / "out dir" + "\n"},
+        {{"convert", dir / "so"}, dir / "song.wav" + "\n"},
+        {{"completion", ""}, "bash\n"},
+    };
+    for (const Case& c : cases) {
+        std::string words = "tonquill-cli";
+        for (const std::string& word : c.words) {
+            words += " '" + word + "'";
+        }
+        const std::string program = "source '" + dir / "tonquill-cli.bash" + "'\nCOMP_WORDS=(" +
+                                    words + ")\nCOMP_CWORD=" + std::to_string(c.words.size()) +
+                                    "\n_tonquill_cli\n"
+                                    "[[ ${#COMPREPLY[@]} -gt 0 ]] && printf '%s\\n' "
+                                    "\"${COMPREPLY[@]}\" | LC_ALL=C sort\ntrue\n";
+        const CliResult run = RunProgram("/bin/bash", {"-c", program});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, c.offered) << words;
+    }
+}
+
 TEST(CliTest, ConvertsAFolderWithTheNumberedLogAndExitsZero) {
     TempDir dir;
     fs::create_directories(dir / "src/sub");
