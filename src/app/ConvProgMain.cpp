@@ -53,13 +53,19 @@ public:
 
 constexpr const char* Usage =
     "Usage: tonquill [-R] [--] PATH...\n"
-    "       tonquill --options\n"
-    "       tonquill --help | --version\n"
-    "Converts the audio files the paths name with the current settings, in the progress\n"
-    "window. Folders give their files of the accepted types; -R scans their subfolders too;\n"
-    "-- ends the options (for a file whose name starts with '-'). Converting without a\n"
-    "display: tonquill-cli. --options edits the settings in the options dialog and saves\n"
-    "them.\n";
+    "  or:  tonquill --options\n"
+    "  or:  tonquill --help | --version\n"
+    "\n"
+    "Converts the audio files the paths name with the current settings, in the progress window.\n"
+    "Folders give their files of the accepted types.\n"
+    "\n"
+    "  -R, --recursive    scan the subfolders of the folders given too\n"
+    "      --options      edit the settings in the options dialog, then save them\n"
+    "      --             end of the options (for a file whose name starts with '-')\n"
+    "      --help         print this help\n"
+    "      --version      print the version\n"
+    "\n"
+    "Converting without a display: tonquill-cli.\n";
 
 // What needs no window is answered before Qt looks for a display: help, the version, and a
 // command line without any path. Returns the exit code, or -1 to go on.
