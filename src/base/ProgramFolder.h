@@ -9,8 +9,12 @@ namespace tonquill {
 // folder (lib/tonquill below the prefix), reached from the executable's folder.
 std::string ProgramFolder();
 
-// The same choice for an executable in exeFolder (ending in '/'): exeFolder when it holds the
-// preset file, else exeFolder + privateFromBin + '/' when that holds it, else exeFolder.
-std::string ProgramFolderFor(const std::string& exeFolder, const std::string& privateFromBin);
+// The help page: beside the programs in the build tree, in share/doc/tonquill when installed.
+std::string HelpPagePath();
+
+// The folder of fileName for an executable in exeFolder (ending in '/'): exeFolder when it holds
+// the file, else exeFolder + fromBin + '/' when that holds it, else exeFolder.
+std::string FolderHolding(const std::string& exeFolder, const std::string& fromBin,
+                          const std::string& fileName);
 
 }  // namespace tonquill

@@ -27,18 +27,20 @@ TEST(ProgramFolderTest, BuildTreeInstalledTreeAndNeither) {
     const std::string build = root / "build/bin/";
     const std::string installed = root / "usr/bin/";
     const std::string bare = root / "bare/bin/";
-    EXPECT_EQ(ProgramFolderFor(build, "../lib/tonquill"), build);
-    EXPECT_EQ(ProgramFolderFor(installed, "../lib/tonquill"), root / "usr/lib/tonquill/");
-    EXPECT_EQ(ProgramFolderFor(bare, "../lib/tonquill"), bare);
-    EXPECT_EQ(ProgramFolderFor(installed, ""), installed);
+    const std::string presets = "Tonquill.prx";
+    EXPECT_EQ(FolderHolding(build, "../lib/tonquill", presets), build);
+    EXPECT_EQ(FolderHolding(installed, "../lib/tonquill", presets), root / "usr/lib/tonquill/");
+    EXPECT_EQ(FolderHolding(bare, "../lib/tonquill", presets), bare);
+    EXPECT_EQ(FolderHolding(installed, "", presets), installed);
 }
 
-// The tests run from the build tree, where the preset file sits beside them.
-TEST(ProgramFolderTest, TheRunningProgramsFolderHoldsThePresetFile) {
+// The tests run from the build tree, where the preset file and the help page sit beside them.
+TEST(ProgramFolderTest, TheRunningProgramsFolderHoldsThePresetFileAndTheHelp) {
     const std::string folder = ProgramFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(fs::exists(folder + "Tonquill.prx")) << folder;
+    EXPECT_TRUE(fs::exists(HelpPagePath())) << HelpPagePath();
 }
 
 }  // namespace
