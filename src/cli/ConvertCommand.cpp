@@ -6,7 +6,7 @@
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ParallelBatch.h"
-#include "cli/RowLoader.h"
+#include "metadata/RowLoader.h"
 #include "cli/SettingOverridesApply.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileScan.h"

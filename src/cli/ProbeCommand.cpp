@@ -5,7 +5,7 @@
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/JsonText.h"
-#include "cli/RowLoader.h"
+#include "metadata/RowLoader.h"
 #include "metadata/FileScan.h"
 
 namespace tonquill {

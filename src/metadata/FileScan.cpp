@@ -14,20 +14,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void ScanFolder(const fs::path& folder, const std::vector<std::string>& extensions, bool recursive,
-                ScanResult& result) {
+bool ScanOneFolder(const fs::path& folder, const std::vector<std::string>& extensions,
+                   bool recursive, const FolderScanHooks& hooks) {
     if (extensions.empty()) {
-        return;
+        return true;
+    }
+    if (hooks.enterFolder && !hooks.enterFolder(folder.string())) {
+        return false;
     }
     std::vector<std::string> files;
     std::vector<fs::path> folders;
     std::error_code ec;
     fs::directory_iterator it(folder, ec), end;
     if (ec) {
-        result.problems.push_back(
-            Format("cannot read folder '%s': %s", folder.c_str(), ec.message().c_str()));
-        result.missingPath = true;
-        return;
+        if (hooks.problem) {
+            hooks.problem(
+                Format("cannot read folder '%s': %s", folder.c_str(), ec.message().c_str()));
+        }
+        return true;
     }
     for (; it != end; it.increment(ec)) {
         if (ec) {
@@ -47,19 +51,27 @@ void ScanFolder(const fs::path& folder, const std::vector<std::string>& extensio
     std::sort(folders.begin(), folders.end());
     for (const auto& extension : extensions) {
         for (const auto& name : files) {
-            if (UpperExtension(name) == extension) {
-                result.files.push_back((folder / name).string());
+            if (UpperExtension(name) == extension && !hooks.file((folder / name).string())) {
+                return false;
             }
         }
     }
     if (recursive) {
         for (const auto& sub : folders) {
-            ScanFolder(sub, extensions, true, result);
+            if (!ScanOneFolder(sub, extensions, true, hooks)) {
+                return false;
+            }
         }
     }
+    return true;
 }
 
 }  // namespace
+
+bool ScanFolder(const std::string& folder, const std::vector<std::string>& extensions,
+                bool recursive, const FolderScanHooks& hooks) {
+    return ScanOneFolder(fs::path(folder), extensions, recursive, hooks);
+}
 
 std::vector<std::string> ScanExtensions(int filter) {
     std::vector<std::string> extensions;
@@ -86,7 +98,16 @@ ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool rec
             result.missingPath = true;
         } else if (fs::is_directory(status)) {
             const size_t before = result.files.size();
-            ScanFolder(fs::path(path), extensions, recursive, result);
+            FolderScanHooks hooks;
+            hooks.file = [&result](const std::string& file) {
+                result.files.push_back(file);
+                return true;
+            };
+            hooks.problem = [&result](const std::string& problem) {
+                result.problems.push_back(problem);
+                result.missingPath = true;
+            };
+            ScanFolder(path, extensions, recursive, hooks);
             if (result.files.size() == before) {
                 result.problems.push_back(Format("no audio files in '%s'%s", given.c_str(),
                                                  recursive ? "" : " (-R scans subfolders)"));

@@ -494,43 +494,58 @@ int CReportCtrl::DeleteItems(unsigned selector) {
     if (selector == 0) {
         return 0;
     }
-    SetRedraw(false);
-    int deleted = 0;
     if (selector & ROW_ALL) {
-        deleted = GetItemCount();
+        SetRedraw(false);
+        const int deleted = GetItemCount();
         listModel->Clear();
-    } else {
-        const int count = GetItemCount();
-        std::vector<char> doomed(static_cast<size_t>(count), 0);
-        const std::vector<char> selected = SelectedRows();
-        const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-        std::vector<int> keptSelected;
-        int keptCurrent = -1;
-        for (int row = 0; row < count; ++row) {
-            const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
-                                   (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
-            doomed[row] = RowMatches(state, selector) ? 1 : 0;
-            if (doomed[row]) {
-                ++deleted;
-                continue;
-            }
-            const int newRow = row - deleted;
-            if (selected[row]) {
-                keptSelected.push_back(newRow);
-            }
-            if (row == current) {
-                keptCurrent = newRow;
-            }
+        SetRedraw(true);
+        return deleted;
+    }
+    const int count = GetItemCount();
+    std::vector<char> doomed(static_cast<size_t>(count), 0);
+    const std::vector<char>& selected = SelectedRows();
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    for (int row = 0; row < count; ++row) {
+        const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
+                               (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
+        doomed[row] = RowMatches(state, selector) ? 1 : 0;
+    }
+    return DeleteRows(doomed);
+}
+
+int CReportCtrl::DeleteRows(const std::vector<char>& doomed) {
+    EndCellEdit(false);
+    SetRedraw(false);
+    const int count = GetItemCount();
+    const std::vector<char> selected = SelectedRows();
+    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    std::vector<int> keptSelected;
+    int keptCurrent = -1;
+    int deleted = 0;
+    for (int row = 0; row < count; ++row) {
+        if (row < static_cast<int>(doomed.size()) && doomed[row]) {
+            ++deleted;
+            continue;
         }
-        if (deleted > 0) {
-            listModel->RemoveFlaggedRows(doomed);
-            // Many scattered removals rebuild the rows; the survivors keep their states.
-            selectionModel()->clearSelection();
-            SelectRows(keptSelected, true);
-            if (keptCurrent >= 0) {
-                selectionModel()->setCurrentIndex(listModel->index(keptCurrent, 0),
-                                                  QItemSelectionModel::NoUpdate);
-            }
+        const int newRow = row - deleted;
+        if (selected[row]) {
+            keptSelected.push_back(newRow);
+        }
+        if (row == current) {
+            keptCurrent = newRow;
+        }
+    }
+    if (deleted > 0) {
+        std::vector<char> flags(doomed.begin(),
+                                doomed.begin() + std::min<size_t>(doomed.size(), count));
+        flags.resize(static_cast<size_t>(count), 0);
+        listModel->RemoveFlaggedRows(flags);
+        // Many scattered removals rebuild the rows; the survivors keep their states.
+        selectionModel()->clearSelection();
+        SelectRows(keptSelected, true);
+        if (keptCurrent >= 0) {
+            selectionModel()->setCurrentIndex(listModel->index(keptCurrent, 0),
+                                              QItemSelectionModel::NoUpdate);
         }
     }
     SetRedraw(true);

@@ -92,6 +92,9 @@ public:
     bool SetItemImage(int row, int column, int image);
     bool DeleteItem(int row, bool selectNext = false);
     int DeleteItems(unsigned selector);
+    // Deletes every row flagged in doomed (one flag per row) in one pass; the others keep their
+    // selection and focus. Returns the number deleted.
+    int DeleteRows(const std::vector<char>& doomed);
     int MoveRow(int row, int to);
 
     // Row states.

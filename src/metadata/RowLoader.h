@@ -13,10 +13,13 @@ class MediaProbe;
 class WmaComponent;
 
 // Turns found files into file-list rows as a load does: name, folder, type, size and date
-// cells, then the media probe. A WMA reader is made only when a WMA file comes along.
+// cells, then the media probe. A WMA reader is made only when a WMA file comes along. The window's
+// loader and the command-line front end both fill their rows through it.
 class RowLoader {
 public:
-    explicit RowLoader(ConversionObserver& observer);
+    // nameFiles: the probe's reports name the file they are about (a terminal shows many files'
+    // reports in one stream); a message box beside the list needs no name and keeps its text.
+    explicit RowLoader(ConversionObserver& observer, bool nameFiles = true);
     ~RowLoader();
     RowLoader(const RowLoader&) = delete;
     RowLoader& operator=(const RowLoader&) = delete;
@@ -28,7 +31,8 @@ private:
     // such as "Trouble with mpg123: ..." would not say which of many files it is about.
     class FileNamingObserver : public ConversionObserver {
     public:
-        explicit FileNamingObserver(ConversionObserver& target) : target_(target) {}
+        FileNamingObserver(ConversionObserver& target, bool nameFiles)
+            : target_(target), nameFiles_(nameFiles) {}
         void SetPath(const std::string& path) { path_ = path; }
         void Log(const std::string& text, LogLevel level) override;
         void Progress(float, float, bool) override {}
@@ -40,6 +44,7 @@ private:
     private:
         std::string Named(const std::string& text) const;
         ConversionObserver& target_;
+        bool nameFiles_;
         std::string path_;
     };
 

@@ -1,4 +1,4 @@
-#include "cli/RowLoader.h"
+#include "metadata/RowLoader.h"
 
 #include <ctime>
 #include <filesystem>
@@ -15,7 +15,7 @@ namespace tonquill {
 
 std::string RowLoader::FileNamingObserver::Named(const std::string& text) const {
     // A text that names the file already needs no second name.
-    if (path_.empty() || text.find(path_) != std::string::npos) {
+    if (!nameFiles_ || path_.empty() || text.find(path_) != std::string::npos) {
         return text;
     }
     return path_ + ": " + text;
@@ -29,8 +29,8 @@ void RowLoader::FileNamingObserver::Message(const std::string& text, MessageIcon
     target_.Message(Named(text), icon);
 }
 
-RowLoader::RowLoader(ConversionObserver& observer)
-    : observer_(observer), probe_(std::make_unique<MediaProbe>(observer_, nullptr)) {}
+RowLoader::RowLoader(ConversionObserver& observer, bool nameFiles)
+    : observer_(observer, nameFiles), probe_(std::make_unique<MediaProbe>(observer_, nullptr)) {}
 
 RowLoader::~RowLoader() = default;
 

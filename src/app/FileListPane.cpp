@@ -1,0 +1,476 @@
+// The file list pane: its rows and totals, the status texts and the loads that add files.
+#include "app/FileListPane.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "app/FileListStatus.h"
+#include "app/FileListView.h"
+#include "app/ListSummaryText.h"
+#include "app/Processing.h"
+#include "convert/PipelineContext.h"
+#include "metadata/FileListEntry.h"
+#include "metadata/FileListRow.h"
+#include "metadata/FileScan.h"
+#include "ui/ReportEvents.h"
+
+namespace tonquill {
+
+namespace {
+
+// Dropped paths, posted so the drop ends before the load begins.
+constexpr int WM_FILES_DROPPED = 0x466;
+
+class FilesDroppedEvent : public QEvent {
+public:
+    explicit FilesDroppedEvent(QStringList paths)
+        : QEvent(static_cast<QEvent::Type>(WM_FILES_DROPPED)), paths(std::move(paths)) {}
+    QStringList paths;
+};
+
+// The window takes the loader's rows this often and at most this many at a time, so it stays
+// responsive (and Cancel is heard) however fast the loader finds files.
+constexpr int kLoadTickMs = 30;
+constexpr size_t kRowsPerTick = 400;
+
+const QString kLoadingTitle =
+    QStringLiteral("Loading files, this may takes up to minutes, please wait...");
+const QString kProgramTitle = QStringLiteral("Tonquill");
+
+QColor FromBgr(uint32_t colour) {
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+}  // namespace
+
+FileListPane::FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget* parent)
+    : QWidget(parent),
+      ctx_(ctx),
+      status_(status),
+      list_(new FileListView(this)),
+      processing_(new CProcessing(this)),
+      loader_(busy_) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+
+    for (const FileListColumnInfo& info : FileListColumns) {
+        list_->InsertColumn(info.column, QString::fromLatin1(info.heading),
+                            info.align == ColumnAlign::Right ? 1 : 0, info.width);
+    }
+    list_->SetOwnerRecords(&records_);
+    list_->notifyTarget = this;
+    list_->ShowEmptyHints(true);
+    const QIcon up = QIcon::fromTheme(QStringLiteral("view-sort-ascending"),
+                                      style()->standardIcon(QStyle::SP_ArrowUp));
+    const QIcon down = QIcon::fromTheme(QStringLiteral("view-sort-descending"),
+                                        style()->standardIcon(QStyle::SP_ArrowDown));
+    list_->SetHeaderImageList({QIcon(), up, down});
+
+    connect(processing_, &CProcessing::cancelRequested, this, &FileListPane::CancelLoad);
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &FileListPane::OnSelectionChanged);
+    connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+        if (FirstSelected() >= 0) {
+            StartConversion(true);
+        }
+    });
+    connect(list_, &FileListView::rowMenuRequested, this, &FileListPane::contextMenuRequested);
+    connect(list_, &FileListView::filesDropped, this, [this](const QStringList& paths) {
+        if (dropEnabled_) {
+            QCoreApplication::postEvent(this, new FilesDroppedEvent(paths));
+        }
+    });
+    connect(list_, &FileListView::dragRowsRequested, this, &FileListPane::OnDragRows);
+    loadTick_.setInterval(kLoadTickMs);
+    connect(&loadTick_, &QTimer::timeout, this, &FileListPane::OnLoadTick);
+}
+
+FileListPane::~FileListPane() {
+    busy_ = 0;
+    loader_.Join();
+    loader_.TakeRows(std::numeric_limits<size_t>::max());
+    for (int row = 0; row < list_->GetItemCount(); ++row) {
+        delete static_cast<FileListEntry*>(list_->GetItemData(row));
+    }
+    list_->SetOwnerRecords(nullptr);
+    list_->DeleteItems(ROW_ALL);
+}
+
+const FileListEntry* FileListPane::Entry(int row) const {
+    return static_cast<const FileListEntry*>(list_->GetItemData(row));
+}
+
+QString FileListPane::FullPath(int row) const {
+    return list_->GetItemText(row, ColumnPath) + list_->GetItemText(row, ColumnName);
+}
+
+// ---- Rows and status ----
+
+void FileListPane::RemoveRow(int row) {
+    auto* entry = static_cast<FileListEntry*>(list_->GetItemData(row));
+    if (row < 0 || row >= list_->GetItemCount()) {
+        return;
+    }
+    fileCount_ -= 1;
+    if (entry != nullptr) {
+        totalMegabytes_ -= entry->sizeMegabytes;
+        totalSeconds_ -= entry->durationSeconds;
+        delete entry;
+    }
+    list_->DeleteItem(row, false);
+}
+
+void FileListPane::RemoveFlagged(const std::vector<char>& doomed) {
+    // Many rows at once: totals and records as RemoveRow keeps them, the rows in one pass.
+    bool any = false;
+    for (size_t row = 0; row < doomed.size(); ++row) {
+        if (!doomed[row]) {
+            continue;
+        }
+        any = true;
+        auto* entry = static_cast<FileListEntry*>(list_->GetItemData(static_cast<int>(row)));
+        fileCount_ -= 1;
+        if (entry != nullptr) {
+            totalMegabytes_ -= entry->sizeMegabytes;
+            totalSeconds_ -= entry->durationSeconds;
+            delete entry;
+            list_->SetItemData(static_cast<int>(row), nullptr);
+        }
+    }
+    if (any) {
+        list_->DeleteRows(doomed);
+    }
+}
+
+void FileListPane::ClearRows() {
+    for (int row = 0; row < list_->GetItemCount(); ++row) {
+        delete static_cast<FileListEntry*>(list_->GetItemData(row));
+    }
+    list_->DeleteItems(ROW_ALL);
+    fileCount_ = 0;
+    totalMegabytes_ = 0.0;
+    totalSeconds_ = 0.0;
+}
+
+void FileListPane::RefreshStatus() {
+    const QString totals = ListTotalsText(fileCount_, totalMegabytes_, totalSeconds_);
+    status_.SetPaneText(0, totals);
+    status_.SetPaneTooltip(0, totals);
+    list_->RecolourRows(false);
+    UpdateSelectionSummary();
+}
+
+void FileListPane::UpdateSelectionSummary() {
+    int count = 0;
+    double megabytes = 0.0;
+    double seconds = 0.0;
+    for (int row = list_->FindNextRow(ROW_SELECTED, -1); row >= 0;
+         row = list_->FindNextRow(ROW_SELECTED, row)) {
+        count += 1;
+        if (const FileListEntry* entry = Entry(row)) {
+            megabytes += entry->sizeMegabytes;
+            seconds += entry->durationSeconds;
+        }
+    }
+    status_.SetPaneText(1, SelectionSummaryText(count, megabytes, seconds));
+}
+
+void FileListPane::OnSelectionChanged() {
+    if (g_listBusy == 0 && busy_ == 0) {
+        UpdateSelectionSummary();
+    }
+}
+
+int FileListPane::FirstSelected() const {
+    return list_->FindNextRow(ROW_SELECTED, -1);
+}
+
+void FileListPane::AppendRow(PlainFileListRow& row) {
+    const QString name = QFile::decodeName(QByteArray::fromStdString(row.cells[ColumnName]));
+    const int at = list_->InsertItem(list_->GetItemCount(), name, IconFor(name));
+    auto* entry = new FileListEntry(std::move(row.entry));
+    list_->SetItemData(at, entry);
+    for (int column = ColumnPath; column < FileListColumnCount; ++column) {
+        const std::string& text = row.cells[column];
+        if (!text.empty()) {
+            list_->SetItemText(at, column,
+                               column == ColumnPath
+                                   ? QFile::decodeName(QByteArray::fromStdString(text))
+                                   : QString::fromStdString(text));
+        }
+        if (row.colours[column]) {
+            list_->SetCellTextColour(at, column, FromBgr(*row.colours[column]));
+        }
+    }
+    fileCount_ += 1;
+    totalMegabytes_ += entry->sizeMegabytes;
+    totalSeconds_ += row.playTime;
+}
+
+int FileListPane::IconFor(const QString& fileName) {
+    const QString extension = QFileInfo(fileName).suffix().toUpper();
+    for (const auto& [known, index] : iconOfExtension_) {
+        if (known == extension) {
+            return index;
+        }
+    }
+    // The desktop's icon for the file's type, asked once per extension.
+    static const QMimeDatabase mimeTypes;
+    const QMimeType type = mimeTypes.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    const QIcon icon = QIcon::fromTheme(
+        type.iconName(),
+        QIcon::fromTheme(type.genericIconName(),
+                         QIcon::fromTheme(QStringLiteral("audio-x-generic"),
+                                          style()->standardIcon(QStyle::SP_FileIcon))));
+    QList<QIcon> images = list_->ImageList();
+    images << icon;
+    list_->SetImageList(images);
+    const int index = static_cast<int>(images.size()) - 1;
+    iconOfExtension_.emplace_back(extension, index);
+    return index;
+}
+
+// ---- Loads ----
+
+std::vector<std::string> FileListPane::CurrentScanExtensions() const {
+    return ScanExtensions(ctx_.Settings.OUTPUT.Filter);
+}
+
+void FileListPane::CancelLoad() {
+    g_listBusy = 1;
+    busy_ = 0;
+}
+
+void FileListPane::StopLoader() {
+    busy_ = 0;
+    if (loader_.HasThread()) {
+        // The loader stops between two files; a slow probe may outlast the half second, and it
+        // is then simply waited for, so no row is left half made.
+        loader_.WaitFor(std::chrono::milliseconds(500));
+        loader_.Join();
+    }
+    if (loading_) {
+        TakeLoadedRows(std::numeric_limits<size_t>::max());
+        CompleteLoad();
+    }
+}
+
+void FileListPane::StartLoaderThread(FileLoader::Job job, const LoadLook& look) {
+    StopLoader();
+    BeginLoad(look);
+    if (look.clearRows) {
+        ClearRows();
+        list_->SetRedraw(true);
+        list_->SetRedraw(false);
+        status_.SetPaneText(0, QStringLiteral("No file"));
+        status_.SetPaneTooltip(0, QStringLiteral("No file"));
+    }
+    loader_.Start(std::move(job));
+}
+
+void FileListPane::BeginLoad(const LoadLook& look) {
+    if (look.suspendRedraw) {
+        list_->SetRedraw(false);
+    }
+    sortAtEnd_ = look.sortAtEnd;
+    processing_->setWindowTitle(QString());
+    processing_->CentreOn(window());
+    if (look.showAtOnce) {
+        processing_->show();
+    } else {
+        processing_->ArmShowTimer();
+    }
+    status_.SetLoading(true);
+    busy_ = 1;
+    loading_ = true;
+    if (!look.windowTitle.isEmpty()) {
+        status_.SetWindowTitle(look.windowTitle);
+    }
+    loadTick_.start();
+}
+
+void FileListPane::EndLoad() {
+    busy_ = 0;
+    loading_ = false;
+    loadTick_.stop();
+    processing_->Conceal();
+    status_.SetLoading(false);
+    QTimer::singleShot(100, this, [this] {
+        const QString totals = ListTotalsText(fileCount_, totalMegabytes_, totalSeconds_);
+        status_.SetPaneText(0, totals);
+    });
+}
+
+void FileListPane::FinishLoad(bool sort) {
+    const QString totals = ListTotalsText(fileCount_, totalMegabytes_, totalSeconds_);
+    status_.SetPaneText(0, totals);
+    status_.SetPaneTooltip(0, totals);
+    status_.SetPaneText(1, QStringLiteral(" No file selected"));
+    status_.SetPaneTooltip(1, QStringLiteral("No file selected"));
+    if (sort) {
+        list_->SortRows(0, list_->GetItemCount() - 1, true);
+    } else {
+        list_->RecolourRows(false);
+        // Only a sort would clear a cancel's mark otherwise, and until then drops and Convert
+        // would be refused.
+        g_listBusy = 0;
+    }
+    if (!list_->sortKeys.empty()) {
+        SetHeaderImages(list_->sortKeys.front().column, list_->sortKeys.front().ascending != 0);
+    } else {
+        SetHeaderImages(-1, true);
+    }
+    EndLoad();
+    status_.SetWindowTitle(kProgramTitle);
+}
+
+void FileListPane::TakeLoadedRows(size_t max) {
+    for (const auto& row : loader_.TakeRows(max)) {
+        AppendRow(*row);
+    }
+}
+
+void FileListPane::OnLoadTick() {
+    if (inTick_) {
+        return;
+    }
+    inTick_ = true;
+    std::string text;
+    MessageIcon icon = MessageIcon::Information;
+    if (loader_.PendingMessage(text, icon)) {
+        const QMessageBox::Icon boxIcon = icon == MessageIcon::Error     ? QMessageBox::Critical
+                                          : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                         : QMessageBox::Information;
+        Ask(QString::fromStdString(text), kProgramTitle, boxIcon, QMessageBox::Ok);
+        loader_.AnswerMessage();
+    }
+    if (loader_.TakeTitle(text)) {
+        processing_->setWindowTitle(QFile::decodeName(QByteArray::fromStdString(text)));
+    }
+    // Ended is read first: every row of an ended load is waiting by then.
+    const bool ended = loader_.Ended();
+    TakeLoadedRows(ended ? std::numeric_limits<size_t>::max() : kRowsPerTick);
+    if (ended && loading_) {
+        loader_.Join();
+        CompleteLoad();
+    }
+    inTick_ = false;
+}
+
+void FileListPane::CompleteLoad() {
+    loadTick_.stop();
+    processing_->Conceal();
+    if (loader_.Failed() && loader_.CurrentKind() != FileLoader::Kind::Drop) {
+        Ask(QStringLiteral("An Error Occurred While Loading Files!"), kProgramTitle,
+            QMessageBox::Critical, QMessageBox::Ok);
+    }
+    FinishLoad(sortAtEnd_);
+}
+
+void FileListPane::AddFiles() {
+    StopLoader();
+    const QStringList paths = AskFiles();
+    if (!paths.isEmpty()) {
+        LoadFiles(paths);
+    }
+}
+
+void FileListPane::LoadFiles(const QStringList& paths) {
+    FileLoader::Job job;
+    job.kind = FileLoader::Kind::Files;
+    for (const QString& path : paths) {
+        job.paths.push_back(QFile::encodeName(path).toStdString());
+    }
+    StartLoaderThread(std::move(job), {.windowTitle = kLoadingTitle});
+}
+
+void FileListPane::AddFolder(bool subfolders) {
+    StopLoader();
+    const QString folder = AskFolder(subfolders);
+    if (!folder.isEmpty()) {
+        LoadFolder(folder, subfolders);
+    } else {
+        // A cancelled picker still ends as a load does: sorted, the selection text reset.
+        FinishLoad(true);
+    }
+}
+
+void FileListPane::LoadFolder(const QString& folder, bool subfolders) {
+    FileLoader::Job job;
+    job.kind = FileLoader::Kind::Folder;
+    job.paths.push_back(QFile::encodeName(folder).toStdString());
+    job.subfolders = subfolders;
+    job.extensions = CurrentScanExtensions();
+    StartLoaderThread(std::move(job), {.windowTitle = kLoadingTitle});
+}
+
+void FileListPane::LoadTreeFolder(const QString& path, Qt::KeyboardModifiers modifiers) {
+    if (!QFileInfo(path).isDir()) {
+        return;
+    }
+    FileLoader::Job job;
+    job.kind = FileLoader::Kind::Folder;
+    job.paths.push_back(QFile::encodeName(path).toStdString());
+    job.subfolders = (modifiers & Qt::ControlModifier) != 0;
+    job.extensions = CurrentScanExtensions();
+    StartLoaderThread(std::move(job), {.windowTitle = kLoadingTitle,
+                                       .clearRows = (modifiers & Qt::ShiftModifier) == 0});
+}
+
+void FileListPane::DropFiles(const QStringList& paths) {
+    if (g_listBusy != 0 || busy_ != 0) {
+        return;  // a load or a sort runs: the drop is discarded
+    }
+    FileLoader::Job job;
+    job.kind = FileLoader::Kind::Drop;
+    for (const QString& path : paths) {
+        job.paths.push_back(QFile::encodeName(path).toStdString());
+    }
+    job.extensions = CurrentScanExtensions();
+    LoadLook look;
+    look.suspendRedraw = false;
+    look.sortAtEnd = false;
+    look.showAtOnce = true;
+    StartLoaderThread(std::move(job), look);
+}
+
+bool FileListPane::event(QEvent* event) {
+    switch (static_cast<int>(event->type())) {
+        case WM_FILES_DROPPED:
+            DropFiles(static_cast<FilesDroppedEvent*>(event)->paths);
+            return true;
+        case WM_REPORT_SORTED: {
+            auto* sorted = static_cast<ReportSortedEvent*>(event);
+            OnSorted(sorted->column, sorted->ascending);
+            return true;
+        }
+        case WM_REPORT_CELL_EDITED: {
+            auto* edited = static_cast<ReportCellEditedEvent*>(event);
+            OnCellEdited(edited->row, edited->column);
+            return true;
+        }
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void FileListPane::OnSorted(int column, bool ascending) {
+    SetHeaderImages(column, ascending);
+}
+
+void FileListPane::SetHeaderImages(int column, bool ascending) {
+    for (int c = 0; c < list_->ColumnCount(); ++c) {
+        list_->SetHeaderIcon(c, 0);
+    }
+    if (column >= 0 && column < list_->ColumnCount()) {
+        list_->SetHeaderIcon(column, ascending ? 1 : 2);
+    }
+}
+
+}  // namespace tonquill

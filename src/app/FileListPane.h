@@ -1,0 +1,163 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/FileListRecords.h"
+#include "app/FileLoader.h"
+
+namespace tonquill {
+
+class CProcessing;
+class FileListStatus;
+class FileListView;
+class PipelineContext;
+struct FileListEntry;
+class PlainFileListRow;
+
+// The file list of the main window: the rows with their FileListEntry records, the totals, the
+// busy flag, the loads that add files (through the loader thread and the loading window), the
+// commands on rows, the status texts, and the start of a conversion in the progress window. The
+// main window places it, hands it the commands and implements FileListStatus.
+class FileListPane : public QWidget {
+    Q_OBJECT
+public:
+    FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget* parent = nullptr);
+    ~FileListPane() override;
+
+    FileListView* List() const { return list_; }
+    CProcessing* LoadingWindow() const { return processing_; }
+    int FileCount() const { return fileCount_; }
+    double TotalMegabytes() const { return totalMegabytes_; }
+    double TotalSeconds() const { return totalSeconds_; }
+    bool Busy() const { return busy_.load() != 0; }
+    // A load is running or its rows still wait to be shown.
+    bool IsLoading() const { return loading_; }
+    const FileListEntry* Entry(int row) const;
+    // Column 1 followed by column 0: a rename shows in every later command.
+    QString FullPath(int row) const;
+
+    // Row operations.
+    void RemoveRow(int row);
+    void RefreshStatus();
+    void UpdateSelectionSummary();
+
+    // Commands.
+    void SelectAll();
+    void SelectNone();
+    void ReverseSelect();
+    void SelectNext();
+    void MoveUp();
+    void MoveDown();
+    void MoveToTop();
+    void MoveToBottom();
+    void RemoveSelected();
+    void RemoveDead();
+    void RemoveDuplicates();
+    void RemoveAll();
+    void DeleteFiles();
+    void RenameFile();
+    void Open();
+    void OpenContainingFolder();
+    void Properties();
+    void Convert() { StartConversion(false); }
+    void ConvertSelected() { StartConversion(true); }
+    void StartConversion(bool selectedOnly);
+
+    // Loads. Add Files and Add Folder ask first (file dialog, folder picker).
+    void AddFiles();
+    void AddFolder(bool subfolders);
+    void LoadFiles(const QStringList& paths);
+    void LoadFolder(const QString& folder, bool subfolders);
+    // The folder tree's new selection: Shift keeps the rows, Ctrl adds the subfolders.
+    void LoadTreeFolder(const QString& path, Qt::KeyboardModifiers modifiers);
+    // Dropped paths (also those of a second start); refused while a load or a sort runs.
+    void DropFiles(const QStringList& paths);
+    // Stops the running load, as the loading window's Cancel does.
+    void CancelLoad();
+
+signals:
+    // A right click on a row: the window opens the list's context menu there.
+    void contextMenuRequested(const QPoint& globalPos);
+
+protected:
+    bool event(QEvent* event) override;
+
+    // Platform seams, replaced by the tests.
+    virtual QMessageBox::StandardButton Ask(const QString& text, const QString& title,
+                                            QMessageBox::Icon icon,
+                                            QMessageBox::StandardButtons buttons);
+    enum class OpenResult { Opened, NoApplication, Failed };
+    virtual OpenResult OpenInShell(const QString& path);
+    virtual void ShowProperties(const QString& path);
+    // Runs the batch loaded into the pipeline in the progress window, modally.
+    virtual void RunProgressWindow();
+    virtual QStringList AskFiles();
+    // The chosen folder, or an empty text when the picker was cancelled.
+    virtual QString AskFolder(bool subfolders);
+
+    PipelineContext& ctx_;
+
+private:
+    // How a load looks: the tree, the dialogs and the pickers suspend the list's drawing until
+    // the final sort and retitle the window; a drop shows the loading window at once and keeps
+    // the rows in their order.
+    struct LoadLook {
+        QString windowTitle;
+        bool suspendRedraw = true;
+        bool sortAtEnd = true;
+        bool showAtOnce = false;
+        bool clearRows = false;
+    };
+
+    // Loads.
+    void StopLoader();
+    void StartLoaderThread(FileLoader::Job job, const LoadLook& look);
+    void BeginLoad(const LoadLook& look);
+    void EndLoad();
+    void FinishLoad(bool sort);
+    void TakeLoadedRows(size_t max);
+    void OnLoadTick();
+    void CompleteLoad();
+    void AppendRow(PlainFileListRow& row);
+    int IconFor(const QString& fileName);
+    std::vector<std::string> CurrentScanExtensions() const;
+    void ClearRows();
+
+    // Commands.
+    void RemoveFlagged(const std::vector<char>& doomed);
+    int FirstSelected() const;
+    void OnCellEdited(int row, int column);
+    void OnSorted(int column, bool ascending);
+    void SetHeaderImages(int column, bool ascending);
+    void OnSelectionChanged();
+    void OnDragRows();
+    QString CanonicalKey(const QString& folder, const QString& name,
+                         std::vector<std::pair<QString, QString>>& folderCache) const;
+
+    FileListStatus& status_;
+    FileListView* list_;
+    CProcessing* processing_;
+    FileListRecords records_;
+
+    int fileCount_ = 0;
+    double totalMegabytes_ = 0.0;
+    double totalSeconds_ = 0.0;
+    std::atomic<int> busy_{0};
+
+    FileLoader loader_;
+    QTimer loadTick_;
+    bool loading_ = false;
+    bool inTick_ = false;
+    bool sortAtEnd_ = true;
+    bool dropEnabled_ = true;
+    std::vector<std::pair<QString, int>> iconOfExtension_;
+};
+
+}  // namespace tonquill

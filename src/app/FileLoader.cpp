@@ -1,0 +1,179 @@
+#include "app/FileLoader.h"
+
+#include <sys/stat.h>
+
+#include <exception>
+
+#include "metadata/FileListEntry.h"
+#include "metadata/FileScan.h"
+#include "metadata/RowLoader.h"
+
+namespace tonquill {
+
+void FileLoader::MessageObserver::Message(const std::string& text, MessageIcon icon) {
+    std::unique_lock lock(loader_.mutex_);
+    loader_.messageText_ = text;
+    loader_.messageIcon_ = icon;
+    loader_.messagePending_ = true;
+    loader_.messageAnswered_ = false;
+    // A stopped load does not wait for a message nobody may answer any more.
+    while (!loader_.messageAnswered_ && loader_.Keep()) {
+        loader_.answered_.wait_for(lock, std::chrono::milliseconds(20));
+    }
+    loader_.messagePending_ = false;
+}
+
+FileLoader::FileLoader(std::atomic<int>& busy) : busy_(busy), observer_(*this) {}
+
+FileLoader::~FileLoader() {
+    if (thread_.joinable()) {
+        busy_ = 0;
+        thread_.join();
+    }
+}
+
+void FileLoader::Start(Job job) {
+    job_ = std::move(job);
+    {
+        std::lock_guard lock(mutex_);
+        rows_.clear();
+        rowsTaken_ = 0;
+        title_.clear();
+        titleChanged_ = false;
+    }
+    ended_ = false;
+    failed_ = false;
+    thread_ = std::thread([this] { Run(); });
+}
+
+bool FileLoader::WaitFor(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (!Ended() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return Ended();
+}
+
+void FileLoader::Join() {
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+std::vector<std::unique_ptr<PlainFileListRow>> FileLoader::TakeRows(size_t max) {
+    std::vector<std::unique_ptr<PlainFileListRow>> taken;
+    std::lock_guard lock(mutex_);
+    while (rowsTaken_ < rows_.size() && taken.size() < max) {
+        taken.push_back(std::move(rows_[rowsTaken_++]));
+    }
+    if (rowsTaken_ == rows_.size()) {
+        rows_.clear();
+        rowsTaken_ = 0;
+    }
+    return taken;
+}
+
+bool FileLoader::TakeTitle(std::string& title) {
+    std::lock_guard lock(mutex_);
+    if (!titleChanged_) {
+        return false;
+    }
+    title = title_;
+    titleChanged_ = false;
+    return true;
+}
+
+bool FileLoader::PendingMessage(std::string& text, MessageIcon& icon) {
+    std::lock_guard lock(mutex_);
+    if (!messagePending_ || messageAnswered_) {
+        return false;
+    }
+    text = messageText_;
+    icon = messageIcon_;
+    return true;
+}
+
+void FileLoader::AnswerMessage() {
+    {
+        std::lock_guard lock(mutex_);
+        messageAnswered_ = true;
+    }
+    answered_.notify_all();
+}
+
+void FileLoader::SetTitle(const std::string& title) {
+    std::lock_guard lock(mutex_);
+    title_ = title;
+    titleChanged_ = true;
+}
+
+void FileLoader::Run() {
+    try {
+        if (!rowLoader_) {
+            rowLoader_ = std::make_unique<RowLoader>(observer_, false);
+        }
+        switch (job_.kind) {
+            case Kind::Files:
+                for (const std::string& path : job_.paths) {
+                    struct stat info {};
+                    if (!Keep()) {
+                        break;
+                    }
+                    if (::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+                        AppendFile(path);
+                    }
+                }
+                break;
+            case Kind::Folder:
+                for (const std::string& folder : job_.paths) {
+                    if (!ScanFolderOf(folder, job_.subfolders)) {
+                        break;
+                    }
+                }
+                break;
+            case Kind::Drop:
+                // Every dropped path is looked at, a stopped load only stops adding files.
+                for (const std::string& path : job_.paths) {
+                    struct stat info {};
+                    if (::stat(path.c_str(), &info) != 0) {
+                        continue;
+                    }
+                    if (S_ISDIR(info.st_mode)) {
+                        ScanFolderOf(path, true);
+                    } else if (TypeByExtension(UpperExtension(path.substr(path.rfind('/') + 1))) !=
+                               0) {
+                        AppendFile(path);
+                    }
+                }
+                break;
+        }
+    } catch (const std::exception&) {
+        failed_ = true;
+    }
+    ended_.store(true, std::memory_order_release);
+}
+
+bool FileLoader::ScanFolderOf(const std::string& folder, bool subfolders) {
+    FolderScanHooks hooks;
+    hooks.enterFolder = [this](const std::string& path) {
+        SetTitle("Scanning  " + path);
+        return Keep();
+    };
+    hooks.file = [this](const std::string& path) {
+        if (!Keep()) {
+            return false;
+        }
+        AppendFile(path);
+        return true;
+    };
+    return ScanFolder(folder, job_.extensions, subfolders, hooks);
+}
+
+void FileLoader::AppendFile(const std::string& path) {
+    SetTitle("Reading  " + path);
+    std::unique_ptr<PlainFileListRow> row = rowLoader_->Load(path);
+    std::lock_guard lock(mutex_);
+    rows_.push_back(std::move(row));
+}
+
+}  // namespace tonquill

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/ConversionObserver.h"
+#include "metadata/FileListRow.h"
+
+namespace tonquill {
+
+class RowLoader;
+
+// The loader thread: finds the files of one load, probes each and keeps the finished rows for
+// the window's thread to take in batches. It never touches a widget; the window polls it. It
+// stops between two files as soon as the list's busy flag is cleared. One load at a time.
+class FileLoader {
+public:
+    enum class Kind {
+        Files,   // files chosen in the file dialog, taken whatever their type
+        Folder,  // one folder (and its subfolders when asked), files of the accepted types
+        Drop,    // dropped paths: folders with their subfolders, files of any known type
+    };
+    struct Job {
+        Kind kind = Kind::Folder;
+        std::vector<std::string> paths;
+        bool subfolders = false;
+        std::vector<std::string> extensions;  // upper case, the folder scan's order
+    };
+
+    explicit FileLoader(std::atomic<int>& busy);
+    ~FileLoader();
+    FileLoader(const FileLoader&) = delete;
+    FileLoader& operator=(const FileLoader&) = delete;
+
+    // Starts a thread for job; the previous one must have been joined.
+    void Start(Job job);
+    // Waits up to timeout for the thread's body to return; true when it has.
+    bool WaitFor(std::chrono::milliseconds timeout);
+    void Join();
+    bool HasThread() const { return thread_.joinable(); }
+    // The body has returned (rows may still wait to be taken).
+    bool Ended() const { return ended_.load(std::memory_order_acquire); }
+    bool Failed() const { return failed_.load(std::memory_order_acquire); }
+    Kind CurrentKind() const { return job_.kind; }
+
+    // Window thread: up to max finished rows, in the order the files were found.
+    std::vector<std::unique_ptr<PlainFileListRow>> TakeRows(size_t max);
+    // Window thread: the loading window's latest title, when it changed since the last call.
+    bool TakeTitle(std::string& title);
+    // Window thread: a probe's message waiting to be shown; AnswerMessage lets the probe go on.
+    bool PendingMessage(std::string& text, MessageIcon& icon);
+    void AnswerMessage();
+
+private:
+    // Hands the probe's messages to the window's thread and waits for them to be seen, or for
+    // the load to be stopped.
+    class MessageObserver : public ConversionObserver {
+    public:
+        explicit MessageObserver(FileLoader& loader) : loader_(loader) {}
+        void Log(const std::string&, LogLevel) override {}
+        void Progress(float, float, bool) override {}
+        void Done() override {}
+        void Caption(const std::string&) override {}
+        void Paths(const std::string&, const std::string&) override {}
+        void Message(const std::string& text, MessageIcon icon) override;
+
+    private:
+        FileLoader& loader_;
+    };
+
+    void Run();
+    bool Keep() const { return busy_.load(std::memory_order_acquire) != 0; }
+    bool ScanFolderOf(const std::string& folder, bool subfolders);
+    void AppendFile(const std::string& path);
+    void SetTitle(const std::string& title);
+
+    std::atomic<int>& busy_;
+    MessageObserver observer_;
+    std::unique_ptr<RowLoader> rowLoader_;
+    Job job_;
+    std::thread thread_;
+    std::atomic<bool> ended_{false};
+    std::atomic<bool> failed_{false};
+
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    std::vector<std::unique_ptr<PlainFileListRow>> rows_;
+    size_t rowsTaken_ = 0;
+    std::string title_;
+    bool titleChanged_ = false;
+    bool messagePending_ = false;
+    bool messageAnswered_ = false;
+    std::string messageText_;
+    MessageIcon messageIcon_ = MessageIcon::Information;
+};
+
+}  // namespace tonquill
