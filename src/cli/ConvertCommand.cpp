@@ -6,10 +6,10 @@
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ParallelBatch.h"
-#include "metadata/RowLoader.h"
 #include "cli/SettingOverridesApply.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileScan.h"
+#include "metadata/RowLoader.h"
 #include "metadata/RowTaskSource.h"
 
 namespace tonquill {

@@ -5,8 +5,8 @@
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
 #include "cli/JsonText.h"
-#include "metadata/RowLoader.h"
 #include "metadata/FileScan.h"
+#include "metadata/RowLoader.h"
 
 namespace tonquill {
 namespace {
