@@ -48,6 +48,8 @@ public:
     void RefreshStatus();
     void UpdateSelectionSummary();
 
+    enum class OpenResult { Opened, NoApplication, Failed };
+
     // Commands.
     void SelectAll();
     void SelectNone();
@@ -93,7 +95,6 @@ protected:
     virtual QMessageBox::StandardButton Ask(const QString& text, const QString& title,
                                             QMessageBox::Icon icon,
                                             QMessageBox::StandardButtons buttons);
-    enum class OpenResult { Opened, NoApplication, Failed };
     virtual OpenResult OpenInShell(const QString& path);
     virtual void ShowProperties(const QString& path);
     // Runs the batch loaded into the pipeline in the progress window, modally.

@@ -1,0 +1,426 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include <array>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app/FileListPane.h"
+#include "app/FileListStatus.h"
+#include "app/FileListView.h"
+#include "app/ListSummaryText.h"
+#include "app/Processing.h"
+#include "convert/PipelineContext.h"
+#include "metadata/FileListEntry.h"
+#include "metadata/ProbeFixtures.h"
+#include "support/TestSupport.h"
+
+namespace tonquill {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+class RecordingStatus : public FileListStatus {
+public:
+    void SetPaneText(int pane, const QString& text) override { texts[pane] = text; }
+    void SetPaneTooltip(int pane, const QString& tooltip) override { tooltips[pane] = tooltip; }
+    void SetWindowTitle(const QString& title) override { windowTitle = title; }
+    void SetLoading(bool on) override { loading = on; }
+
+    std::array<QString, 3> texts;
+    std::array<QString, 3> tooltips;
+    QString windowTitle;
+    bool loading = false;
+};
+
+// Answers every question as the test says, records what was asked, opened and converted.
+class ScriptedPane : public FileListPane {
+public:
+    using FileListPane::FileListPane;
+
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    QStringList asked;
+    QStringList opened;
+    OpenResult openResult = OpenResult::Opened;
+    std::vector<std::string> converted;  // source paths of the last batch shown
+    int windowsShown = 0;
+
+protected:
+    QMessageBox::StandardButton Ask(const QString& text, const QString&, QMessageBox::Icon,
+                                    QMessageBox::StandardButtons) override {
+        asked << text;
+        return answer;
+    }
+    OpenResult OpenInShell(const QString& path) override {
+        opened << path;
+        return openResult;
+    }
+    void RunProgressWindow() override {
+        ++windowsShown;
+        converted.clear();
+        for (const CConversionTask& task : ctx_.Tasks) {
+            converted.push_back(task.SourcePath);
+        }
+    }
+};
+
+class FileListPaneTest : public ::testing::Test {
+protected:
+    FileListPaneTest() : ctx(observer), pane(ctx, status) {
+        ctx.Settings.OUTPUT.Filter = 15;
+        ctx.Settings.OUTPUT.SameAsSrc = 1;
+        ctx.Settings.OUTPUT.OutputFormat = FormatWav;
+        g_listBusy = 0;
+    }
+
+    std::string Wav(const std::string& relative, double seconds = 0.1) {
+        const fs::path path = dir.path() / relative;
+        fs::create_directories(path.parent_path());
+        test::WriteWavFixture(path.string(), 8000, 1, seconds);
+        return path.string();
+    }
+    std::string Ogg(const std::string& relative) {
+        const fs::path path = dir.path() / relative;
+        fs::create_directories(path.parent_path());
+        test::WriteOggFixture(path.string(), 8000, 1, 0.2);
+        return path.string();
+    }
+    QString Q(const std::string& path) const { return QString::fromStdString(path); }
+
+    void WaitLoaded() {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (pane.IsLoading() && std::chrono::steady_clock::now() < until) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        ASSERT_FALSE(pane.IsLoading()) << "the load did not end";
+        QCoreApplication::processEvents();
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (int row = 0; row < pane.List()->GetItemCount(); ++row) {
+            names.push_back(pane.FullPath(row)
+                                .mid(static_cast<int>(dir.path().string().size()) + 1)
+                                .toStdString());
+        }
+        return names;
+    }
+
+    void Select(std::initializer_list<int> rows) {
+        pane.SelectNone();
+        for (int row : rows) {
+            pane.List()->ApplyRowStates(row, ROW_SELECTED);
+        }
+    }
+
+    TempDir dir;
+    test::RecordingObserver observer;
+    PipelineContext ctx;
+    RecordingStatus status;
+    ScriptedPane pane;
+};
+
+TEST(ListSummaryTextTest, TotalsAndSelectionTexts) {
+    EXPECT_EQ(ListTotalsText(3, 12.345, 3725.9), "3 file(s)   12.35 MB   01:02:05");
+    EXPECT_EQ(ListTotalsText(1, 1.0, 100 * 3600.0), "1 file(s)   1.00 MB   100:00:00");
+    // Removals leave rounding in the sums; an empty list still says so.
+    EXPECT_EQ(ListTotalsText(0, 1e-12, -3e-9), "No file");
+    EXPECT_EQ(SelectionSummaryText(2, 0.5, 61.99), "2 file(s) selected, 0.50 MB   00:01:01");
+    EXPECT_EQ(SelectionSummaryText(0, 0.0, 0.0), "No file selected");
+}
+
+TEST_F(FileListPaneTest, FolderLoadGroupsByTypeThenSubfoldersDepthFirst) {
+    Ogg("music/b.ogg");
+    Wav("music/SONG.WAV");
+    Wav("music/a.wav");
+    Wav("music/sub/deeper/d.wav");
+    Wav("music/sub/c.wav");
+    Wav("music/z/e.wav");
+    Wav("music/notes.txt");
+
+    pane.LoadFolder(Q(dir / "music"), true);
+    WaitLoaded();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"music/SONG.WAV", "music/a.wav", "music/b.ogg",
+                                                 "music/sub/c.wav", "music/sub/deeper/d.wav",
+                                                 "music/z/e.wav"}));
+    const FileListEntry* first = pane.Entry(0);
+    EXPECT_EQ(first->type, FormatWav);
+    EXPECT_EQ(first->sampleRate, 8000);
+    EXPECT_EQ(pane.List()->GetItemText(0, ColumnType), "WAV");
+    EXPECT_EQ(pane.List()->GetItemText(0, ColumnPath), Q(dir / "music/"));
+    EXPECT_EQ(status.texts[1], " No file selected");
+    EXPECT_EQ(status.tooltips[1], "No file selected");
+    EXPECT_EQ(status.texts[0],
+              ListTotalsText(pane.FileCount(), pane.TotalMegabytes(), pane.TotalSeconds()));
+    EXPECT_EQ(status.windowTitle, "Tonquill");
+    EXPECT_FALSE(status.loading);
+    EXPECT_FALSE(pane.Busy());
+
+    // Without subfolders only the folder's own files come.
+    pane.RemoveAll();
+    pane.LoadFolder(Q(dir / "music"), false);
+    WaitLoaded();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"music/SONG.WAV", "music/a.wav", "music/b.ogg"}));
+}
+
+TEST_F(FileListPaneTest, TreeLoadReplacesKeepsWithShiftAndDescendsWithCtrl) {
+    Wav("one/a.wav");
+    Wav("two/b.wav");
+    Wav("two/sub/c.wav");
+
+    pane.LoadTreeFolder(Q(dir / "one"), Qt::NoModifier);
+    WaitLoaded();
+    pane.LoadTreeFolder(Q(dir / "two"), Qt::ShiftModifier);
+    WaitLoaded();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"one/a.wav", "two/b.wav"}));
+
+    pane.LoadTreeFolder(Q(dir / "two"), Qt::ControlModifier);
+    WaitLoaded();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"two/b.wav", "two/sub/c.wav"}));
+}
+
+TEST_F(FileListPaneTest, CancelKeepsTheRowsFoundSoFarAndReturnsToIdle) {
+    std::vector<std::string> all;
+    for (int i = 0; i < 40; ++i) {
+        all.push_back(
+            fs::path(Wav("many/" + std::to_string(100 + i) + ".wav")).filename().string());
+    }
+    pane.LoadFolder(Q(dir / "many"), false);
+    pane.LoadingWindow()->CancelButton()->click();
+    WaitLoaded();
+
+    const std::vector<std::string> names = Names();
+    ASSERT_LE(names.size(), all.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(names[i], "many/" + all[i]);
+    }
+    EXPECT_FALSE(pane.Busy());
+    EXPECT_EQ(g_listBusy.load(), 0);  // the final sort clears the cancel's mark
+    EXPECT_FALSE(status.loading);
+    EXPECT_TRUE(pane.LoadingWindow()->isHidden());
+}
+
+TEST_F(FileListPaneTest, SecondLoadReplacesTheRunningLoader) {
+    for (int i = 0; i < 30; ++i) {
+        Wav("first/" + std::to_string(100 + i) + ".wav");
+    }
+    Wav("second/x.wav");
+    pane.LoadFolder(Q(dir / "first"), false);
+    pane.LoadFolder(Q(dir / "second"), false);
+    WaitLoaded();
+
+    const std::vector<std::string> names = Names();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.back(), "second/x.wav");
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+        EXPECT_EQ(names[i], "first/" + std::to_string(100 + i) + ".wav");
+    }
+    EXPECT_FALSE(pane.Busy());
+}
+
+TEST_F(FileListPaneTest, DropTakesFilesAndFoldersInOrderAndIgnoresOtherTypes) {
+    ctx.Settings.OUTPUT.Filter = 8;  // folder scans take Ogg only; a dropped WAV still comes
+    const std::string loose = Wav("loose.wav");
+    Ogg("folder/in.ogg");
+    Wav("folder/skipped.wav");
+    Ogg("folder/sub/deep.ogg");
+    Wav("readme.txt");
+
+    pane.DropFiles({Q(dir / "folder"), Q(loose), Q(dir / "readme.txt")});
+    EXPECT_TRUE(pane.LoadingWindow()->isVisible());  // at once for a drop
+    WaitLoaded();
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"folder/in.ogg", "folder/sub/deep.ogg", "loose.wav"}));
+
+    // A drop while a load runs is discarded.
+    pane.LoadFolder(Q(dir / "folder"), true);
+    pane.DropFiles({Q(loose)});
+    WaitLoaded();
+    EXPECT_EQ(Names().back(), "folder/sub/deep.ogg");
+}
+
+TEST_F(FileListPaneTest, OwnRowsDroppedBackAreRefused) {
+    QMimeData outside;
+    outside.setUrls({QUrl::fromLocalFile("/music/a.mp3")});
+    EXPECT_TRUE(FileListView::AcceptsDrag(&outside));
+    EXPECT_EQ(FileListView::DroppedPaths(&outside), QStringList{"/music/a.mp3"});
+
+    QMimeData ours;
+    ours.setUrls({QUrl::fromLocalFile("/music/a.mp3")});
+    ours.setData(OwnDragFormat, QByteArray(1, '\0'));
+    EXPECT_FALSE(FileListView::AcceptsDrag(&ours));
+    EXPECT_TRUE(FileListView::DroppedPaths(&ours).isEmpty());
+}
+
+TEST_F(FileListPaneTest, SelectNextWalksDownAndWraps) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) {
+        Wav(std::string("abc/") + name);
+    }
+    pane.LoadFolder(Q(dir / "abc"), false);
+    WaitLoaded();
+
+    pane.SelectNext();  // nothing selected: the first row
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, -1), 0);
+    Select({1});
+    pane.SelectNext();
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, -1), 2);
+    pane.SelectNext();
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, -1), 0);
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, 0), -1);
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_FOCUSED, -1), 0);
+    Select({1, 2});
+    pane.SelectNext();  // several: back to the first
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, -1), 0);
+    EXPECT_EQ(pane.List()->FindNextRow(ROW_SELECTED, 0), -1);
+    EXPECT_TRUE(status.texts[1].startsWith("1 file(s) selected, "));
+}
+
+TEST_F(FileListPaneTest, RemovalCommands) {
+    for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) {
+        Wav(std::string("rm/") + name);
+    }
+    // The same files reached through a linked folder and a linked file are duplicates.
+    fs::create_directory_symlink(dir.path() / "rm", dir.path() / "alias");
+    fs::create_symlink(dir.path() / "rm/a.wav", dir.path() / "rm/link-to-a.wav");
+    ctx.Settings.OUTPUT.Filter = 1;
+    pane.LoadFolder(Q(dir / "rm"), false);
+    WaitLoaded();
+    pane.LoadTreeFolder(Q(dir / "alias"), Qt::ShiftModifier);
+    WaitLoaded();
+
+    pane.RemoveDuplicates();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"rm/a.wav", "rm/b.wav", "rm/c.wav", "rm/d.wav"}));
+
+    fs::remove(dir.path() / "rm/b.wav");
+    pane.RemoveDead();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"rm/a.wav", "rm/c.wav", "rm/d.wav"}));
+
+    Select({0, 2});
+    pane.RemoveSelected();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"rm/c.wav"}));
+    EXPECT_EQ(status.texts[1], "No file selected");
+
+    pane.RemoveAll();
+    EXPECT_EQ(pane.List()->GetItemCount(), 0);
+    EXPECT_EQ(status.texts[0], "No file");
+    EXPECT_TRUE(fs::exists(dir.path() / "rm/c.wav"));  // removing rows leaves the files
+}
+
+TEST_F(FileListPaneTest, DeleteFilesAsksOnceAndDeletesForGood) {
+    const std::string a = Wav("del/a.wav");
+    const std::string b = Wav("del/b.wav");
+    const std::string c = Wav("del/c.wav");
+    pane.LoadFolder(Q(dir / "del"), false);
+    WaitLoaded();
+
+    pane.SelectNone();
+    pane.DeleteFiles();
+    EXPECT_EQ(pane.asked, QStringList{"Please select ONE file First!"});
+
+    pane.asked.clear();
+    Select({0, 2});
+    pane.answer = QMessageBox::No;
+    pane.DeleteFiles();
+    EXPECT_TRUE(fs::exists(a));
+
+    pane.answer = QMessageBox::Yes;
+    pane.DeleteFiles();
+    EXPECT_EQ(pane.asked, (QStringList{"Permanently Delete the File(s), Are You Sure?",
+                                       "Permanently Delete the File(s), Are You Sure?"}));
+    EXPECT_FALSE(fs::exists(a));
+    EXPECT_TRUE(fs::exists(b));
+    EXPECT_FALSE(fs::exists(c));
+    EXPECT_EQ(Names(), std::vector<std::string>{"del/b.wav"});
+}
+
+TEST_F(FileListPaneTest, RenameNeverReplacesAnExistingFile) {
+    const std::string a = Wav("ren/a.wav", 0.1);
+    const std::string b = Wav("ren/b.wav", 0.3);
+    const auto bBytes = test::ReadBytes(b);
+    pane.LoadFolder(Q(dir / "ren"), false);
+    WaitLoaded();
+    CReportCtrl* list = pane.List();
+
+    Select({0});
+    pane.RenameFile();
+    ASSERT_TRUE(list->HasOpenEditor());
+    list->Editor()->setText("b.wav");
+    list->EndCellEdit(true);
+    EXPECT_EQ(pane.asked, QStringList{"Fail to Rename File!"});
+    EXPECT_EQ(list->GetItemText(0, ColumnName), "a.wav");
+    EXPECT_TRUE(fs::exists(a));
+    EXPECT_EQ(test::ReadBytes(b), bBytes);
+
+    // A free name is taken, and later commands follow the new name.
+    pane.RenameFile();
+    list->Editor()->setText("renamed.wav");
+    list->EndCellEdit(true);
+    EXPECT_TRUE(fs::exists(dir.path() / "ren/renamed.wav"));
+    EXPECT_FALSE(fs::exists(a));
+    pane.Open();
+    EXPECT_EQ(pane.opened, QStringList{Q(dir / "ren/renamed.wav")});
+}
+
+TEST_F(FileListPaneTest, OpenAnswersAVanishedFileAndAFileWithoutHandler) {
+    const std::string a = Wav("open/a.wav");
+    Wav("open/b.wav");
+    pane.LoadFolder(Q(dir / "open"), false);
+    WaitLoaded();
+
+    Select({1});
+    pane.openResult = FileListPane::OpenResult::NoApplication;
+    pane.Open();
+    EXPECT_EQ(pane.asked, QStringList{"There is no application associated with the given file name "
+                                      "extension."});
+    EXPECT_EQ(pane.opened, (QStringList{Q(dir / "open/b.wav"), Q(dir / "open/")}));
+
+    pane.asked.clear();
+    fs::remove(a);
+    Select({0});
+    pane.Open();
+    EXPECT_EQ(pane.asked, QStringList{"File NOT Found!  Remove It from the List?"});
+    EXPECT_EQ(Names(), std::vector<std::string>{"open/b.wav"});
+}
+
+TEST_F(FileListPaneTest, ConvertRemovesDeadRowsAndSkipsUnreadableOnes) {
+    const std::string good = Wav("conv/good.wav");
+    const std::string gone = Wav("conv/gone.wav");
+    test::WriteBytes((dir / "conv/broken.wav"), {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
+    pane.LoadFolder(Q(dir / "conv"), false);
+    WaitLoaded();
+    ASSERT_EQ(Names(),
+              (std::vector<std::string>{"conv/broken.wav", "conv/gone.wav", "conv/good.wav"}));
+    EXPECT_NE(pane.Entry(0)->unreadable, 0);
+    // The probe's complaint about the broken file was shown while loading.
+    ASSERT_FALSE(pane.asked.isEmpty());
+    EXPECT_TRUE(pane.asked.front().startsWith("Error : could not open file : "));
+
+    Select({0});
+    pane.ConvertSelected();  // only an unreadable row selected: no window
+    EXPECT_EQ(pane.windowsShown, 0);
+
+    fs::remove(gone);
+    pane.Convert();
+    EXPECT_EQ(pane.windowsShown, 1);
+    EXPECT_EQ(pane.converted, std::vector<std::string>{good});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"conv/broken.wav", "conv/good.wav"}));
+
+    // Nothing converts while a load runs.
+    pane.LoadFolder(Q(dir / "conv"), false);
+    pane.Convert();
+    WaitLoaded();
+    EXPECT_EQ(pane.windowsShown, 1);
+}
+
+}  // namespace
+}  // namespace tonquill
