@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "metadata/FileListEntry.h"
@@ -11,6 +12,7 @@
 namespace tonquill {
 
 void FileLoader::MessageObserver::Message(const std::string& text, MessageIcon icon) {
+    std::lock_guard order(loader_.messageOrder_);
     std::unique_lock lock(loader_.mutex_);
     loader_.messageText_ = text;
     loader_.messageIcon_ = icon;
@@ -38,6 +40,12 @@ void FileLoader::Start(Job job) {
         std::lock_guard lock(mutex_);
         rows_.clear();
         rowsTaken_ = 0;
+        found_.clear();
+        nextToProbe_ = 0;
+        scanDone_ = false;
+        probed_.clear();
+        finished_.clear();
+        nextInOrder_ = 0;
         title_.clear();
         titleChanged_ = false;
     }
@@ -108,9 +116,15 @@ void FileLoader::SetTitle(const std::string& title) {
 }
 
 void FileLoader::Run() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    const size_t probeThreads = std::clamp(cores, 1u, 4u);
+    std::vector<std::thread> probes;
     try {
-        if (!rowLoader_) {
-            rowLoader_ = std::make_unique<RowLoader>(observer_, false);
+        while (rowLoaders_.size() < probeThreads) {
+            rowLoaders_.push_back(std::make_unique<RowLoader>(observer_, false));
+        }
+        for (size_t i = 0; i < probeThreads; ++i) {
+            probes.emplace_back([this, i] { ProbeFiles(*rowLoaders_[i]); });
         }
         switch (job_.kind) {
             case Kind::Files:
@@ -150,7 +164,57 @@ void FileLoader::Run() {
     } catch (const std::exception&) {
         failed_ = true;
     }
+    {
+        std::lock_guard lock(mutex_);
+        scanDone_ = true;
+    }
+    work_.notify_all();
+    for (std::thread& probe : probes) {
+        probe.join();
+    }
     ended_.store(true, std::memory_order_release);
+}
+
+void FileLoader::ProbeFiles(RowLoader& rowLoader) {
+    for (;;) {
+        size_t number = 0;
+        std::string path;
+        {
+            std::unique_lock lock(mutex_);
+            work_.wait(lock,
+                       [this] { return nextToProbe_ < found_.size() || scanDone_ || !Keep(); });
+            // A stopped load probes nothing more; the files already probed still arrive.
+            if (nextToProbe_ >= found_.size() || !Keep()) {
+                if (scanDone_ || !Keep()) {
+                    return;
+                }
+                continue;
+            }
+            number = nextToProbe_++;
+            path = found_[number];
+        }
+        std::unique_ptr<PlainFileListRow> row;
+        try {
+            SetTitle("Reading  " + path);
+            row = rowLoader.Load(path);
+        } catch (const std::exception&) {
+            failed_ = true;
+        }
+        std::lock_guard lock(mutex_);
+        if (probed_.size() <= number) {
+            probed_.resize(number + 1);
+            finished_.resize(number + 1, 0);
+        }
+        probed_[number] = std::move(row);
+        finished_[number] = 1;
+        // Rows leave in the order their files were found; a failed probe leaves no row.
+        while (nextInOrder_ < finished_.size() && finished_[nextInOrder_]) {
+            if (probed_[nextInOrder_]) {
+                rows_.push_back(std::move(probed_[nextInOrder_]));
+            }
+            ++nextInOrder_;
+        }
+    }
 }
 
 bool FileLoader::ScanFolderOf(const std::string& folder, bool subfolders) {
@@ -170,10 +234,11 @@ bool FileLoader::ScanFolderOf(const std::string& folder, bool subfolders) {
 }
 
 void FileLoader::AppendFile(const std::string& path) {
-    SetTitle("Reading  " + path);
-    std::unique_ptr<PlainFileListRow> row = rowLoader_->Load(path);
-    std::lock_guard lock(mutex_);
-    rows_.push_back(std::move(row));
+    {
+        std::lock_guard lock(mutex_);
+        found_.push_back(path);
+    }
+    work_.notify_one();
 }
 
 }  // namespace tonquill

@@ -16,9 +16,11 @@ namespace tonquill {
 
 class RowLoader;
 
-// The loader thread: finds the files of one load, probes each and keeps the finished rows for
-// the window's thread to take in batches. It never touches a widget; the window polls it. It
-// stops between two files as soon as the list's busy flag is cleared. One load at a time.
+// The loader thread: finds the files of one load, has them probed and keeps the finished rows,
+// in the order the files were found, for the window's thread to take in batches. Probing is most
+// of a load's time, so a few probe threads (one per core, at most four) each read their own
+// files. Nothing here touches a widget; the window polls. It stops between two files as soon as
+// the list's busy flag is cleared. One load at a time.
 class FileLoader {
 public:
     enum class Kind {
@@ -77,12 +79,15 @@ private:
     void Run();
     bool Keep() const { return busy_.load(std::memory_order_acquire) != 0; }
     bool ScanFolderOf(const std::string& folder, bool subfolders);
+    // Queues a found file for the probe threads.
     void AppendFile(const std::string& path);
+    void ProbeFiles(RowLoader& rowLoader);
     void SetTitle(const std::string& title);
 
     std::atomic<int>& busy_;
     MessageObserver observer_;
-    std::unique_ptr<RowLoader> rowLoader_;
+    std::mutex messageOrder_;                             // one probe's message at a time
+    std::vector<std::unique_ptr<RowLoader>> rowLoaders_;  // one per probe thread, kept
     Job job_;
     std::thread thread_;
     std::atomic<bool> ended_{false};
@@ -90,6 +95,15 @@ private:
 
     std::mutex mutex_;
     std::condition_variable answered_;
+    std::condition_variable work_;
+    // Found files by their number; probed rows wait in probed_ until every earlier one is
+    // done, then move on to rows_ for the window.
+    std::vector<std::string> found_;
+    size_t nextToProbe_ = 0;
+    bool scanDone_ = false;
+    std::vector<std::unique_ptr<PlainFileListRow>> probed_;
+    std::vector<char> finished_;
+    size_t nextInOrder_ = 0;
     std::vector<std::unique_ptr<PlainFileListRow>> rows_;
     size_t rowsTaken_ = 0;
     std::string title_;
