@@ -58,13 +58,16 @@ void WaitLoaded(const FileListPane& pane) {
     QCoreApplication::processEvents();
 }
 
-// count hard links of source named 00000.mp3 ... in folder.
+// count hard links named 00000.mp3 ... in folder, of a copy of source (a file takes only so
+// many links).
 void LinkFiles(const fs::path& source, const fs::path& folder, int count) {
     fs::create_directories(folder);
+    const fs::path copy = folder.string() + ".mp3";
+    fs::copy_file(source, copy);
     char name[32];
     for (int i = 0; i < count; ++i) {
         std::snprintf(name, sizeof name, "%05d.mp3", i);
-        fs::create_hard_link(source, folder / name);
+        fs::create_hard_link(copy, folder / name);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <unordered_set>
 
+#include "app/CanonicalPathCache.h"
 #include "app/ConvProg.h"
 #include "app/FileListPane.h"
 #include "app/FileListView.h"
@@ -169,49 +170,19 @@ void FileListPane::RemoveDead() {
     }
 }
 
-QString FileListPane::CanonicalKey(const QString& folder, const QString& name,
-                                   std::vector<std::pair<QString, QString>>& folderCache) const {
-    // Two spellings of one file are one file: the folder is resolved once per folder text, the
-    // name only when it is itself a link.
-    QString canonicalFolder;
-    bool found = false;
-    for (auto it = folderCache.rbegin(); it != folderCache.rend(); ++it) {
-        if (it->first == folder) {
-            canonicalFolder = it->second;
-            found = true;
-            break;
-        }
-    }
-    if (!found) {
-        canonicalFolder = QFileInfo(folder).canonicalFilePath();
-        if (canonicalFolder.isEmpty()) {
-            canonicalFolder = folder;
-        } else if (!canonicalFolder.endsWith(QLatin1Char('/'))) {
-            canonicalFolder += QLatin1Char('/');
-        }
-        folderCache.emplace_back(folder, canonicalFolder);
-    }
-    const QString path = canonicalFolder + name;
-    const QFileInfo info(path);
-    if (info.isSymLink()) {
-        const QString target = info.canonicalFilePath();
-        return target.isEmpty() ? path : target;
-    }
-    return path;
-}
-
 void FileListPane::RemoveDuplicates() {
     {
         BusyScope scope(busy_);
         const int count = list_->GetItemCount();
         std::vector<char> doomed(static_cast<size_t>(count), 0);
-        std::unordered_set<QString> seen;
+        // One pass with a hash set: the first row of each file stays, in its place.
+        std::unordered_set<std::string> seen;
         seen.reserve(static_cast<size_t>(count));
-        std::vector<std::pair<QString, QString>> folderCache;
+        CanonicalPathCache paths;
         for (int row = 0; row < count; ++row) {
-            const QString key = CanonicalKey(list_->GetItemText(row, ColumnPath),
-                                             list_->GetItemText(row, ColumnName), folderCache);
-            doomed[row] = seen.insert(key).second ? 0 : 1;
+            std::string key = paths.Key(LocalPath(list_->GetItemText(row, ColumnPath)),
+                                        LocalPath(list_->GetItemText(row, ColumnName)));
+            doomed[row] = seen.insert(std::move(key)).second ? 0 : 1;
         }
         RemoveFlagged(doomed);
         RefreshStatus();

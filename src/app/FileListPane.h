@@ -139,8 +139,6 @@ private:
     void SetHeaderImages(int column, bool ascending);
     void OnSelectionChanged();
     void OnDragRows();
-    QString CanonicalKey(const QString& folder, const QString& name,
-                         std::vector<std::pair<QString, QString>>& folderCache) const;
 
     FileListStatus& status_;
     FileListView* list_;
