@@ -5,11 +5,13 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 #include <array>
 
 #include "app/FileListPane.h"
@@ -129,7 +131,8 @@ int main(int argc, char** argv) {
             dropped << args[i];
         }
     }
-    window.resize(1000, 640);
+    const QRect screen = window.screen()->availableGeometry();
+    window.resize(std::min(1560, screen.width() - 40), std::min(640, screen.height() - 60));
     window.show();
     QTimer::singleShot(0, &window, [&] {
         if (!tree.isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QMimeDatabase>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <iterator>
 #include <limits>
 
 #include "app/FileListStatus.h"
@@ -18,6 +19,7 @@
 #include "metadata/FileListRow.h"
 #include "metadata/FileScan.h"
 #include "ui/ReportEvents.h"
+#include "ui/ReportListModel.h"
 
 namespace tonquill {
 
@@ -36,7 +38,7 @@ public:
 // The window takes the loader's rows this often and at most this many at a time, so it stays
 // responsive (and Cancel is heard) however fast the loader finds files.
 constexpr int kLoadTickMs = 30;
-constexpr size_t kRowsPerTick = 400;
+constexpr size_t kRowsPerTick = 2000;
 
 const QString kLoadingTitle =
     QStringLiteral("Loading files, this may takes up to minutes, please wait...");
@@ -95,6 +97,9 @@ FileListPane::~FileListPane() {
     busy_ = 0;
     loader_.Join();
     loader_.TakeRows(std::numeric_limits<size_t>::max());
+    for (const ReportRowData& held : heldRows_) {
+        delete static_cast<FileListEntry*>(held.ownerData);
+    }
     for (int row = 0; row < list_->GetItemCount(); ++row) {
         delete static_cast<FileListEntry*>(list_->GetItemData(row));
     }
@@ -191,26 +196,31 @@ int FileListPane::FirstSelected() const {
     return list_->FindNextRow(ROW_SELECTED, -1);
 }
 
-void FileListPane::AppendRow(PlainFileListRow& row) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(row.cells[ColumnName]));
-    const int at = list_->InsertItem(list_->GetItemCount(), name, IconFor(name));
+ReportRowData FileListPane::MakeRow(PlainFileListRow& row) {
+    ReportCell blank;
+    blank.textColour = list_->palette().color(QPalette::Text).rgb();
+    blank.backColour = list_->palette().color(QPalette::Base).rgb();
+    ReportRowData data;
+    data.cells.assign(static_cast<size_t>(list_->ColumnCount()), blank);
     auto* entry = new FileListEntry(std::move(row.entry));
-    list_->SetItemData(at, entry);
-    for (int column = ColumnPath; column < FileListColumnCount; ++column) {
+    data.ownerData = entry;
+    for (int column = 0; column < FileListColumnCount && column < list_->ColumnCount(); ++column) {
         const std::string& text = row.cells[column];
-        if (!text.empty()) {
-            list_->SetItemText(at, column,
-                               column == ColumnPath
-                                   ? QFile::decodeName(QByteArray::fromStdString(text))
-                                   : QString::fromStdString(text));
-        }
+        // Names and folders are the file system's bytes; tag texts are UTF-8.
+        data.cells[column].text = column == ColumnName || column == ColumnPath
+                                      ? QFile::decodeName(QByteArray::fromStdString(text))
+                                      : QString::fromStdString(text);
         if (row.colours[column]) {
-            list_->SetCellTextColour(at, column, FromBgr(*row.colours[column]));
+            data.cells[column].textColour = FromBgr(*row.colours[column]).rgb();
         }
+    }
+    if (!data.cells.empty()) {
+        data.cells[ColumnName].image = IconFor(data.cells[ColumnName].text);
     }
     fileCount_ += 1;
     totalMegabytes_ += entry->sizeMegabytes;
     totalSeconds_ += row.playTime;
+    return data;
 }
 
 int FileListPane::IconFor(const QString& fileName) {
@@ -266,8 +276,6 @@ void FileListPane::StartLoaderThread(FileLoader::Job job, const LoadLook& look) 
     BeginLoad(look);
     if (look.clearRows) {
         ClearRows();
-        list_->SetRedraw(true);
-        list_->SetRedraw(false);
         status_.SetPaneText(0, QStringLiteral("No file"));
         status_.SetPaneTooltip(0, QStringLiteral("No file"));
     }
@@ -275,9 +283,7 @@ void FileListPane::StartLoaderThread(FileLoader::Job job, const LoadLook& look) 
 }
 
 void FileListPane::BeginLoad(const LoadLook& look) {
-    if (look.suspendRedraw) {
-        list_->SetRedraw(false);
-    }
+    holdRows_ = look.holdRows;
     sortAtEnd_ = look.sortAtEnd;
     processing_->setWindowTitle(QString());
     processing_->CentreOn(window());
@@ -331,8 +337,23 @@ void FileListPane::FinishLoad(bool sort) {
 }
 
 void FileListPane::TakeLoadedRows(size_t max) {
+    std::vector<ReportRowData> batch;
     for (const auto& row : loader_.TakeRows(max)) {
-        AppendRow(*row);
+        batch.push_back(MakeRow(*row));
+    }
+    if (holdRows_) {
+        std::move(batch.begin(), batch.end(), std::back_inserter(heldRows_));
+    } else if (!batch.empty()) {
+        list_->EndCellEdit(true);
+        list_->Model()->AppendRows(std::move(batch));
+    }
+}
+
+void FileListPane::ShowHeldRows() {
+    if (!heldRows_.empty()) {
+        list_->EndCellEdit(true);
+        list_->Model()->AppendRows(std::move(heldRows_));
+        heldRows_.clear();
     }
 }
 
@@ -365,6 +386,7 @@ void FileListPane::OnLoadTick() {
 
 void FileListPane::CompleteLoad() {
     loadTick_.stop();
+    ShowHeldRows();
     processing_->Conceal();
     if (loader_.Failed() && loader_.CurrentKind() != FileLoader::Kind::Drop) {
         Ask(QStringLiteral("An Error Occurred While Loading Files!"), kProgramTitle,
@@ -434,7 +456,7 @@ void FileListPane::DropFiles(const QStringList& paths) {
     }
     job.extensions = CurrentScanExtensions();
     LoadLook look;
-    look.suspendRedraw = false;
+    look.holdRows = false;
     look.sortAtEnd = false;
     look.showAtOnce = true;
     StartLoaderThread(std::move(job), look);
@@ -461,7 +483,8 @@ bool FileListPane::event(QEvent* event) {
 }
 
 void FileListPane::OnSorted(int column, bool ascending) {
-    SetHeaderImages(column, ascending);
+    // Without sort keys the list keeps its order and no column shows an arrow.
+    SetHeaderImages(list_->sortKeys.empty() ? -1 : column, ascending);
 }
 
 void FileListPane::SetHeaderImages(int column, bool ascending) {

@@ -11,6 +11,7 @@
 
 #include "app/FileListRecords.h"
 #include "app/FileLoader.h"
+#include "ui/ReportListModel.h"
 
 namespace tonquill {
 
@@ -106,12 +107,13 @@ protected:
     PipelineContext& ctx_;
 
 private:
-    // How a load looks: the tree, the dialogs and the pickers suspend the list's drawing until
-    // the final sort and retitle the window; a drop shows the loading window at once and keeps
-    // the rows in their order.
+    // How a load looks: the tree, the dialogs and the pickers hold their rows back until the
+    // final sort, so thousands of rows are laid out and drawn once (the list still draws what it
+    // had), and retitle the window; a drop shows its rows as they come, the loading window at
+    // once, and keeps the rows in their order.
     struct LoadLook {
         QString windowTitle;
-        bool suspendRedraw = true;
+        bool holdRows = true;
         bool sortAtEnd = true;
         bool showAtOnce = false;
         bool clearRows = false;
@@ -126,7 +128,9 @@ private:
     void TakeLoadedRows(size_t max);
     void OnLoadTick();
     void CompleteLoad();
-    void AppendRow(PlainFileListRow& row);
+    // The list row of a loaded file, its record attached and counted in the totals.
+    ReportRowData MakeRow(PlainFileListRow& row);
+    void ShowHeldRows();
     int IconFor(const QString& fileName);
     std::vector<std::string> CurrentScanExtensions() const;
     void ClearRows();
@@ -154,6 +158,8 @@ private:
     QTimer loadTick_;
     bool loading_ = false;
     bool inTick_ = false;
+    bool holdRows_ = false;
+    std::vector<ReportRowData> heldRows_;
     bool sortAtEnd_ = true;
     bool dropEnabled_ = true;
     std::vector<std::pair<QString, int>> iconOfExtension_;

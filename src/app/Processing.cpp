@@ -16,10 +16,10 @@ CProcessing::CProcessing(QWidget* parent)
     setModal(false);
     const DialogUnits units(font());
     setFixedSize(units.X(316), units.Y(44));
-    bar_->setGeometry(units.Rect(7, 7, 249, 14));
+    bar_->setGeometry(units.Rect(7, 15, 249, 14));
     bar_->setRange(0, 0);  // an endless marquee
     bar_->setTextVisible(false);
-    cancel_->setGeometry(units.Rect(262, 6, 47, 16));
+    cancel_->setGeometry(units.Rect(262, 14, 47, 16));
     connect(cancel_, &QPushButton::clicked, this, &CProcessing::cancelRequested);
     showTimer_.setSingleShot(true);
     connect(&showTimer_, &QTimer::timeout, this, [this] {

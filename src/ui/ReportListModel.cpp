@@ -136,6 +136,19 @@ void ReportListModel::InsertRow(int index, ReportRowData row) {
     endInsertRows();
 }
 
+void ReportListModel::AppendRows(std::vector<ReportRowData> newRows) {
+    if (newRows.empty()) {
+        return;
+    }
+    const int first = RowCount();
+    beginInsertRows({}, first, first + static_cast<int>(newRows.size()) - 1);
+    for (ReportRowData& row : newRows) {
+        row.cells.resize(columns.size());
+        rows.push_back(std::move(row));
+    }
+    endInsertRows();
+}
+
 void ReportListModel::RemoveRows(int first, int count) {
     if (first < 0 || count <= 0 || first + count > RowCount()) {
         return;

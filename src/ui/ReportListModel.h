@@ -57,6 +57,8 @@ public:
     // Rows.
     int RowCount() const { return static_cast<int>(rows.size()); }
     void InsertRow(int index, ReportRowData row);
+    // Appends rows that arrive together (a load's batch) in one insertion.
+    void AppendRows(std::vector<ReportRowData> newRows);
     void RemoveRows(int first, int count);
     // Removes every row flagged in `doomed` (one flag per row) in one pass.
     void RemoveFlaggedRows(const std::vector<char>& doomed);
