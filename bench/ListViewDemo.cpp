@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
-#include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolTip>
