@@ -10,6 +10,7 @@
 #include <iterator>
 #include <limits>
 
+#include "app/AppIcons.h"
 #include "app/FileListStatus.h"
 #include "app/FileListView.h"
 #include "app/ListSummaryText.h"
@@ -68,11 +69,7 @@ FileListPane::FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget
     list_->SetOwnerRecords(&records_);
     list_->notifyTarget = this;
     list_->ShowEmptyHints(true);
-    const QIcon up = QIcon::fromTheme(QStringLiteral("view-sort-ascending"),
-                                      style()->standardIcon(QStyle::SP_ArrowUp));
-    const QIcon down = QIcon::fromTheme(QStringLiteral("view-sort-descending"),
-                                        style()->standardIcon(QStyle::SP_ArrowDown));
-    list_->SetHeaderImageList({QIcon(), up, down});
+    list_->SetHeaderImageList(AppIcons::HeaderImages());
 
     connect(processing_, &CProcessing::cancelRequested, this, &FileListPane::CancelLoad);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -489,10 +486,11 @@ void FileListPane::OnSorted(int column, bool ascending) {
 
 void FileListPane::SetHeaderImages(int column, bool ascending) {
     for (int c = 0; c < list_->ColumnCount(); ++c) {
-        list_->SetHeaderIcon(c, 0);
+        list_->SetHeaderIcon(c, AppIcons::SortNone);
     }
     if (column >= 0 && column < list_->ColumnCount()) {
-        list_->SetHeaderIcon(column, ascending ? 1 : 2);
+        list_->SetHeaderIcon(column,
+                             ascending ? AppIcons::SortAscending : AppIcons::SortDescending);
     }
 }
 
