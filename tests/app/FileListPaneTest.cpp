@@ -1,5 +1,7 @@
 #include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
@@ -249,17 +251,29 @@ TEST_F(FileListPaneTest, DropTakesFilesAndFoldersInOrderAndIgnoresOtherTypes) {
     EXPECT_EQ(Names().back(), "folder/sub/deep.ogg");
 }
 
-TEST_F(FileListPaneTest, OwnRowsDroppedBackAreRefused) {
-    QMimeData outside;
-    outside.setUrls({QUrl::fromLocalFile("/music/a.mp3")});
-    EXPECT_TRUE(FileListView::AcceptsDrag(&outside));
-    EXPECT_EQ(FileListView::DroppedPaths(&outside), QStringList{"/music/a.mp3"});
+TEST_F(FileListPaneTest, DropOnTheListLoadsButOurOwnRowsAreRefused) {
+    const std::string song = Wav("dropped/song.wav");
+    QWidget* target = pane.List()->viewport();
+    const auto drop = [&](QMimeData& data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        QCoreApplication::processEvents();  // the dropped paths are posted
+        WaitLoaded();
+        return enter.isAccepted();
+    };
 
     QMimeData ours;
-    ours.setUrls({QUrl::fromLocalFile("/music/a.mp3")});
+    ours.setUrls({QUrl::fromLocalFile(Q(song))});
     ours.setData(OwnDragFormat, QByteArray(1, '\0'));
-    EXPECT_FALSE(FileListView::AcceptsDrag(&ours));
-    EXPECT_TRUE(FileListView::DroppedPaths(&ours).isEmpty());
+    EXPECT_FALSE(drop(ours));
+    EXPECT_EQ(pane.List()->GetItemCount(), 0);
+
+    QMimeData outside;
+    outside.setUrls({QUrl::fromLocalFile(Q(song))});
+    EXPECT_TRUE(drop(outside));
+    EXPECT_EQ(Names(), std::vector<std::string>{"dropped/song.wav"});
 }
 
 TEST_F(FileListPaneTest, SelectNextWalksDownAndWraps) {
