@@ -179,9 +179,17 @@ void FileListPane::RemoveDuplicates() {
         std::unordered_set<std::string> seen;
         seen.reserve(static_cast<size_t>(count));
         CanonicalPathCache paths;
+        QString folder;
+        std::string folderBytes;
         for (int row = 0; row < count; ++row) {
-            std::string key = paths.Key(LocalPath(list_->GetItemText(row, ColumnPath)),
-                                        LocalPath(list_->GetItemText(row, ColumnName)));
+            // Rows of one folder mostly come together: its text is converted once.
+            const QString rowFolder = list_->GetItemText(row, ColumnPath);
+            if (row == 0 || rowFolder != folder) {
+                folder = rowFolder;
+                folderBytes = LocalPath(folder);
+            }
+            std::string key =
+                paths.Key(folderBytes, LocalPath(list_->GetItemText(row, ColumnName)));
             doomed[row] = seen.insert(std::move(key)).second ? 0 : 1;
         }
         RemoveFlagged(doomed);
