@@ -290,6 +290,7 @@ void FileListPane::BeginLoad(const LoadLook& look) {
         processing_->ArmShowTimer();
     }
     status_.SetLoading(true);
+    taskbar_.SetState(ConvProgTaskbar::State::Indeterminate);
     busy_ = 1;
     loading_ = true;
     if (!look.windowTitle.isEmpty()) {
@@ -304,6 +305,7 @@ void FileListPane::EndLoad() {
     loadTick_.stop();
     processing_->Conceal();
     status_.SetLoading(false);
+    taskbar_.SetState(ConvProgTaskbar::State::None);
     QTimer::singleShot(100, this, [this] {
         const QString totals = ListTotalsText(fileCount_, totalMegabytes_, totalSeconds_);
         status_.SetPaneText(0, totals);

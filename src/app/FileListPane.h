@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ConvProgTaskbar.h"
 #include "app/FileListRecords.h"
 #include "app/FileLoader.h"
 #include "ui/ReportListModel.h"
@@ -155,6 +156,7 @@ private:
     std::atomic<int> busy_{0};
 
     FileLoader loader_;
+    ConvProgTaskbar taskbar_;  // an endless progress on the launcher entry while loading
     QTimer loadTick_;
     bool loading_ = false;
     bool inTick_ = false;
