@@ -215,7 +215,7 @@ void CFileTreeCtrl::Refresh() {
     const QString selectedPath = selected != nullptr ? selected->info.path : QString();
     const bool wasExpanded = IsExpanded(selected);
 
-    mounts_ = CMountTable::Read();
+    mounts_ = mountSource_();
     desktopPath_ =
         QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     profilePath_ = QDir::cleanPath(QDir::homePath());

@@ -87,6 +87,8 @@ public:
     CFileTreeView* view() const { return view_; }
     CFileTreeModel* model() const { return model_; }
     void SetPrompts(Prompts prompts) { prompts_ = std::move(prompts); }
+    // Where Refresh learns the mounted volumes: the kernel's mount list unless replaced.
+    void SetMountSource(std::function<CMountTable()> source) { mountSource_ = std::move(source); }
 
 signals:
     // The newly selected folder's path (empty for a node without one).
@@ -136,6 +138,7 @@ private:
     bool navigating_ = false;
     bool refreshing_ = false;  // the old nodes going away are no selection change
     Prompts prompts_;
+    std::function<CMountTable()> mountSource_ = &CMountTable::Read;
 };
 
 }  // namespace tonquill

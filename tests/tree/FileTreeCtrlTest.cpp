@@ -174,6 +174,48 @@ TEST(FileTreeCtrlTest, SelectPathFindsNestedFoldersExactly) {
     EXPECT_EQ(tree.SelectPath(""), nullptr);
 }
 
+TEST(FileTreeCtrlTest, VolumesAreListedWithoutBeingReadAndAnEmptyDriveLosesItsButton) {
+    TreeHome home;
+    const QString cdrom = home.dir.path() + "/media/cdrom";  // no disc: nothing mounted there
+    const QString nas = home.dir.path() + "/mnt/nas";
+    QDir().mkpath(nas + "/Albums/Live");
+    const QByteArray mounts = QString(
+                                  "/dev/vda / ext4 rw 0 0\n"
+                                  "/dev/sr0 %1 iso9660 ro 0 0\n"
+                                  "nas:/export/music %2 nfs4 rw 0 0\n")
+                                  .arg(cdrom, nas)
+                                  .toUtf8();
+    CFileTreeCtrl tree;
+    tree.SetMountSource([mounts] { return CMountTable::Parse(mounts); });
+    tree.Refresh();
+
+    CFileTreeNode* computer = tree.SpecialNode(FileTreeNodeType::MyComputer);
+    tree.OpenBranch(computer);
+    CFileTreeNode* disc = nullptr;
+    for (int row = 0; row < computer->rowCount(); ++row) {
+        if (computer->childNode(row)->info.path == cdrom) {
+            disc = computer->childNode(row);
+        }
+    }
+    ASSERT_NE(disc, nullptr);
+    EXPECT_TRUE(tree.model()->hasChildren(disc->index()));
+    tree.view()->expand(disc->index());
+    EXPECT_FALSE(tree.IsExpanded(disc));
+    EXPECT_FALSE(tree.model()->hasChildren(disc->index()));
+
+    CFileTreeNode* network = tree.SpecialNode(FileTreeNodeType::Network);
+    tree.OpenBranch(network);
+    EXPECT_EQ(ChildTexts(network), QStringList{"music on nas"});
+    const CFileTreeNode* share = network->childNode(0);
+    ASSERT_TRUE(share->info.netResource.has_value());
+    EXPECT_EQ(share->info.netResource->fsType, "nfs4");
+
+    // A path on the network file system is found through Network.
+    const CFileTreeNode* live = tree.SelectPath(nas + "/Albums/Live");
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ(live->parentNode()->parentNode(), share);
+}
+
 TEST(FileTreeCtrlTest, RefreshKeepsTheSelectionAndItsExpansion) {
     TreeHome home;
     home.Make({"Music/Live/2019"});

@@ -13,6 +13,7 @@
 #include "tree/FileTreeTestSupport.h"
 #include "tree/FileTreeView.h"
 #include "tree/FolderActions.h"
+#include "tree/FolderPropertiesDlg.h"
 #include "tree/MountTable.h"
 
 namespace tonquill {
@@ -196,6 +197,27 @@ TEST(FolderCommandsTest, EnterAndADoubleClickOnALeafOpenTheFolder) {
     DoubleClick(c.tree, c.tree.view()->visualRect(parent->index()).center());
     EXPECT_EQ(opened.paths, (QStringList{home.At("Box/leaf"), home.At("Box/leaf")}));
     EXPECT_TRUE(c.tree.IsExpanded(parent));
+}
+
+TEST(FolderCommandsTest, OwnPropertiesDialogCountsTheContentsOnDemand) {
+    TreeHome home;
+    home.Make({"Box/a"});
+    for (const auto& [name, bytes] : {std::pair{"Box/a/f", 10}, std::pair{"Box/g", 5}}) {
+        QFile file(home.At(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(bytes, 'x'));
+    }
+    QFile(home.At("Box"))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::ExeGroup);
+    CFolderPropertiesDlg dialog(home.At("Box"));
+    EXPECT_EQ(dialog.SizeText(), "Not counted");
+    EXPECT_EQ(CFolderPropertiesDlg::PermissionText(home.At("Box")), "rwxr-x--- (750)");
+    QSignalSpy counted(&dialog, &CFolderPropertiesDlg::contentsCounted);
+    dialog.CountContents();
+    ASSERT_TRUE(counted.wait(10000));
+    EXPECT_TRUE(dialog.SizeText().endsWith("(15 bytes), 2 files, 1 folders"))
+        << dialog.SizeText().toStdString();
 }
 
 TEST(FolderCommandsTest, MountTableShowsUserVolumesAndNetworkMounts) {
