@@ -1,5 +1,6 @@
 // The folder tree alone in a window, with its folder commands on a context menu and the
-// selected path below it: `tonquill-treeview [PATH]` selects PATH (expanded) at start.
+// selected path below it: `tonquill-treeview [--shares FOLDER] [PATH]` selects PATH (expanded) at
+// start; FOLDER stands in for Samba's user-share folder.
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
@@ -38,8 +39,14 @@ int main(int argc, char** argv) {
         menu.addAction("Refresh", [tree] { tree->Refresh(); });
         menu.exec(at);
     });
-    if (argc > 1) {
-        tree->SelectPath(QString::fromLocal8Bit(argv[1]), true);
+    QStringList args = app.arguments().mid(1);
+    if (args.size() >= 2 && args[0] == "--shares") {
+        tree->SetShareFolder(args[1]);
+        tree->Refresh();
+        args = args.mid(2);
+    }
+    if (!args.isEmpty()) {
+        tree->SelectPath(args[0], true);
     }
     window.resize(420, 640);
     window.show();

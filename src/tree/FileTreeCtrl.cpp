@@ -216,6 +216,7 @@ void CFileTreeCtrl::Refresh() {
     const bool wasExpanded = IsExpanded(selected);
 
     mounts_ = mountSource_();
+    shares_.Enumerate();
     desktopPath_ =
         QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     profilePath_ = QDir::cleanPath(QDir::homePath());
@@ -280,7 +281,8 @@ CFileTreeNode* CFileTreeCtrl::MakeFolderNode(const QString& path, const QString&
     info.name = name;
     auto* node = new CFileTreeNode(std::move(info));
     node->setText(name);
-    node->setIcon(icons_->Folder(path, false));
+    node->sharedOverlay = shares_.IsSharedPath(path);
+    SetNodeIcon(node, icons_->Folder(path, false));
     node->expandButton = HasDisplayableChildren(path);
     return node;
 }
@@ -293,7 +295,7 @@ void CFileTreeCtrl::PopulateFolder(const QString& path, CFileTreeNode* node, boo
         DiscardChildren(node);
     }
     std::vector<QString> names;
-    CSubfolderReader::Read(path, names);
+    CSubfolderReader::Read(path, names, &mounts_);
 
     // Sort the old children and the new ones together, then insert them all at once: one
     // insertion of ten thousand rows costs the view one layout, not ten thousand.
@@ -337,7 +339,8 @@ void CFileTreeCtrl::AddDrives(CFileTreeNode* parent) {
         }
         node->setText(text.isEmpty() ? volume.mountPoint : text);
         node->setToolTip(volume.mountPoint);
-        node->setIcon(icons_->Drive(volume.kind));
+        node->sharedOverlay = shares_.IsSharedPath(volume.mountPoint);
+        SetNodeIcon(node, icons_->Drive(volume.kind));
         node->expandButton = HasDisplayableChildren(volume.mountPoint);
         parent->appendRow(node);
     }
@@ -365,7 +368,7 @@ bool CFileTreeCtrl::HasDisplayableChildren(const QString& path) const {
     if (mounts_.IsUntouchable(path)) {
         return true;
     }
-    return CSubfolderReader::HasSubfolder(path);
+    return CSubfolderReader::HasSubfolder(path, &mounts_);
 }
 
 bool CFileTreeCtrl::IsDriveReady(const QString& path) const {
@@ -468,6 +471,10 @@ void CFileTreeCtrl::DiscardChildren(CFileTreeNode* node) {
     }
 }
 
+void CFileTreeCtrl::SetNodeIcon(CFileTreeNode* node, const QIcon& icon) const {
+    node->setIcon(node->sharedOverlay ? icons_->Shared(icon) : icon);
+}
+
 void CFileTreeCtrl::SetExpandButton(CFileTreeNode* node, bool shown) {
     if (node->expandButton != shown) {
         node->expandButton = shown;
@@ -504,7 +511,7 @@ void CFileTreeCtrl::OnExpanded(const QModelIndex& index) {
         }
     }
     if (node->info.nodeType == FileTreeNodeType::Folder) {
-        node->setIcon(icons_->Folder(node->info.path, true));
+        SetNodeIcon(node, icons_->Folder(node->info.path, true));
     }
 }
 
@@ -526,7 +533,7 @@ void CFileTreeCtrl::OnCollapsed(const QModelIndex& index) {
     node->expandButton = hadButton;
     DiscardChildren(node);
     if (node->info.nodeType == FileTreeNodeType::Folder) {
-        node->setIcon(icons_->Folder(node->info.path, false));
+        SetNodeIcon(node, icons_->Folder(node->info.path, false));
     }
 }
 

@@ -10,6 +10,7 @@
 #include "FileTreeCtrlItemInfo.h"
 #include "FileTreeModel.h"
 #include "MountTable.h"
+#include "ShareEnumerator.h"
 
 class QKeyEvent;
 
@@ -87,6 +88,8 @@ public:
     CFileTreeView* view() const { return view_; }
     CFileTreeModel* model() const { return model_; }
     void SetPrompts(Prompts prompts) { prompts_ = std::move(prompts); }
+    // Where Refresh reads the shared folders (Samba's user shares unless replaced).
+    void SetShareFolder(const QString& folder) { shares_ = CShareEnumerator(folder); }
     // Where Refresh learns the mounted volumes: the kernel's mount list unless replaced.
     void SetMountSource(std::function<CMountTable()> source) { mountSource_ = std::move(source); }
 
@@ -108,6 +111,7 @@ private:
     CFileTreeNode* MakeFolderNode(const QString& path, const QString& name) const;
     void DiscardChildren(CFileTreeNode* node);
     void SetExpandButton(CFileTreeNode* node, bool shown);
+    void SetNodeIcon(CFileTreeNode* node, const QIcon& icon) const;
     void RemoveNode(CFileTreeNode* node);
 
     // Selection and navigation.
@@ -139,6 +143,7 @@ private:
     bool refreshing_ = false;  // the old nodes going away are no selection change
     Prompts prompts_;
     std::function<CMountTable()> mountSource_ = &CMountTable::Read;
+    CShareEnumerator shares_;
 };
 
 }  // namespace tonquill

@@ -146,7 +146,8 @@ bool CFileTreeCtrl::FinishRename(CFileTreeNode& node, const QString& typed) {
     node.info.path = newPath;
     node.info.name = text;
     node.setText(text);
-    node.setIcon(icons_->Folder(newPath, IsExpanded(&node)));
+    node.sharedOverlay = shares_.IsSharedPath(newPath);
+    SetNodeIcon(&node, icons_->Folder(newPath, IsExpanded(&node)));
     // The nodes below still carry the old paths: read them again from the new place.
     if (node.rowCount() > 0) {
         const bool expanded = IsExpanded(&node);

@@ -1,7 +1,9 @@
 #include "FileTreeIcons.h"
 
 #include <QFileIconProvider>
+#include <QPainter>
 #include <QStandardPaths>
+#include <algorithm>
 
 namespace tonquill {
 
@@ -17,6 +19,7 @@ CFileTreeIcons::CFileTreeIcons() {
     harddisk_ = QIcon::fromTheme("drive-harddisk", provider.icon(QFileIconProvider::Drive));
     removable_ = QIcon::fromTheme("drive-removable-media", harddisk_);
     optical_ = QIcon::fromTheme("media-optical", harddisk_);
+    emblem_ = QIcon::fromTheme("emblem-shared");
     const struct {
         QStandardPaths::StandardLocation location;
         const char* name;
@@ -35,6 +38,37 @@ CFileTreeIcons::CFileTreeIcons() {
             special_.insert(path, QIcon::fromTheme(special.name, folder_));
         }
     }
+}
+
+QIcon CFileTreeIcons::Shared(const QIcon& base) const {
+    const auto cached = shared_.constFind(base.cacheKey());
+    if (cached != shared_.constEnd()) {
+        return *cached;
+    }
+    QIcon shared;
+    for (const int size : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap = base.pixmap(size, size);
+        if (pixmap.isNull()) {
+            pixmap = QPixmap(size, size);
+            pixmap.fill(Qt::transparent);
+        }
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const int emblemSize = std::max(8, size / 2);
+        const QRect corner(0, size - emblemSize, emblemSize, emblemSize);
+        if (!emblem_.isNull()) {
+            emblem_.paint(&painter, corner);
+        } else {
+            // Our own emblem where the theme has none: a small blue disc with a white rim.
+            painter.setPen(QPen(Qt::white, 1.5));
+            painter.setBrush(QColor(0x2a, 0x6f, 0xd6));
+            painter.drawEllipse(QRectF(corner).adjusted(1, 1, -1, -1));
+        }
+        painter.end();
+        shared.addPixmap(pixmap);
+    }
+    shared_.insert(base.cacheKey(), shared);
+    return shared;
 }
 
 QIcon CFileTreeIcons::Drive(DriveKind kind) const {

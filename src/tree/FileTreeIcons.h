@@ -23,12 +23,16 @@ public:
     QIcon Drive(DriveKind kind) const;
     // The icon of a folder: the user's special folders (music, downloads ...) have their own.
     QIcon Folder(const QString& path, bool open) const;
+    // `base` with the shared-folder emblem in its lower left corner.
+    QIcon Shared(const QIcon& base) const;
 
 private:
     QIcon desktop_, home_, computer_, network_, networkMount_;
     QIcon folder_, folderOpen_;
     QIcon harddisk_, removable_, optical_;
     QHash<QString, QIcon> special_;
+    QIcon emblem_;
+    mutable QHash<qint64, QIcon> shared_;
 };
 
 }  // namespace tonquill

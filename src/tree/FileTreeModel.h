@@ -24,6 +24,7 @@ public:
 
     CFileTreeCtrlItemInfo info;
     bool expandButton = false;
+    bool sharedOverlay = false;  // the folder is shared on the network
 };
 
 // The tree's nodes. A node with its expand button counts as having children before it has

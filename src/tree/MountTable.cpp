@@ -241,8 +241,10 @@ bool CMountTable::IsUntouchable(const QString& path) const {
     if (volume == nullptr) {
         return false;
     }
+    // FUSE file systems hang with their daemon, automount points wait on the mount they start.
     return volume->kind == DriveKind::Remote || volume->kind == DriveKind::Removable ||
-           volume->kind == DriveKind::Optical || volume->fsType == QLatin1String("autofs");
+           volume->kind == DriveKind::Optical || volume->fsType == QLatin1String("autofs") ||
+           volume->fsType.startsWith(QLatin1String("fuse"));
 }
 
 }  // namespace tonquill

@@ -45,7 +45,7 @@ public:
     // The volume holding `path` (the one with the longest mount point that contains it).
     const MountedVolume* VolumeOf(const QString& path) const;
     // True for a mount point that must never be read just to draw an expand button: network,
-    // removable and optical volumes, and automount points.
+    // removable and optical volumes, FUSE file systems and automount points.
     bool IsUntouchable(const QString& path) const;
 
     static bool IsNetworkFileSystem(const QString& fsType);

@@ -216,6 +216,25 @@ TEST(FileTreeCtrlTest, VolumesAreListedWithoutBeingReadAndAnEmptyDriveLosesItsBu
     EXPECT_EQ(live->parentNode()->parentNode(), share);
 }
 
+TEST(FileTreeCtrlTest, SharedFoldersCarryTheOverlay) {
+    TreeHome home;
+    home.Make({"Public", "Music"});
+    const QString shares = home.dir.path() + "/usershares";
+    QDir().mkpath(shares);
+    QFile share(shares + "/public");
+    ASSERT_TRUE(share.open(QIODevice::WriteOnly));
+    share.write("#VERSION 2\npath=" + QFile::encodeName(home.At("Public")) +
+                "\ncomment=\nsharename=public\n");
+    share.close();
+    CFileTreeCtrl tree;
+    tree.SetShareFolder(shares);
+    tree.Refresh();
+    CFileTreeNode* profile = tree.SpecialNode(FileTreeNodeType::UserProfile);
+    tree.OpenBranch(profile);
+    EXPECT_TRUE(tree.FindChildByName(profile, "Public")->sharedOverlay);
+    EXPECT_FALSE(tree.FindChildByName(profile, "Music")->sharedOverlay);
+}
+
 TEST(FileTreeCtrlTest, RefreshKeepsTheSelectionAndItsExpansion) {
     TreeHome home;
     home.Make({"Music/Live/2019"});
