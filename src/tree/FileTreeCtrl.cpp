@@ -214,6 +214,12 @@ void CFileTreeCtrl::Refresh() {
     const CFileTreeNode* selected = CurrentNode();
     const QString selectedPath = selected != nullptr ? selected->info.path : QString();
     const bool wasExpanded = IsExpanded(selected);
+    // Computer and Network have no path to look for: they are found by kind.
+    const bool pathlessSpecial = selected != nullptr && selected->info.path.isEmpty() &&
+                                 selected->parentNode() == RootNode() &&
+                                 !selected->info.netResource;
+    const FileTreeNodeType selectedType =
+        selected != nullptr ? selected->info.nodeType : FileTreeNodeType::Unset;
 
     mounts_ = mountSource_();
     shares_.Enumerate();
@@ -246,6 +252,12 @@ void CFileTreeCtrl::Refresh() {
 
     if (!selectedPath.isEmpty()) {
         SelectPath(selectedPath, wasExpanded);
+    } else if (pathlessSpecial) {
+        CFileTreeNode* special = SpecialNode(selectedType);
+        Select(special);
+        if (wasExpanded) {
+            OpenBranch(special);
+        }
     }
 }
 
@@ -446,6 +458,11 @@ void CFileTreeCtrl::ExpandBranch(CFileTreeNode* node, bool expand) {
     if (node == nullptr || !model_->hasChildren(node->index())) {
         return;
     }
+    if (!expand) {
+        // Collapsing the node forgets everything below it.
+        view_->collapse(node->index());
+        return;
+    }
     const QPersistentModelIndex index(node->index());
     OpenBranch(node);
     if (!index.isValid()) {
@@ -459,9 +476,6 @@ void CFileTreeCtrl::ExpandBranch(CFileTreeNode* node, bool expand) {
         if (child.isValid()) {
             ExpandBranch(model_->node(child), expand);
         }
-    }
-    if (!expand) {
-        view_->collapse(index);
     }
 }
 

@@ -63,7 +63,8 @@ public:
     bool CanGoBack() const;
     bool CanGoForward() const;
 
-    // Expands the node and, depth first, every node below it that has its expand button.
+    // Expands the node and, depth first, every node below it that has its expand button;
+    // with expand false, collapses the node instead.
     void ExpandBranch(CFileTreeNode* node, bool expand = true);
     // Reads the node's children if it has none yet, then shows them.
     void OpenBranch(CFileTreeNode* node);

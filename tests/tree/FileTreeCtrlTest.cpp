@@ -245,6 +245,28 @@ TEST(FileTreeCtrlTest, RefreshKeepsTheSelectionAndItsExpansion) {
     EXPECT_EQ(tree.CurrentPath(), home.At("Music/Live"));
     EXPECT_TRUE(tree.IsExpanded(tree.CurrentNode()));
     EXPECT_EQ(ChildTexts(tree.CurrentNode()), (QStringList{"2019", "2020"}));
+
+    // Computer has no path: it is found again by its kind.
+    tree.view()->setCurrentIndex(tree.SpecialNode(FileTreeNodeType::MyComputer)->index());
+    tree.Refresh();
+    EXPECT_EQ(tree.CurrentNode(), tree.SpecialNode(FileTreeNodeType::MyComputer));
+}
+
+TEST(FileTreeCtrlTest, ExpandBranchOpensEverythingBelow) {
+    TreeHome home;
+    home.Make({"Box/a/a1/a2", "Box/b/b1"});
+    CFileTreeCtrl tree;
+    CFileTreeNode* box = tree.SelectPath(home.At("Box"));
+    ASSERT_NE(box, nullptr);
+    tree.ExpandBranch(box);
+    const CFileTreeNode* a1 = tree.FindChildByName(tree.FindChildByName(box, "a"), "a1");
+    ASSERT_NE(a1, nullptr);
+    EXPECT_TRUE(tree.IsExpanded(a1));
+    EXPECT_EQ(ChildTexts(a1), QStringList{"a2"});
+    EXPECT_EQ(ChildTexts(tree.FindChildByName(box, "b")), QStringList{"b1"});
+    tree.ExpandBranch(box, false);
+    EXPECT_FALSE(tree.IsExpanded(box));
+    EXPECT_EQ(box->rowCount(), 0);
 }
 
 TEST(FileTreeCtrlTest, RightClickSelectsBeforeAskingForTheMenu) {
