@@ -1,5 +1,6 @@
 // Selection, history, finding a path, keys and mouse of CFileTreeCtrl.
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <algorithm>
 
@@ -54,7 +55,11 @@ void CFileTreeCtrl::OnCurrentChanged(const QModelIndex& current, const QModelInd
                                info.nodeType == FileTreeNodeType::MyComputer ||
                                info.nodeType == FileTreeNodeType::Network ||
                                info.nodeType == FileTreeNodeType::Drive || info.netResource;
-        if (!fixedNode && !info.path.isEmpty() && !QFileInfo(info.path).isDir()) {
+        // A folder on a network volume is not looked at here: a dead server would hold the
+        // window; the loader and the next expansion find out on their own.
+        const MountedVolume* volume = mounts_.VolumeOf(info.path);
+        const bool remote = volume != nullptr && volume->kind == DriveKind::Remote;
+        if (!fixedNode && !remote && !info.path.isEmpty() && !QFileInfo(info.path).isDir()) {
             // Removed outside the program: the node goes and the selection moves on to a
             // neighbour (or the parent), which the owner hears about instead.
             CFileTreeNode* parent = node->parentNode();
