@@ -1,0 +1,44 @@
+#include "FileTreeView.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace tonquill {
+
+CFileTreeView::CFileTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+}
+
+void CFileTreeView::keyPressEvent(QKeyEvent* event) {
+    if (!IsEditing() && keyHandler_ && keyHandler_(*event)) {
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void CFileTreeView::contextMenuEvent(QContextMenuEvent* event) {
+    if (contextHandler_) {
+        contextHandler_(event->pos(), event->reason() == QContextMenuEvent::Keyboard);
+        event->accept();
+        return;
+    }
+    QTreeView::contextMenuEvent(event);
+}
+
+void CFileTreeView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // The view's own handling first (it may expand the node); the owner decides about opening.
+    const QModelIndex wasCurrent = currentIndex();
+    QTreeView::mouseDoubleClickEvent(event);
+    if (doubleClickHandler_ && index.isValid() && index == wasCurrent) {
+        doubleClickHandler_(index);
+    }
+}
+
+}  // namespace tonquill

@@ -1,0 +1,162 @@
+#include "FolderActions.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "FolderPropertiesDlg.h"
+
+namespace tonquill {
+
+namespace {
+
+constexpr int kFileManagerTimeoutMs = 3000;
+
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+}  // namespace
+
+bool CFolderActions::Open(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool CFolderActions::ShowPropertiesInFileManager(const QString& path) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr) {
+        return false;
+    }
+    // A file manager may be started on demand by the bus, so ask whether one is known at all
+    // before calling: a call to a name nobody provides would only time out.
+    static const QString service = "org.freedesktop.FileManager1";
+    const bool running = bus.interface()->isServiceRegistered(service).value();
+    if (!running) {
+        const QDBusMessage reply =
+            bus.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                    "org.freedesktop.DBus", "ListActivatableNames"),
+                     QDBus::Block, kFileManagerTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty() ||
+            !reply.arguments().first().toStringList().contains(service)) {
+            return false;
+        }
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(service, "/org/freedesktop/FileManager1",
+                                                       service, "ShowItemProperties");
+    call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kFileManagerTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool CFolderActions::ShowProperties(const QString& path, QWidget* owner) {
+    if (!QFileInfo::exists(path)) {
+        return false;
+    }
+    if (ShowPropertiesInFileManager(path)) {
+        return true;
+    }
+    auto* dialog = new CFolderPropertiesDlg(path, owner);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return true;
+}
+
+bool CFolderActions::MoveToTrash(const QString& path, QString* why) {
+    QFile folder(path);
+    if (folder.moveToTrash()) {
+        return true;
+    }
+    if (why != nullptr) {
+        *why = folder.errorString();
+    }
+    return false;
+}
+
+bool CFolderActions::RemovePermanently(const QString& path, QString* why) {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        if (::unlink(QFile::encodeName(path).constData()) == 0) {
+            return true;
+        }
+        if (why != nullptr) {
+            *why = ErrnoText(errno);
+        }
+        return false;
+    }
+    if (!info.isDir()) {
+        if (why != nullptr) {
+            *why = ErrnoText(ENOENT);
+        }
+        return false;
+    }
+    if (QDir(path).removeRecursively()) {
+        return true;
+    }
+    if (why != nullptr) {
+        *why = QFileInfo::exists(path) ? ErrnoText(EACCES) : ErrnoText(ENOENT);
+    }
+    return false;
+}
+
+bool CFolderActions::RenameNoReplace(const QString& from, const QString& to, QString* why) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0) {
+        return true;
+    }
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
+        // The file system cannot refuse a replacement itself. A folder first claims the new
+        // name with an empty folder of its own (which fails when the name is taken) and then
+        // moves over that placeholder; a file is linked under the new name, then unlinked.
+        struct stat st {};
+        if (::lstat(source.constData(), &st) != 0) {
+            error = errno;
+        } else if (S_ISDIR(st.st_mode)) {
+            if (::mkdir(target.constData(), 0700) != 0) {
+                error = errno;
+            } else if (::rename(source.constData(), target.constData()) == 0) {
+                return true;
+            } else {
+                error = errno;
+                ::rmdir(target.constData());
+            }
+        } else if (::link(source.constData(), target.constData()) == 0) {
+            ::unlink(source.constData());
+            return true;
+        } else {
+            error = errno;
+        }
+    }
+    if (why != nullptr) {
+        *why = error == EEXIST ? QStringLiteral("A folder or file of that name already exists.")
+                               : ErrnoText(error);
+    }
+    return false;
+}
+
+QString CFolderActions::MakeNewFolderName(const QString& parent) {
+    QString base = parent;
+    if (base.endsWith('/')) {
+        base.chop(1);
+    }
+    QString candidate = base + "/New Folder";
+    for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n) {
+        candidate = QString("%1/New Folder (%2)").arg(base).arg(n);
+    }
+    return candidate;
+}
+
+}  // namespace tonquill
