@@ -326,11 +326,7 @@ void FileListPane::FinishLoad(bool sort) {
         // would be refused.
         g_listBusy = 0;
     }
-    if (!list_->sortKeys.empty()) {
-        SetHeaderImages(list_->sortKeys.front().column, list_->sortKeys.front().ascending != 0);
-    } else {
-        SetHeaderImages(-1, true);
-    }
+    SetSortKeys(list_->sortKeys);  // the header arrows follow the keys
     EndLoad();
     status_.SetWindowTitle(kProgramTitle);
 }
@@ -478,6 +474,15 @@ bool FileListPane::event(QEvent* event) {
         }
         default:
             return QWidget::event(event);
+    }
+}
+
+void FileListPane::SetSortKeys(std::vector<ColumnSortInfo> keys) {
+    list_->sortKeys = std::move(keys);
+    if (list_->sortKeys.empty()) {
+        SetHeaderImages(-1, true);
+    } else {
+        SetHeaderImages(list_->sortKeys.front().column, list_->sortKeys.front().ascending != 0);
     }
 }
 

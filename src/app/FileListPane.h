@@ -12,6 +12,7 @@
 #include "app/ConvProgTaskbar.h"
 #include "app/FileListRecords.h"
 #include "app/FileLoader.h"
+#include "ui/ColumnSortInfo.h"
 #include "ui/ReportListModel.h"
 
 namespace tonquill {
@@ -44,6 +45,9 @@ public:
     const FileListEntry* Entry(int row) const;
     // Column 1 followed by column 0: a rename shows in every later command.
     QString FullPath(int row) const;
+
+    // The sort keys the rows are ordered by from now on (primary first), shown in the header.
+    void SetSortKeys(std::vector<ColumnSortInfo> keys);
 
     // Row operations.
     void RemoveRow(int row);

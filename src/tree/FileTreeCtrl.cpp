@@ -85,6 +85,8 @@ CFileTreeCtrl::CFileTreeCtrl(QWidget* parent)
     model_->SetRenameHandler(
         [this](CFileTreeNode& node, const QString& text) { return FinishRename(node, text); });
     view_->SetKeyHandler([this](QKeyEvent& event) { return HandleKey(event); });
+    view_->SetOwnKeyRule(
+        [this](const QKeyEvent& event) { return static_cast<bool>(KeyCommand(event)); });
     view_->SetContextHandler(
         [this](const QPoint& pos, bool fromKeyboard) { HandleContextMenu(pos, fromKeyboard); });
     view_->SetDoubleClickHandler([this](const QModelIndex& index) { HandleDoubleClick(index); });
@@ -142,6 +144,10 @@ bool CFileTreeCtrl::IsExpanded(const CFileTreeNode* node) const {
 
 CFileTreeNode* CFileTreeCtrl::CurrentNode() const {
     return model_->node(view_->currentIndex());
+}
+
+void CFileTreeCtrl::SelectComputer() {
+    Select(SpecialNode(FileTreeNodeType::MyComputer));
 }
 
 QString CFileTreeCtrl::CurrentPath() const {

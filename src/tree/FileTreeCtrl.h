@@ -56,6 +56,8 @@ public:
     // The selected node's path; empty when nothing (or a node without a path) is selected.
     QString CurrentPath() const;
     CFileTreeNode* CurrentNode() const;
+    // Selects the Computer node (where a session starts without a folder of its own).
+    void SelectComputer();
 
     void GoBack();
     void GoForward();
@@ -120,6 +122,8 @@ private:
     void OnExpanded(const QModelIndex& index);
     void OnCollapsed(const QModelIndex& index);
     void Select(CFileTreeNode* node);
+    // The folder command a key stands for in the tree; empty for a key that is not the tree's.
+    std::function<void()> KeyCommand(const QKeyEvent& event);
     bool HandleKey(QKeyEvent& event);
     void HandleContextMenu(const QPoint& viewportPos, bool fromKeyboard);
     void HandleDoubleClick(const QModelIndex& index);

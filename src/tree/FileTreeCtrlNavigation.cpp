@@ -244,68 +244,67 @@ CFileTreeNode* CFileTreeCtrl::SelectPath(const QString& requested, bool expand) 
 
 // --- Keys and mouse --------------------------------------------------------------------------
 
-bool CFileTreeCtrl::HandleKey(QKeyEvent& event) {
+std::function<void()> CFileTreeCtrl::KeyCommand(const QKeyEvent& event) {
     const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    const bool plain = mods == Qt::NoModifier;
     switch (event.key()) {
         case Qt::Key_Backspace:
-            if (mods == Qt::NoModifier) {
-                GoUp();
-                return true;
+            if (plain) {
+                return [this] { GoUp(); };
             }
             break;
         case Qt::Key_Left:
             if (mods == Qt::AltModifier) {
-                GoBack();
-                return true;
+                return [this] { GoBack(); };
             }
             break;
         case Qt::Key_Right:
             if (mods == Qt::AltModifier) {
-                GoForward();
-                return true;
+                return [this] { GoForward(); };
             }
             break;
         case Qt::Key_F5:
-            if (mods == Qt::NoModifier) {
-                Refresh();
-                return true;
+            if (plain) {
+                return [this] { Refresh(); };
             }
             break;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (mods == Qt::AltModifier) {
-                ShowNodeProperties();
-                return true;
+                return [this] { ShowNodeProperties(); };
             }
-            if (mods == Qt::NoModifier) {
-                OpenNode();
-                return true;
+            if (plain) {
+                return [this] { OpenNode(); };
             }
             break;
         case Qt::Key_Delete:
-            if (mods == Qt::NoModifier || mods == Qt::ShiftModifier) {
-                DeleteNode(nullptr, mods == Qt::ShiftModifier ? DeleteMode::Permanently
-                                                              : DeleteMode::ToTrash);
-                return true;
+            if (plain || mods == Qt::ShiftModifier) {
+                const DeleteMode mode = plain ? DeleteMode::ToTrash : DeleteMode::Permanently;
+                return [this, mode] { DeleteNode(nullptr, mode); };
             }
             break;
         case Qt::Key_F2:
-            if (mods == Qt::NoModifier) {
-                RenameNode();
-                return true;
+            if (plain) {
+                return [this] { RenameNode(); };
             }
             break;
         case Qt::Key_F10:
             if (mods == Qt::ShiftModifier) {
-                HandleContextMenu(QPoint(), true);
-                return true;
+                return [this] { HandleContextMenu(QPoint(), true); };
             }
             break;
         case Qt::Key_Menu:
-            HandleContextMenu(QPoint(), true);
-            return true;
+            return [this] { HandleContextMenu(QPoint(), true); };
         default:
             break;
+    }
+    return {};
+}
+
+bool CFileTreeCtrl::HandleKey(QKeyEvent& event) {
+    if (const std::function<void()> command = KeyCommand(event)) {
+        command();
+        return true;
     }
     return false;
 }

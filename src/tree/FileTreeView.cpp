@@ -14,6 +14,15 @@ CFileTreeView::CFileTreeView(QWidget* parent) : QTreeView(parent) {
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
 
+bool CFileTreeView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && !IsEditing() && ownKeyRule_ &&
+        ownKeyRule_(static_cast<const QKeyEvent&>(*event))) {
+        event->accept();
+        return true;
+    }
+    return QTreeView::event(event);
+}
+
 void CFileTreeView::keyPressEvent(QKeyEvent* event) {
     if (!IsEditing() && keyHandler_ && keyHandler_(*event)) {
         event->accept();
