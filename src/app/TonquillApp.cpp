@@ -127,11 +127,7 @@ int RunWindow(const QStringList& paths) {
     if (!window.Initialise(paths.isEmpty())) {
         return 1;
     }
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     [&window](const QStringList& handed) {
-                         window.Activate();
-                         window.LoadPaths(handed);
-                     });
+    window.ListenTo(instance);
     window.ShowAsStored();
     window.LoadPaths(paths);
     return QApplication::exec();

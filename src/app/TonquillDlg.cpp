@@ -21,11 +21,13 @@
 #include "app/FileListPane.h"
 #include "app/FileListView.h"
 #include "app/Option.h"
+#include "app/SingleInstance.h"
 #include "app/StatusPanes.h"
 #include "base/ProgramFolder.h"
 #include "convert/wma/WmaComponent.h"
 #include "settings/SettingsSummary.h"
 #include "tree/FileTreeCtrl.h"
+#include "tree/FileTreeView.h"
 #include "ui/ColumnSortInfo.h"
 #include "ui/DialogUnits.h"
 #include "ui/SSplitter.h"
@@ -142,7 +144,8 @@ void CTonquillDlg::ConnectCommands() {
     c.SetHandler(IdAddFolder, [pane] { pane->AddFolder(false); });
     c.SetHandler(IdAddFolderTree, [pane] { pane->AddFolder(true); });
     // Closing is asked for, not done at once, so the command's own menu has closed first.
-    c.SetHandler(IdExit, [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); });
+    c.SetHandler(
+        IdExit, [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); });
     c.SetHandler(IdOpen, [pane] { pane->Open(); });
     c.SetHandler(IdOpenContainingFolder, [pane] { pane->OpenContainingFolder(); });
     c.SetHandler(IdRenameFile, [pane] { pane->RenameFile(); });
@@ -196,9 +199,8 @@ void CTonquillDlg::ConnectCommands() {
                                            {IdFormatWma, FormatWma}};
     for (const auto& [id, format] : formats) {
         c.SetHandler(id, [this, format = format] { SetOutputFormat(format); });
-        c.SetCheckedRule(id, [this, format = format] {
-            return ctx_.Settings.OUTPUT.OutputFormat == format;
-        });
+        c.SetCheckedRule(
+            id, [this, format = format] { return ctx_.Settings.OUTPUT.OutputFormat == format; });
     }
 
     c.SetHandler(IdTreeRefresh, [tree] { tree->Refresh(); });
@@ -291,6 +293,14 @@ void CTonquillDlg::Activate() {
     }
 }
 
+void CTonquillDlg::ListenTo(SingleInstance& instance) {
+    connect(&instance, &SingleInstance::activationRequested, this,
+            [this](const QStringList& paths) {
+                Activate();
+                LoadPaths(paths);
+            });
+}
+
 void CTonquillDlg::RefreshSettingsSummary() {
     const std::string preset =
         ctx_.Settings.OUTPUT.OutputFormat == FormatWma
@@ -314,8 +324,7 @@ void CTonquillDlg::ShowFormatMenu() {
     commands_->UpdateCheckedStates();
     // Below the button, its left edges lined up, leaving the button itself uncovered.
     QWidget* button = toolbar_->widgetForAction(commands_->Action(IdFormat));
-    const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height()))
-                             : QCursor::pos();
+    const QPoint at = button ? button->mapToGlobal(QPoint(0, button->height())) : QCursor::pos();
     menu->exec(at);
 }
 
@@ -348,7 +357,15 @@ void CTonquillDlg::SetWindowTitle(const QString& title) {
 }
 
 void CTonquillDlg::SetLoading(bool loading) {
+    // The tree is off while a load runs; whoever was working in it keeps working there after.
+    if (loading) {
+        treeHadFocus_ = tree_->isAncestorOf(QApplication::focusWidget());
+    }
     tree_->setEnabled(!loading);
+    if (!loading && treeHadFocus_) {
+        treeHadFocus_ = false;
+        tree_->view()->setFocus();
+    }
 }
 
 void CTonquillDlg::SaveState() {

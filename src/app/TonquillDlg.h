@@ -20,6 +20,7 @@ class CFileTreeCtrl;
 class CSSplitter;
 class CommandTable;
 class FileListPane;
+class SingleInstance;
 class StatusPanes;
 
 // The main window: the folder tree and the file list side by side, the menus, the toolbar and
@@ -32,9 +33,9 @@ public:
     static const QString PlacementKeyName;
 
     // settingsFolder: where Config.ini lives (the user's unless a test gives its own).
-    explicit CTonquillDlg(std::filesystem::path settingsFolder =
-                              SettingsStore::DefaultSettingsFolder(),
-                          QWidget* parent = nullptr);
+    explicit CTonquillDlg(
+        std::filesystem::path settingsFolder = SettingsStore::DefaultSettingsFolder(),
+        QWidget* parent = nullptr);
     ~CTonquillDlg() override;
 
     // The start-up steps. False when the program cannot go on (the WMA component is missing):
@@ -47,6 +48,9 @@ public:
     void LoadPaths(const QStringList& paths);
     // A later start asked for the window: bring it to the front.
     void Activate();
+    // Later starts reach this window through instance: it comes to the front and loads their
+    // paths.
+    void ListenTo(SingleInstance& instance);
 
     void RefreshSettingsSummary();
 
@@ -93,7 +97,8 @@ private:
     int saveCount_ = 0;
     int formatImage_ = 3;
     bool expanding_ = false;
-    bool treeLoads_ = true;  // a selection in the tree loads its folder
+    bool treeLoads_ = true;
+    bool treeHadFocus_ = false;  // a selection in the tree loads its folder
 
     std::unique_ptr<CommandTable> commands_;
     QMenuBar* menuBar_ = nullptr;

@@ -13,7 +13,8 @@ const char* const kHints[kReportHintCount] = {
     "the soft will search and add all audio files in the subfolders",
     "When you select one folder of the left folder tree, press the SHIFT key at the same time, "
     "the soft will NOT clear the existing file list",
-    "You can drag & drop files in the file list to Windows Explorer to copy these files",
+    // Files dragged out of the list go to whatever file manager the desktop has.
+    "You can drag & drop files in the file list to your file manager to copy these files",
     "Right click items in the file list and click the floating popup menu to perform various "
     "file operations",
     "Click the column header to sort the file list",

@@ -24,9 +24,9 @@ TEST(WindowProgramTest, HelpAndVersionNeedNoDisplay) {
     EXPECT_EQ(version.exitCode, 0) << version.err;
     EXPECT_EQ(version.out, std::string("tonquill ") + TONQUILL_VERSION + "\n");
 
-    const CliResult none = RunProgram(TONQUILL_WINDOW_PATH, {}, NoDisplay);
-    EXPECT_EQ(none.exitCode, 2);
-    EXPECT_NE(none.err.find("Usage: tonquill "), std::string::npos) << none.err;
+    const CliResult unknown = RunProgram(TONQUILL_WINDOW_PATH, {"--frobnicate"}, NoDisplay);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.err.find("Usage: tonquill "), std::string::npos) << unknown.err;
 }
 
 TEST(WindowProgramTest, WithoutADisplayItSaysSoAndExitsOne) {
@@ -45,10 +45,14 @@ TEST(WindowProgramTest, WithoutADisplayItSaysSoAndExitsOne) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const CliResult result = RunProgram(TONQUILL_WINDOW_PATH, {"song.wav"}, c.environment);
-        EXPECT_EQ(result.exitCode, 1) << result.err;
-        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("tonquill-cli"), std::string::npos) << result.err;
+        // With files to load and without any: both need the window.
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"song.wav"}, std::vector<std::string>{}}) {
+            const CliResult result = RunProgram(TONQUILL_WINDOW_PATH, args, c.environment);
+            EXPECT_EQ(result.exitCode, 1) << result.err;
+            EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+            EXPECT_NE(result.err.find("tonquill-cli"), std::string::npos) << result.err;
+        }
     }
 }
 
