@@ -231,7 +231,8 @@ QMenuBar* CommandTable::BuildMenuBar(QWidget* parent) {
     auto* bar = new QMenuBar(parent);
     for (const MenuLayout& layout : MenuBarLayout()) {
         QMenu* menu = BuildMenu(layout.items, bar);
-        menu->setTitle(QString::fromLatin1(layout.title));
+        // Alt and the first letter opens a menu, as in every desktop program.
+        menu->setTitle(QLatin1Char('&') + QString::fromLatin1(layout.title));
         bar->addMenu(menu);
     }
     return bar;

@@ -62,7 +62,7 @@ TEST(CommandTableTest, MenusToolbarAndCheckedStates) {
     for (QAction* menu : bar->actions()) {
         titles << menu->text();
     }
-    EXPECT_EQ(titles, QStringList({"File", "Edit", "View", "Operation", "Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Operation", "&Help"}));
     QMenu* help = bar->actions().last()->menu();
     QStringList helpItems;
     for (QAction* item : help->actions()) {
