@@ -62,14 +62,10 @@ public:
 private:
     // Hands the probe's messages to the window's thread and waits for them to be seen, or for
     // the load to be stopped.
-    class MessageObserver : public ConversionObserver {
+    class MessageObserver : public LogAndMessageObserver {
     public:
         explicit MessageObserver(FileLoader& loader) : loader_(loader) {}
         void Log(const std::string&, LogLevel) override {}
-        void Progress(float, float, bool) override {}
-        void Done() override {}
-        void Caption(const std::string&) override {}
-        void Paths(const std::string&, const std::string&) override {}
         void Message(const std::string& text, MessageIcon icon) override;
 
     private:

@@ -9,16 +9,12 @@ namespace tonquill {
 
 // What the core reports outside a batch (start-up, settings, probing): messages become message
 // boxes over the owner, log lines go to the terminal.
-class MessageBoxObserver : public ConversionObserver {
+class MessageBoxObserver : public LogAndMessageObserver {
 public:
     explicit MessageBoxObserver(QWidget* owner = nullptr) : owner_(owner) {}
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
     void Log(const std::string& text, LogLevel level) override;
-    void Progress(float, float, bool) override {}
-    void Done() override {}
-    void Caption(const std::string&) override {}
-    void Paths(const std::string&, const std::string&) override {}
     void Message(const std::string& text, MessageIcon icon) override;
 
 private:

@@ -41,16 +41,22 @@ public:
     virtual void Message(const std::string& text, MessageIcon icon) = 0;
 };
 
-// Drops everything it is told: for callers that judge the core by what it returns and leaves
-// behind (benchmarks, fuzzing), where a record growing with every file would only cost time and
-// memory.
-class NullObserver : public ConversionObserver {
+// For a listener outside a batch's window (start-up, loading, a terminal): only log lines and
+// messages matter to it; progress, the end of a batch, captions and paths are dropped.
+class LogAndMessageObserver : public ConversionObserver {
 public:
-    void Log(const std::string&, LogLevel) override {}
     void Progress(float, float, bool) override {}
     void Done() override {}
     void Caption(const std::string&) override {}
     void Paths(const std::string&, const std::string&) override {}
+};
+
+// Drops everything it is told: for callers that judge the core by what it returns and leaves
+// behind (benchmarks, fuzzing), where a record growing with every file would only cost time and
+// memory.
+class NullObserver : public LogAndMessageObserver {
+public:
+    void Log(const std::string&, LogLevel) override {}
     void Message(const std::string&, MessageIcon) override {}
 };
 

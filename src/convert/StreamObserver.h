@@ -10,15 +10,11 @@ namespace tonquill {
 
 // Prints the conversion log as numbered, timed lines ("001 12:34:56 text"): information to one
 // stream, errors to another. Progress is not shown; messages go to the error stream.
-class StreamObserver : public ConversionObserver {
+class StreamObserver : public LogAndMessageObserver {
 public:
     StreamObserver(std::ostream& out, std::ostream& err);
 
     void Log(const std::string& text, LogLevel level) override;
-    void Progress(float, float, bool) override {}
-    void Done() override {}
-    void Caption(const std::string&) override {}
-    void Paths(const std::string&, const std::string&) override {}
     void Message(const std::string& text, MessageIcon icon) override;
 
     // The numbered, timed form of a log line, as the progress window shows it.

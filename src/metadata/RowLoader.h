@@ -29,16 +29,12 @@ public:
 private:
     // Passes the probe's reports on, naming the file being loaded: on a terminal a message
     // such as "Trouble with mpg123: ..." would not say which of many files it is about.
-    class FileNamingObserver : public ConversionObserver {
+    class FileNamingObserver : public LogAndMessageObserver {
     public:
         FileNamingObserver(ConversionObserver& target, bool nameFiles)
             : target_(target), nameFiles_(nameFiles) {}
         void SetPath(const std::string& path) { path_ = path; }
         void Log(const std::string& text, LogLevel level) override;
-        void Progress(float, float, bool) override {}
-        void Done() override {}
-        void Caption(const std::string&) override {}
-        void Paths(const std::string&, const std::string&) override {}
         void Message(const std::string& text, MessageIcon icon) override;
 
     private:
