@@ -179,6 +179,7 @@ void FileLoader::ProbeFiles(RowLoader& rowLoader) {
     for (;;) {
         size_t number = 0;
         std::string path;
+        std::string baseFolder;
         {
             std::unique_lock lock(mutex_);
             work_.wait(lock,
@@ -191,12 +192,14 @@ void FileLoader::ProbeFiles(RowLoader& rowLoader) {
                 continue;
             }
             number = nextToProbe_++;
-            path = found_[number];
+            path = found_[number].path;
+            baseFolder = found_[number].baseFolder;
         }
         std::unique_ptr<PlainFileListRow> row;
         try {
             SetTitle("Reading  " + path);
             row = rowLoader.Load(path);
+            row->entry.baseFolder = std::move(baseFolder);
         } catch (const std::exception&) {
             failed_ = true;
         }
@@ -218,25 +221,26 @@ void FileLoader::ProbeFiles(RowLoader& rowLoader) {
 }
 
 bool FileLoader::ScanFolderOf(const std::string& folder, bool subfolders) {
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + '/';
     FolderScanHooks hooks;
     hooks.enterFolder = [this](const std::string& path) {
         SetTitle("Scanning  " + path);
         return Keep();
     };
-    hooks.file = [this](const std::string& path) {
+    hooks.file = [this, &base](const std::string& path) {
         if (!Keep()) {
             return false;
         }
-        AppendFile(path);
+        AppendFile(path, base);
         return true;
     };
     return ScanFolder(folder, job_.extensions, subfolders, hooks);
 }
 
-void FileLoader::AppendFile(const std::string& path) {
+void FileLoader::AppendFile(const std::string& path, const std::string& baseFolder) {
     {
         std::lock_guard lock(mutex_);
-        found_.push_back(path);
+        found_.push_back({path, baseFolder});
     }
     work_.notify_one();
 }

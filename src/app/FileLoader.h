@@ -76,7 +76,9 @@ private:
     bool Keep() const { return busy_.load(std::memory_order_acquire) != 0; }
     bool ScanFolderOf(const std::string& folder, bool subfolders);
     // Queues a found file for the probe threads.
-    void AppendFile(const std::string& path);
+    // baseFolder: the folder the file was found under, ending with '/'; empty for a file given
+    // on its own.
+    void AppendFile(const std::string& path, const std::string& baseFolder = std::string());
     void ProbeFiles(RowLoader& rowLoader);
     void SetTitle(const std::string& title);
 
@@ -94,7 +96,11 @@ private:
     std::condition_variable work_;
     // Found files by their number; probed rows wait in probed_ until every earlier one is
     // done, then move on to rows_ for the window.
-    std::vector<std::string> found_;
+    struct FoundFile {
+        std::string path;
+        std::string baseFolder;
+    };
+    std::vector<FoundFile> found_;
     size_t nextToProbe_ = 0;
     bool scanDone_ = false;
     std::vector<std::unique_ptr<PlainFileListRow>> probed_;

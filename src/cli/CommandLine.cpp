@@ -178,6 +178,20 @@ const std::vector<OptionSpec>& Options() {
          }},
         {0, "same-as-source", nullptr, true, false, true, "write each output beside its source",
          [](CommandLine& c, const std::string&) { c.overrides.sameAsSource = true; }},
+        {0, "keep-folders", nullptr, true, false, true,
+         "keep the subfolders between a folder given and its files\n"
+         "(library/a/b/song.wav -> DIR/a/b/song.mp3)",
+         [](CommandLine& c, const std::string&) { c.overrides.keepFolders = true; }},
+        {0, "name-pattern", "PATTERN", true, false, true,
+         "name outputs from their tags, '/' making folders:\n"
+         "{artist} {albumartist} {album} {track} {title} {genre} {date}\n"
+         "{comment} {disc} {name}; {a|b} takes the first not empty,\n"
+         "e.g. '{albumartist|artist}/{album}/{track} {title}'",
+         [](CommandLine& c, const std::string& v) { c.overrides.namePattern = v; }},
+        {0, "copy-covers", nullptr, true, false, true,
+         "copy cover.jpg, folder.jpg and front.* beside the sources\n"
+         "to their outputs' folders",
+         [](CommandLine& c, const std::string&) { c.overrides.copyCovers = true; }},
         {0, "no-config", nullptr, true, false, true,
          "start from the default settings instead of Config.ini",
          [](CommandLine& c, const std::string&) { c.noConfig = true; }},

@@ -27,6 +27,9 @@ struct SettingOverrides {
     std::optional<int> wmaProfile;        // preset number
     std::optional<std::string> outDir;
     bool sameAsSource = false;
+    bool keepFolders = false;
+    std::optional<std::string> namePattern;
+    bool copyCovers = false;
 };
 
 struct CommandLine {

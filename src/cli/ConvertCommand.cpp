@@ -57,12 +57,14 @@ int RunConvert(const CommandLine& line, Console& console) {
     {
         ConsoleObserver observer(console, true);
         RowLoader loader(observer);
-        for (const auto& path : scan.files) {
+        for (size_t i = 0; i < scan.files.size(); ++i) {
+            const std::string& path = scan.files[i];
             if (InterruptSignal::Raised()) {
                 console.Error("interrupted while reading the files; nothing was converted");
                 return ExitInterrupted;
             }
             auto row = loader.Load(path);
+            row->entry.baseFolder = scan.baseFolders[i];
             if (row->entry.unreadable) {
                 console.Error(Format("skipping '%s': it cannot be read as %s audio", path.c_str(),
                                      UpperExtension(path).c_str()));

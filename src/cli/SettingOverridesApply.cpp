@@ -100,6 +100,15 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
     if (o.sameAsSource) {
         settings.OUTPUT.SameAsSrc = 1;
     }
+    if (o.keepFolders) {
+        settings.OUTPUT.KeepFolders = 1;
+    }
+    if (o.namePattern) {
+        settings.OUTPUT.NamePattern = *o.namePattern;
+    }
+    if (o.copyCovers) {
+        settings.OUTPUT.CopyCovers = 1;
+    }
 }
 
 }  // namespace tonquill

@@ -10,6 +10,7 @@
 #include "base/CreateFolderPath.h"
 #include "base/Format.h"
 #include "base/Tick.h"
+#include "convert/CoverFileCopy.h"
 #include "convert/PipelineThreads.h"
 
 namespace tonquill {
@@ -77,6 +78,23 @@ TaskOutcome RunBatchTask(PipelineContext& ctx) {
                         static_cast<int>(ctx.Tasks.size()));
 }
 
+namespace {
+
+// The album's picture follows its music; a picture that cannot be copied never fails the file.
+void CopyCovers(PipelineContext& ctx, const CConversionTask& task) {
+    const CoverCopyResult result =
+        CopyCoverFiles(FolderOf(task.SourcePath), FolderOf(task.DestPath));
+    for (const std::string& name : result.copied) {
+        ctx.PostLog(Format("Cover picture copied: %s.", name.c_str()), LogLevel::Info);
+    }
+    for (const std::string& problem : result.problems) {
+        ctx.PostLog(Format("Warning : the cover picture %s could not be copied.", problem.c_str()),
+                    LogLevel::Warning);
+    }
+}
+
+}  // namespace
+
 TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, int number,
                          int count) {
     ctx.PostLog(SeparatorLine, LogLevel::Info);
@@ -122,6 +140,9 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
         const double elapsed = static_cast<uint32_t>(TickCount() - taskStart) / 1000.0;
         const double speed = elapsed > 0 ? ctx.TaskAudioSeconds / elapsed : 0.0;
         ctx.PostLog(Format("Time elapsed %.2f secs, speed %.2fx.", elapsed, speed), LogLevel::Info);
+        if (ctx.Settings.OUTPUT.CopyCovers) {
+            CopyCovers(ctx, task);
+        }
         ctx.PostLog("Converting status: OK.", LogLevel::Info);
         return TaskOutcome::Converted;
     }

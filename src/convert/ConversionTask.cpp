@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/CreateFolderPath.h"
+#include "convert/OutputNamePattern.h"
 
 namespace tonquill {
 
@@ -38,21 +39,34 @@ CConversionTask& CConversionTask::operator=(const CConversionTask& other) {
     return *this;
 }
 
+std::string OutputPathOf(const TaskSource& source, const ConversionSettings& settings) {
+    const auto& output = settings.OUTPUT;
+    // The output folder is the folder it names, with or without its final '/'.
+    std::string folder = output.SameAsSrc ? source.folder : output.DesDir;
+    if (!folder.empty() && folder.back() != '/') {
+        folder += '/';
+    }
+    // Keeping the folders: library/a/b/song.wav found under library/ goes to DesDir/a/b/.
+    if (!output.SameAsSrc && output.KeepFolders && !source.baseFolder.empty() &&
+        source.folder.size() > source.baseFolder.size() &&
+        source.folder.compare(0, source.baseFolder.size(), source.baseFolder) == 0) {
+        folder += source.folder.substr(source.baseFolder.size());
+    }
+    // song.wav becomes song.mp3: the name up to its last dot, then the output's extension.
+    const size_t dot = source.fileName.rfind('.');
+    const std::string stem =
+        dot == std::string::npos ? source.fileName : source.fileName.substr(0, dot);
+    const std::string name = output.NamePattern.empty()
+                                 ? stem
+                                 : OutputNamePattern(output.NamePattern).Expand(source.tags, stem);
+    return folder + name + "." + OutputExtension(output.OutputFormat);
+}
+
 CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& settings) {
     CConversionTask task;
     task.SourcePath = source.folder + source.fileName;
 
-    // song.wav becomes song.mp3: the name up to its last dot, then the output's extension.
-    std::string ext = OutputExtension(settings.OUTPUT.OutputFormat);
-    size_t dot = source.fileName.rfind('.');
-    std::string outName = dot == std::string::npos ? source.fileName + "." + ext
-                                                   : source.fileName.substr(0, dot + 1) + ext;
-    // The output folder is the folder it names, with or without its final '/'.
-    std::string folder = settings.OUTPUT.SameAsSrc ? source.folder : settings.OUTPUT.DesDir;
-    if (!folder.empty() && folder.back() != '/') {
-        folder += '/';
-    }
-    task.DestPath = folder + outName;
+    task.DestPath = OutputPathOf(source, settings);
 
     task.InputType = source.inputType;
     task.SourceRate = source.sourceRate;

@@ -45,6 +45,10 @@ struct CConversionTask {
 struct TaskSource {
     std::string folder;  // ends with '/'
     std::string fileName;
+    // The folder the file was found under (a folder load, a tree folder, a dropped folder, a
+    // folder on the command line), ending with '/'; empty for a file added on its own. Outputs
+    // that keep their folders keep the ones between it and the file.
+    std::string baseFolder;
     int inputType = 0;
     int sourceRate = 0;
     int sourceChannels = 0;
@@ -52,6 +56,11 @@ struct TaskSource {
     uint64_t totalSamples = 0;  // interleaved samples of the whole source
     TagSet tags;
 };
+
+// Where the output of a source goes with these settings: the output folder (the source's own
+// with "Same As Source"), the folders kept between the base folder and the source, then the name
+// (the source's, or the name pattern's) with the output format's extension. Not yet unique.
+std::string OutputPathOf(const TaskSource& source, const ConversionSettings& settings);
 
 // Builds the task of one row with the current settings (output name, target rate and channels,
 // estimated samples, processing flag, tags). The output name is not yet made unique: the batch

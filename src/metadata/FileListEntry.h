@@ -32,6 +32,9 @@ struct FileListEntry {
     std::string genre;
     std::string date;
     std::string comment;
+    // The folder the file was found under, ending with '/' (not shown); empty for a file added
+    // on its own. Outputs that keep their folders keep the ones between it and the file.
+    std::string baseFolder;
 
     // The eight tag texts in TagSet order.
     TagSet Tags() const;

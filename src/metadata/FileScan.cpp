@@ -98,9 +98,11 @@ ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool rec
             result.missingPath = true;
         } else if (fs::is_directory(status)) {
             const size_t before = result.files.size();
+            const std::string base = path.back() == '/' ? path : path + '/';
             FolderScanHooks hooks;
-            hooks.file = [&result](const std::string& file) {
+            hooks.file = [&result, &base](const std::string& file) {
                 result.files.push_back(file);
+                result.baseFolders.push_back(base);
                 return true;
             };
             hooks.problem = [&result](const std::string& problem) {
@@ -117,6 +119,7 @@ ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool rec
                 Format("skipping '%s': not an MP3, Ogg Vorbis, WAV or WMA file", given.c_str()));
         } else {
             result.files.push_back(path);
+            result.baseFolders.emplace_back();
         }
     }
     return result;

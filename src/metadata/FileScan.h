@@ -29,6 +29,9 @@ bool ScanFolder(const std::string& folder, const std::vector<std::string>& exten
 // each path that gave nothing (missing, unreadable, not an audio type, a folder without audio).
 struct ScanResult {
     std::vector<std::string> files;
+    // For each file, the folder given that it was found in, ending with '/'; empty for a file
+    // given on its own.
+    std::vector<std::string> baseFolders;
     std::vector<std::string> problems;
     bool missingPath = false;  // a path did not exist or could not be read
 };

@@ -7,6 +7,7 @@ TaskSource MakeTaskSource(const FileListEntry& entry, const std::string& folder,
     TaskSource source;
     source.folder = folder;
     source.fileName = fileName;
+    source.baseFolder = entry.baseFolder;
     source.inputType = entry.type;
     source.sourceRate = entry.sampleRate;
     source.sourceChannels = static_cast<int>(entry.channels);

@@ -36,6 +36,13 @@ struct ConversionSettings {
         int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg;
         std::string DesDir;   // ends with '/'
         std::string LastDir;  // folder tree selection at the last exit, or empty
+        // 1: an output keeps the folders between its source and the folder it was found under.
+        int32_t KeepFolders = 0;
+        // Names outputs from their tags ("{artist}/{album}/{track} {title}"); empty: the
+        // source's own name.
+        std::string NamePattern;
+        // 1: cover pictures beside a source (cover.jpg, folder.jpg, front.*) go to its outputs.
+        int32_t CopyCovers = 0;
     } OUTPUT;
     struct WavSection {
         int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit

@@ -28,12 +28,15 @@ struct SettingsField {
     [](ConversionSettings& s) -> SettingsMember { return &s.path; }
 
 // In the order the fields are written to a new Config.ini.
-inline const std::array<SettingsField, 15> SettingsFieldTable{{
+inline const std::array<SettingsField, 18> SettingsFieldTable{{
     {"OUTPUT", "OutputFormat", TONQUILL_SETTINGS_MEMBER(OUTPUT.OutputFormat)},
     {"OUTPUT", "SameAsSrc", TONQUILL_SETTINGS_MEMBER(OUTPUT.SameAsSrc)},
     {"OUTPUT", "Filter", TONQUILL_SETTINGS_MEMBER(OUTPUT.Filter)},
     {"OUTPUT", "DesDir", TONQUILL_SETTINGS_MEMBER(OUTPUT.DesDir)},
     {"OUTPUT", "LastDir", TONQUILL_SETTINGS_MEMBER(OUTPUT.LastDir)},
+    {"OUTPUT", "KeepFolders", TONQUILL_SETTINGS_MEMBER(OUTPUT.KeepFolders)},
+    {"OUTPUT", "NamePattern", TONQUILL_SETTINGS_MEMBER(OUTPUT.NamePattern)},
+    {"OUTPUT", "CopyCovers", TONQUILL_SETTINGS_MEMBER(OUTPUT.CopyCovers)},
     {"WAV", "SubFormat", TONQUILL_SETTINGS_MEMBER(WAV.SubFormat)},
     {"WAV", "Freq", TONQUILL_SETTINGS_MEMBER(WAV.Freq)},
     {"WAV", "Channel", TONQUILL_SETTINGS_MEMBER(WAV.Channel)},

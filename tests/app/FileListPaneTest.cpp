@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -55,6 +56,7 @@ public:
     QStringList opened;
     OpenResult openResult = OpenResult::Opened;
     std::vector<std::string> converted;  // source paths of the last batch shown
+    std::vector<std::string> outputs;    // and their output paths
     int windowsShown = 0;
 
 protected:
@@ -70,8 +72,10 @@ protected:
     void RunProgressWindow() override {
         ++windowsShown;
         converted.clear();
+        outputs.clear();
         for (const CConversionTask& task : ctx_.Tasks) {
             converted.push_back(task.SourcePath);
+            outputs.push_back(task.DestPath);
         }
     }
 };
@@ -434,6 +438,29 @@ TEST_F(FileListPaneTest, ConvertRemovesDeadRowsAndSkipsUnreadableOnes) {
     pane.Convert();
     WaitLoaded();
     EXPECT_EQ(pane.windowsShown, 1);
+}
+
+TEST_F(FileListPaneTest, KeptFoldersStartAtTheFolderEachFileCameFrom) {
+    Wav("lib/a/b/song.wav");
+    Wav("lib/c/song.wav");
+    const std::string single = Wav("single/one.wav");
+    ctx.Settings.OUTPUT.SameAsSrc = 0;
+    ctx.Settings.OUTPUT.KeepFolders = 1;
+    ctx.Settings.OUTPUT.DesDir = dir / "out/";
+    pane.LoadFolder(Q(dir / "lib"), true);
+    WaitLoaded();
+    // A file added on its own has no folders to keep; a dropped folder is a base of its own.
+    pane.LoadFiles({Q(single)});
+    WaitLoaded();
+    pane.DropFiles({Q(dir / "lib/a")});
+    WaitLoaded();
+
+    pane.Convert();
+    ASSERT_EQ(pane.windowsShown, 1);
+    std::vector<std::string> outputs = pane.outputs;
+    std::sort(outputs.begin(), outputs.end());
+    EXPECT_EQ(outputs, (std::vector<std::string>{dir / "out/a/b/song.wav", dir / "out/b/song.wav",
+                                                 dir / "out/c/song.wav", dir / "out/one.wav"}));
 }
 
 }  // namespace

@@ -377,6 +377,46 @@ TEST(CliTest, TwoJobsWriteTheSameFilesAsOne) {
     }
 }
 
+TEST(CliTest, KeepFoldersNamePatternAndCoversShapeTheOutputFolder) {
+    TempDir dir;
+    fs::create_directories(dir / "library/a/b");
+    fs::create_directories(dir / "library/c");
+    WriteWav(dir / "library/a/b/song.wav", 8000, 1, 800, 1);
+    WriteWav(dir / "library/c/song.wav", 8000, 1, 800, 2);
+    WriteSoundFile(dir / "library/c/other.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 8000, 1,
+                   TestSignal16(800, 1, 3));
+    std::ofstream(dir / "library/c/Folder.JPG") << "picture";
+    {
+        TagLib::FileRef tagged((dir / "library/c/other.ogg").c_str());
+        tagged.tag()->setArtist("AC/DC");
+        tagged.tag()->setTitle("Live");
+        ASSERT_TRUE(tagged.save());
+    }
+    const auto convert = [](std::vector<std::string> more) {
+        std::vector<std::string> args = {"convert", "--no-config", "-f", "wav", "-j", "1", "-R"};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunCli(args);
+    };
+
+    // Same names in different folders stay apart, each in its own folder; the cover once.
+    for (int run = 0; run < 2; ++run) {
+        const CliResult kept = convert({"--keep-folders", "--copy-covers", "-o",
+                                        dir / ("kept" + std::to_string(run)), dir / "library/"});
+        ASSERT_EQ(kept.exitCode, 0) << kept.err;
+    }
+    EXPECT_EQ(FileNames(dir.path() / "kept0/a/b"), std::vector<std::string>{"song.wav"});
+    EXPECT_EQ(FileNames(dir.path() / "kept0/c"),
+              (std::vector<std::string>{"Folder.JPG", "other.wav", "song.wav"}));
+    EXPECT_EQ(ReadText(dir / "kept0/c/Folder.JPG"), "picture");
+
+    // The pattern names from the tags, falling back to the source's name where they are empty.
+    const CliResult result =
+        convert({"--name-pattern", "{artist}/{title}", "-o", dir / "named", dir / "library/c"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(FileNames(dir.path() / "named"), (std::vector<std::string>{"AC_DC", "song.wav"}));
+    EXPECT_EQ(FileNames(dir.path() / "named/AC_DC"), std::vector<std::string>{"Live.wav"});
+}
+
 TEST(CliTest, ProbeJsonGivesTheRowOfEachFile) {
     TempDir dir;
     WriteWav(dir / "tone.wav", 22050, 1, 22050 * 3, 1);

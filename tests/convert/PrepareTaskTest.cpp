@@ -98,5 +98,42 @@ TEST(PrepareBatch, CreatesTheOutputFolderAndSumsTheEstimates) {
     EXPECT_EQ(batch.tasks[1].DestPath, dir / "new/out/b.wav");
 }
 
+TEST(PrepareTask, KeptFoldersAndNamePatternShapeTheOutputPath) {
+    struct Case {
+        const char* name;
+        const char* baseFolder;
+        int keepFolders;
+        int sameAsSource;
+        const char* pattern;
+        const char* expected;
+    };
+    // The source is /music/album/track.wav, tagged artist "Artist".
+    const Case cases[] = {
+        {"FlatByDefault", "/music/", 0, 0, "", "/out/track.mp3"},
+        {"KeptBelowTheBase", "/music/", 1, 0, "", "/out/album/track.mp3"},
+        {"KeptFromAHigherBase", "/", 1, 0, "", "/out/music/album/track.mp3"},
+        {"FileAddedOnItsOwn", "", 1, 0, "", "/out/track.mp3"},
+        {"SourceInTheBaseItself", "/music/album/", 1, 0, "", "/out/track.mp3"},
+        {"BaseThatIsNoParent", "/other/", 1, 0, "", "/out/track.mp3"},
+        {"SameAsSourceIgnoresKeeping", "/music/", 1, 1, "", "/music/album/track.mp3"},
+        {"PatternBelowTheKeptFolders", "/music/", 1, 0, "{artist}/{name}",
+         "/out/album/Artist/track.mp3"},
+        {"PatternBesideTheSource", "", 0, 1, "{artist} - {name}",
+         "/music/album/Artist - track.mp3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConversionSettings settings;
+        settings.OUTPUT.DesDir = "/out";
+        settings.OUTPUT.OutputFormat = FormatMp3;
+        settings.OUTPUT.KeepFolders = c.keepFolders;
+        settings.OUTPUT.SameAsSrc = c.sameAsSource;
+        settings.OUTPUT.NamePattern = c.pattern;
+        TaskSource source = Source("track.wav", FormatWav, 44100, 2, 100);
+        source.baseFolder = c.baseFolder;
+        EXPECT_EQ(PrepareTask(source, settings).DestPath, c.expected);
+    }
+}
+
 }  // namespace
 }  // namespace tonquill
