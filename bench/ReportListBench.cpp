@@ -1,7 +1,7 @@
 // The report list with file-list sized contents: inserting, sorting and recolouring 50 000
 // rows, each with redrawing handled as the owner does it.
 #include <benchmark/benchmark.h>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QRandomGenerator>
 #include <memory>
 #include <vector>
@@ -123,14 +123,3 @@ BENCHMARK(BM_Recolour)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 }  // namespace
 }  // namespace tonquill
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -128,6 +128,10 @@ private:
     void HandleContextMenu(const QPoint& viewportPos, bool fromKeyboard);
     void HandleDoubleClick(const QModelIndex& index);
     static bool TakeNewest(std::vector<QPersistentModelIndex>& history, QModelIndex& taken);
+    // Back or forward: selects the newest live entry of from, and the node it leaves becomes the
+    // newest of to.
+    void StepThroughHistory(std::vector<QPersistentModelIndex>& from,
+                            std::vector<QPersistentModelIndex>& to);
 
     // Rename.
     bool CanRename(const CFileTreeNode& node) const;

@@ -111,22 +111,17 @@ bool CFileTreeCtrl::CanGoForward() const {
 }
 
 void CFileTreeCtrl::GoBack() {
-    QModelIndex target;
-    if (!TakeNewest(backHistory_, target)) {
-        return;
-    }
-    const QPersistentModelIndex former(view_->currentIndex());
-    navigating_ = true;
-    Select(model_->node(target));
-    navigating_ = false;
-    if (former.isValid()) {
-        forwardHistory_.push_back(former);
-    }
+    StepThroughHistory(backHistory_, forwardHistory_);
 }
 
 void CFileTreeCtrl::GoForward() {
+    StepThroughHistory(forwardHistory_, backHistory_);
+}
+
+void CFileTreeCtrl::StepThroughHistory(std::vector<QPersistentModelIndex>& from,
+                                       std::vector<QPersistentModelIndex>& to) {
     QModelIndex target;
-    if (!TakeNewest(forwardHistory_, target)) {
+    if (!TakeNewest(from, target)) {
         return;
     }
     const QPersistentModelIndex former(view_->currentIndex());
@@ -134,10 +129,10 @@ void CFileTreeCtrl::GoForward() {
     Select(model_->node(target));
     navigating_ = false;
     if (former.isValid()) {
-        if (backHistory_.size() > static_cast<std::size_t>(MaxHistory)) {
-            backHistory_.erase(backHistory_.begin());
+        if (to.size() > static_cast<std::size_t>(MaxHistory)) {
+            to.erase(to.begin());
         }
-        backHistory_.push_back(former);
+        to.push_back(former);
     }
 }
 
