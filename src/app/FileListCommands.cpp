@@ -306,8 +306,7 @@ void FileListPane::StartConversion(bool selectedOnly) {
             (selectedOnly && (list_->ReadRowStates(row) & ROW_SELECTED) == 0)) {
             continue;
         }
-        sources.push_back(MakeTaskSource(*entry, LocalPath(list_->GetItemText(row, ColumnPath)),
-                                         LocalPath(list_->GetItemText(row, ColumnName))));
+        sources.push_back(TaskSourceOf(row));
     }
     // The output folder is made (when outputs go there) even when no row can be converted.
     const PreparedBatch batch = PrepareBatch(sources, settings);
@@ -433,6 +432,22 @@ QString FileListPane::AskFolder(bool subfolders) {
                                     : QStringLiteral("Add a Folder excluding sub-folders"),
                          QString(), window());
     return picker.DoModal() == CFolderDialog::Chosen ? picker.selectedPath() : QString();
+}
+
+TaskSource FileListPane::TaskSourceOf(int row) const {
+    return MakeTaskSource(*Entry(row), LocalPath(list_->GetItemText(row, ColumnPath)),
+                          LocalPath(list_->GetItemText(row, ColumnName)));
+}
+
+std::optional<TaskSource> FileListPane::ExampleSource() const {
+    int row = FirstSelected();
+    if (row < 0 && list_->GetItemCount() > 0) {
+        row = 0;
+    }
+    if (row < 0 || Entry(row) == nullptr) {
+        return std::nullopt;
+    }
+    return TaskSourceOf(row);
 }
 
 }  // namespace tonquill

@@ -6,12 +6,14 @@
 #include <QWidget>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/ConvProgTaskbar.h"
 #include "app/FileListRecords.h"
 #include "app/FileLoader.h"
+#include "convert/ConversionTask.h"
 #include "ui/ColumnSortInfo.h"
 #include "ui/ReportListModel.h"
 
@@ -48,6 +50,10 @@ public:
 
     // The sort keys the rows are ordered by from now on (primary first), shown in the header.
     void SetSortKeys(std::vector<ColumnSortInfo> keys);
+
+    // The file the options dialog shows its example output path for: the first selected row,
+    // else the first row; none in an empty list.
+    std::optional<TaskSource> ExampleSource() const;
 
     // Row operations.
     void RemoveRow(int row);
@@ -143,6 +149,7 @@ private:
     // Commands.
     void RemoveFlagged(const std::vector<char>& doomed);
     int FirstSelected() const;
+    TaskSource TaskSourceOf(int row) const;
     void OnCellEdited(int row, int column);
     void OnSorted(int column, bool ascending);
     void SetHeaderImages(int column, bool ascending);

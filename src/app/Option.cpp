@@ -14,6 +14,7 @@
 
 #include "app/OptionRows.h"
 #include "base/AudioFormat.h"
+#include "convert/ConversionTask.h"
 #include "settings/ConversionSettings.h"
 #include "settings/SettingsStore.h"
 #include "tree/FolderDialog.h"
@@ -23,7 +24,7 @@ namespace tonquill {
 namespace {
 
 constexpr int DialogWidthDlu = 316;
-constexpr int DialogHeightDlu = 288;
+constexpr int DialogHeightDlu = 288 + 45;  // the naming rows below the folder
 
 enum class Kind { Group, Check, Radio, Edit, Button, Label, List };
 
@@ -38,8 +39,8 @@ struct ControlPlace {
 // the rest in tab order.
 constexpr ControlPlace ControlTable[] = {
     {0, Kind::Group, "File Type Filter", 7, 3, 302, 38},
-    {0, Kind::Group, "Output Folder", 7, 45, 302, 72},
-    {0, Kind::Group, "Encoder Settings", 7, 123, 302, 132},
+    {0, Kind::Group, "Output Folder", 7, 45, 302, 117},
+    {0, Kind::Group, "Encoder Settings", 7, 168, 302, 132},
     {COption::IdMp3Box, Kind::Check, "*.mp3", 19, 17, 47, 14},
     {COption::IdOggBox, Kind::Check, "*.ogg", 73, 16, 47, 14},
     {COption::IdWavBox, Kind::Check, "*.wav", 134, 17, 47, 14},
@@ -48,19 +49,24 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdSaveFilesTo, Kind::Radio, "Save Files to", 19, 74, 182, 11},
     {COption::IdFolderEdit, Kind::Edit, "", 19, 91, 262, 13},
     {COption::IdBrowse, Kind::Button, "...", 283, 91, 21, 13},
-    {COption::IdFormatLabel, Kind::Label, "Audio Format:", 21, 139, 75, 12},
-    {COption::IdFormatList, Kind::List, "", 110, 139, 190, 12},
-    {COption::IdRateLabel, Kind::Label, "Sampling Frequency:", 21, 162, 75, 12},
-    {COption::IdRateList, Kind::List, "", 109, 162, 190, 12},
-    {COption::IdChannelLabel, Kind::Label, "Bitrate:", 21, 185, 75, 12},
-    {COption::IdChannelList, Kind::List, "", 109, 185, 190, 12},
-    {COption::IdEncoderLabel, Kind::Label, "Channel Mode:", 21, 208, 75, 12},
-    {COption::IdEncoderList, Kind::List, "", 109, 208, 190, 12},
-    {COption::IdNote, Kind::Label, "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.", 21, 233,
+    {COption::IdKeepFolders, Kind::Check, "Keep the sources' subfolders", 19, 108, 140, 11},
+    {COption::IdCopyCovers, Kind::Check, "Copy cover pictures", 170, 108, 130, 11},
+    {COption::IdPatternLabel, Kind::Label, "Name from tags:", 19, 124, 60, 12},
+    {COption::IdPatternEdit, Kind::Edit, "", 80, 124, 224, 13},
+    {COption::IdExampleLabel, Kind::Label, "", 19, 142, 285, 12},
+    {COption::IdFormatLabel, Kind::Label, "Audio Format:", 21, 184, 75, 12},
+    {COption::IdFormatList, Kind::List, "", 110, 184, 190, 12},
+    {COption::IdRateLabel, Kind::Label, "Sampling Frequency:", 21, 207, 75, 12},
+    {COption::IdRateList, Kind::List, "", 109, 207, 190, 12},
+    {COption::IdChannelLabel, Kind::Label, "Bitrate:", 21, 230, 75, 12},
+    {COption::IdChannelList, Kind::List, "", 109, 230, 190, 12},
+    {COption::IdEncoderLabel, Kind::Label, "Channel Mode:", 21, 253, 75, 12},
+    {COption::IdEncoderList, Kind::List, "", 109, 253, 190, 12},
+    {COption::IdNote, Kind::Label, "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.", 21, 278,
      257, 12},
-    {COption::IdReset, Kind::Button, "Reset", 61, 267, 50, 14},
-    {COption::IdOk, Kind::Button, "OK", 138, 267, 50, 14},
-    {COption::IdCancel, Kind::Button, "Cancel", 220, 267, 50, 14},
+    {COption::IdReset, Kind::Button, "Reset", 61, 312, 50, 14},
+    {COption::IdOk, Kind::Button, "OK", 138, 312, 50, 14},
+    {COption::IdCancel, Kind::Button, "Cancel", 220, 312, 50, 14},
 };
 
 // The type boxes in the order OK rebuilds the accepted types in, with their filter bits.
@@ -127,7 +133,7 @@ void COption::CreateControls() {
             case Kind::Edit: {
                 auto* edit = new QLineEdit(this);
                 // The folder changes only through "...", so no typed path can be malformed.
-                edit->setEnabled(false);
+                edit->setEnabled(place.id != IdFolderEdit);
                 control = edit;
                 break;
             }
@@ -186,6 +192,72 @@ void COption::CreateControls() {
     connect(button(IdSaveFilesTo), &QAbstractButton::clicked, this, &COption::OnSaveFilesTo);
     connect(button(IdBrowse), &QAbstractButton::clicked, this, &COption::OnBrowse);
     connect(formatList_, &QComboBox::activated, this, &COption::RebuildEncoderLists);
+
+    // The example follows every choice that shapes an output's path.
+    auto* pattern = static_cast<QLineEdit*>(Control(IdPatternEdit));
+    pattern->setPlaceholderText(QStringLiteral("{albumartist|artist}/{album}/{track} {title}"));
+    pattern->setToolTip(QStringLiteral(
+        "Names outputs from their tags; '/' makes folders. Fields: {artist} {albumartist} {album} "
+        "{track} {title} {genre} {date} {comment} {disc} {name}; {a|b} takes the first that is "
+        "not empty. Empty: the source's own name."));
+    static_cast<QLabel*>(Control(IdExampleLabel))
+        ->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    connect(pattern, &QLineEdit::textChanged, this, &COption::UpdateNameExample);
+    connect(button(IdKeepFolders), &QAbstractButton::toggled, this, &COption::UpdateNameExample);
+    connect(button(IdSameAsSource), &QAbstractButton::toggled, this, &COption::UpdateNameExample);
+    connect(formatList_, &QComboBox::currentIndexChanged, this, &COption::UpdateNameExample);
+    connect(static_cast<QLineEdit*>(Control(IdFolderEdit)), &QLineEdit::textChanged, this,
+            &COption::UpdateNameExample);
+}
+
+TaskSource COption::DefaultExampleSource() {
+    TaskSource source;
+    const std::string music = SettingsStore::DefaultOutputFolder();
+    source.baseFolder = music;
+    source.folder = music + "Artist/Album/";
+    source.fileName = "01 Song.wav";
+    source.tags.artist = "Artist";
+    source.tags.album = "Album";
+    source.tags.track = "1";
+    source.tags.title = "Song";
+    return source;
+}
+
+void COption::SetExampleSource(const TaskSource& source) {
+    example_ = source;
+    UpdateNameExample();
+}
+
+void COption::OutputNaming(ConversionSettings& settings) const {
+    auto& out = settings.OUTPUT;
+    out.SameAsSrc = static_cast<QRadioButton*>(Control(IdSameAsSource))->isChecked() ? 1 : 0;
+    out.KeepFolders = static_cast<QCheckBox*>(Control(IdKeepFolders))->isChecked() ? 1 : 0;
+    out.CopyCovers = static_cast<QCheckBox*>(Control(IdCopyCovers))->isChecked() ? 1 : 0;
+    out.NamePattern =
+        static_cast<QLineEdit*>(Control(IdPatternEdit))->text().trimmed().toUtf8().toStdString();
+}
+
+QString COption::ExampleText() const {
+    return static_cast<QLabel*>(Control(IdExampleLabel))->text();
+}
+
+void COption::UpdateNameExample() {
+    auto* label = static_cast<QLabel*>(Control(IdExampleLabel));
+    if (label == nullptr || formatList_ == nullptr) {
+        return;
+    }
+    ConversionSettings shown = settings_;
+    OutputNaming(shown);
+    shown.OUTPUT.DesDir =
+        QFile::encodeName(static_cast<QLineEdit*>(Control(IdFolderEdit))->text()).toStdString();
+    const int row = formatList_->currentIndex();
+    if (row >= 0 && row < static_cast<int>(OptionFormatRows.size())) {
+        shown.OUTPUT.OutputFormat = static_cast<int16_t>(OptionFormatRows[row].format);
+    }
+    Control(IdKeepFolders)->setEnabled(shown.OUTPUT.SameAsSrc == 0);
+    const QString path = QFile::decodeName(OutputPathOf(example_, shown).c_str());
+    label->setText(QStringLiteral("Example: ") + path);
+    label->setToolTip(path);
 }
 
 QWidget* COption::Control(int id) const {
@@ -217,6 +289,10 @@ void COption::InitDialog() {
     saveTo->setAutoExclusive(true);
     Control(IdBrowse)->setEnabled(!sameAsSource);
     static_cast<QLineEdit*>(Control(IdFolderEdit))->setText(QFile::decodeName(out.DesDir.c_str()));
+    static_cast<QCheckBox*>(Control(IdKeepFolders))->setChecked(out.KeepFolders != 0);
+    static_cast<QCheckBox*>(Control(IdCopyCovers))->setChecked(out.CopyCovers != 0);
+    static_cast<QLineEdit*>(Control(IdPatternEdit))
+        ->setText(QString::fromUtf8(out.NamePattern.c_str()));
 
     formatList_->clear();
     for (const OptionFormatRow& row : OptionFormatRows) {
@@ -224,6 +300,7 @@ void COption::InitDialog() {
     }
     formatList_->setCurrentIndex(OptionRowOfFormat(out.OutputFormat));
     RebuildEncoderLists();
+    UpdateNameExample();
 }
 
 void COption::RebuildEncoderLists() {
@@ -307,7 +384,7 @@ void COption::accept() {
         }
     }
     emit acceptedTypesChanged(scanExtensions_);
-    out.SameAsSrc = static_cast<QRadioButton*>(Control(IdSameAsSource))->isChecked() ? 1 : 0;
+    OutputNaming(settings_);
     out.DesDir =
         QFile::encodeName(static_cast<QLineEdit*>(Control(IdFolderEdit))->text()).toStdString();
     if (out.SameAsSrc == 0) {

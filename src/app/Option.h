@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <map>
 
+#include "convert/ConversionTask.h"
+
 class QComboBox;
 class QLabel;
 
@@ -42,6 +44,11 @@ public:
         IdEncoderList = 1090,
         IdNote = 1091,
         IdOggBox = 1092,
+        IdKeepFolders = 1100,
+        IdCopyCovers = 1101,
+        IdPatternLabel = 1102,
+        IdPatternEdit = 1103,
+        IdExampleLabel = 1104,
     };
     // Drop-down widths of the rate list, in pixels: the WMA presets need the wider one.
     static constexpr int RateDropDownWidth = 256;
@@ -54,6 +61,12 @@ public:
 
     QWidget* Control(int id) const;
     QComboBox* List(int id) const;
+
+    // The file the example output path is shown for: the owner's selected file. Without one a
+    // made-up song in the music folder stands in.
+    void SetExampleSource(const TaskSource& source);
+    static TaskSource DefaultExampleSource();
+    QString ExampleText() const;
 
     // Fills every control from the record (also after a reset).
     void InitDialog();
@@ -80,6 +93,9 @@ private:
     void OnBrowse();
     void OnReset();
     void StoreEncoderSettings();
+    // The folder rule, the kept folders, the covers and the name pattern as the controls say.
+    void OutputNaming(ConversionSettings& settings) const;
+    void UpdateNameExample();
 
     ConversionSettings& settings_;
     SettingsStore& store_;
@@ -92,6 +108,7 @@ private:
     QComboBox* channelList_ = nullptr;
     QComboBox* encoderList_ = nullptr;
     QStringList scanExtensions_;
+    TaskSource example_ = DefaultExampleSource();
 };
 
 }  // namespace tonquill

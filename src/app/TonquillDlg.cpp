@@ -331,6 +331,9 @@ void CTonquillDlg::ShowFormatMenu() {
 void CTonquillDlg::RunOptions() {
     const WmaPresetList* presets = ctx_.WmaWriter ? &ctx_.WmaWriter->Presets() : nullptr;
     COption options(ctx_.Settings, store_, presets, this);
+    if (const std::optional<TaskSource> example = pane_->ExampleSource()) {
+        options.SetExampleSource(*example);
+    }
     connect(&options, &COption::settingsReset, this, &CTonquillDlg::RefreshSettingsSummary);
     options.exec();
     // Whatever the result: a refused folder or a reset has changed the record already.

@@ -119,10 +119,44 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     EXPECT_EQ(Text(dialog, COption::IdNote),
               "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.");
     // Every control lies inside the dialog, whatever the desktop's font.
-    for (const int id : {COption::IdWmaBox, COption::IdBrowse, COption::IdEncoderList,
-                         COption::IdNote, COption::IdCancel}) {
+    for (const int id : {COption::IdWmaBox, COption::IdBrowse, COption::IdPatternEdit,
+                         COption::IdEncoderList, COption::IdNote, COption::IdCancel}) {
         EXPECT_TRUE(dialog.rect().contains(dialog.Control(id)->geometry())) << id;
     }
+}
+
+TEST_F(OptionTest, OutputNamingShowsALiveExampleAndOkStoresIt) {
+    settings_.OUTPUT.DesDir = "/out/";
+    COption dialog(settings_, store_, &presets_);
+    TaskSource song;
+    song.baseFolder = "/lib/";
+    song.folder = "/lib/a/b/";
+    song.fileName = "song.wav";
+    song.tags.artist = "AC/DC";
+    song.tags.title = "Live";
+    dialog.SetExampleSource(song);
+    EXPECT_EQ(dialog.ExampleText(), "Example: /out/song.mp3");
+
+    const int result = RunDialog(dialog, [&](COption& d) {
+        Click(d, COption::IdKeepFolders);
+        EXPECT_EQ(d.ExampleText(), "Example: /out/a/b/song.mp3");
+        static_cast<QLineEdit*>(d.Control(COption::IdPatternEdit))->setText("{artist}/{title}");
+        EXPECT_EQ(d.ExampleText(), "Example: /out/a/b/AC_DC/Live.mp3");
+        Choose(d, COption::IdFormatList, 1);
+        EXPECT_EQ(d.ExampleText(), "Example: /out/a/b/AC_DC/Live.ogg");
+        // Beside the source the kept folders mean nothing, and their box says so.
+        Click(d, COption::IdSameAsSource);
+        EXPECT_FALSE(d.Control(COption::IdKeepFolders)->isEnabled());
+        EXPECT_EQ(d.ExampleText(), "Example: /lib/a/b/AC_DC/Live.ogg");
+        Click(d, COption::IdSaveFilesTo);
+        Click(d, COption::IdCopyCovers);
+        Click(d, COption::IdOk);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(settings_.OUTPUT.KeepFolders, 1);
+    EXPECT_EQ(settings_.OUTPUT.CopyCovers, 1);
+    EXPECT_EQ(settings_.OUTPUT.NamePattern, "{artist}/{title}");
+    EXPECT_EQ(settings_.OUTPUT.SameAsSrc, 0);
 }
 
 TEST_F(OptionTest, FormatRowsChangeTheListsAndTheirLabels) {
