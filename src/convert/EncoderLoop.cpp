@@ -1,6 +1,7 @@
 #include "convert/EncoderLoop.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "base/Tick.h"
@@ -34,7 +35,8 @@ void RunEncoderLoop(PipelineContext& ctx, CConversionTask& task, uint32_t chunk,
     // block always fits beside what is waiting.
     const uint32_t frame = task.TargetChannels > 0 ? static_cast<uint32_t>(task.TargetChannels) : 1;
     chunk = std::min(chunk, std::max(input.Capacity() / 2 / frame * frame, frame));
-    std::vector<int32_t> buffer(chunk);
+    // Uninitialised for the same reason as the rings: each pass reads into it before use.
+    const std::unique_ptr<int32_t[]> buffer(new int32_t[chunk]);
     uint32_t lastReport = TickCount();
     while (ctx.IsRunning()) {
         if (ctx.Paused.load(std::memory_order_acquire)) {
@@ -59,8 +61,8 @@ void RunEncoderLoop(PipelineContext& ctx, CConversionTask& task, uint32_t chunk,
             lastPass = true;
         }
         if (n > 0) {
-            input.Read(buffer.data(), n);
-            encodePass(buffer.data(), n);
+            input.Read(buffer.get(), n);
+            encodePass(buffer.get(), n);
             ctx.TaskSamplesDone += n;
             ctx.OverallSamplesDone += n;
             const double seconds = AudioSeconds(task, n);

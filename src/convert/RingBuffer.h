@@ -20,7 +20,9 @@ class RingBuffer {
 
 public:
     explicit RingBuffer(uint32_t capacity)
-        : Data(std::make_unique<T[]>(static_cast<size_t>(capacity) + 1)), Size(capacity + 1) {
+        // Left uninitialised: a slot is always written before it is read, and zeroing megabytes
+        // of ring would cost a short file more than its whole conversion.
+        : Data(new T[static_cast<size_t>(capacity) + 1]), Size(capacity + 1) {
         Reset();
     }
     virtual ~RingBuffer() = default;

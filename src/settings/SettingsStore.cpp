@@ -6,11 +6,9 @@
 #include <type_traits>
 #include <variant>
 
-#include <QStandardPaths>
-#include <QString>
-
 #include "base/CreateFolderPath.h"
 #include "base/Format.h"
+#include "base/XdgUserDirs.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsFields.h"
 
@@ -22,11 +20,6 @@ std::string WithSlash(std::string folder) {
         folder += '/';
     }
     return folder;
-}
-
-std::string HomeFolder() {
-    const char* home = std::getenv("HOME");
-    return home && *home ? home : "/";
 }
 
 }  // namespace
@@ -43,13 +36,7 @@ std::filesystem::path SettingsStore::DefaultSettingsFolder() {
 }
 
 std::string SettingsStore::DefaultOutputFolder() {
-    for (auto location : {QStandardPaths::MusicLocation, QStandardPaths::DesktopLocation}) {
-        QString path = QStandardPaths::writableLocation(location);
-        if (!path.isEmpty()) {
-            return WithSlash(path.toStdString());
-        }
-    }
-    return WithSlash(HomeFolder()) + "Music/";
+    return WithSlash(XdgUserDir("MUSIC", "Music"));
 }
 
 std::string SettingsStore::OutputFolderOf(const std::string& desDir) {

@@ -416,6 +416,31 @@ TEST(CliTest, KeepFoldersNamePatternAndCoversShapeTheOutputFolder) {
     EXPECT_EQ(FileNames(dir.path() / "named/AC_DC"), std::vector<std::string>{"Live.wav"});
 }
 
+TEST(CliTest, WithoutTheWmaModuleOnlyWmaFails) {
+    // A program folder holding everything but wma_component.so.
+    TempDir dir;
+    const fs::path built = fs::path(TONQUILL_CLI_PATH).parent_path();
+    fs::create_directories(dir / "bin");
+    for (const char* name : {"tonquill-cli", "lame_enc.so", "Tonquill.prx"}) {
+        fs::copy_file(built / name, dir.path() / "bin" / name);
+    }
+    WriteWav(dir / "tone.wav", 44100, 2, 4410, 1);
+    const std::string program = dir / "bin/tonquill-cli";
+
+    const CliResult mp3 = RunProgram(program, {"convert", "--no-config", "--quiet", "-f", "mp3",
+                                               "-o", dir / "out", dir / "tone.wav"});
+    EXPECT_EQ(mp3.exitCode, 0) << mp3.err;
+    EXPECT_TRUE(fs::exists(dir / "out/tone.mp3"));
+
+    const CliResult wma = RunProgram(program, {"convert", "--no-config", "--quiet", "-f", "wma",
+                                               "-o", dir / "out", dir / "tone.wav"});
+    EXPECT_EQ(wma.exitCode, 1);
+    EXPECT_NE(wma.err.find("Error on CreateInstance ActiveX WMAFile2!"), std::string::npos)
+        << wma.err;
+    EXPECT_NE(wma.err.find("Error on Initializing ActiveX Controls!"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "out/tone.wma"));
+}
+
 TEST(CliTest, ProbeJsonGivesTheRowOfEachFile) {
     TempDir dir;
     WriteWav(dir / "tone.wav", 22050, 1, 22050 * 3, 1);

@@ -6,8 +6,8 @@
 
 #include "base/ProgramFolder.h"
 #include "convert/DecoderFixtures.h"
+#include "convert/wma/WmaCodecModule.h"
 #include "convert/wma/WmaComponent.h"
-#include "convert/wma/WmaFileWriter.h"
 #include "support/TestSupport.h"
 
 namespace tonquill {

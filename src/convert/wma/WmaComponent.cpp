@@ -6,31 +6,26 @@
 #include "base/ConversionObserver.h"
 #include "base/Format.h"
 #include "convert/PipelineContext.h"
-#include "convert/wma/WmaFileReader.h"
-#include "convert/wma/WmaFileWriter.h"
+#include "convert/wma/WmaCodecModule.h"
 
 namespace tonquill {
 
 WmaComponent::WmaComponent() {
-    QuietFfmpegLog();
-    if (!av_find_input_format("asf") || !av_guess_format("asf", nullptr, nullptr) ||
-        !avcodec_find_encoder(AV_CODEC_ID_WMAV2) || !avcodec_find_decoder(AV_CODEC_ID_WMAV2)) {
-        throw WmaError("FFmpeg lacks the ASF container or the WMA codecs");
-    }
+    WmaCodecModule().checkSupport();
 }
 
 WmaComponent::~WmaComponent() = default;
 
 void WmaComponent::OpenForReading(const std::string& path) {
     Close();
-    reader_ = std::make_unique<WmaFileReader>(path);
+    reader_ = WmaCodecModule().openInput(path);
 }
 
 void WmaComponent::Close() {
     reader_.reset();
     if (writer_) {
         // The writer goes even when finishing fails, so the next file starts clean.
-        std::unique_ptr<WmaFileWriter> writer = std::move(writer_);
+        std::unique_ptr<WmaOutput> writer = std::move(writer_);
         writer->Finish();
     }
 }
@@ -40,7 +35,7 @@ void WmaComponent::CreateForWriting(const std::string& path) {
     if (!selected_) {
         throw WmaError("no WMA preset is selected");
     }
-    writer_ = std::make_unique<WmaFileWriter>(path, *selected_, formatRate_, formatChannels_);
+    writer_ = WmaCodecModule().createOutput(path, *selected_, formatRate_, formatChannels_);
 }
 
 void WmaComponent::WriteSamples(const int16_t* samples, size_t count) {

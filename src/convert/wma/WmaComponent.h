@@ -13,8 +13,8 @@ namespace tonquill {
 
 class ConversionObserver;
 class PipelineContext;
-class WmaFileReader;
-class WmaFileWriter;
+class WmaInput;
+class WmaOutput;
 
 // Every failing operation of the component throws this; the calling stage turns it into its
 // own error line.
@@ -29,8 +29,9 @@ public:
 // program keeps a reader and a writer.
 class WmaComponent {
 public:
-    // Throws WmaError when this build of FFmpeg lacks what the component needs (the ASF
-    // container or the WMA codecs).
+    // Throws WmaError when the component's module (wma_component.so beside the program) cannot be
+    // loaded, or when the FFmpeg it uses lacks the ASF container or the WMA codecs. The module is
+    // loaded once per process, by the first instance.
     WmaComponent();
     ~WmaComponent();
     WmaComponent(const WmaComponent&) = delete;
@@ -74,8 +75,8 @@ private:
     int formatChannels_ = 2;
     WmaPresetList presets_;
     const WmaPreset* selected_ = nullptr;
-    std::unique_ptr<WmaFileReader> reader_;
-    std::unique_ptr<WmaFileWriter> writer_;
+    std::unique_ptr<WmaInput> reader_;
+    std::unique_ptr<WmaOutput> writer_;
 };
 
 // The preset file beside the program.

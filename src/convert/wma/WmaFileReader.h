@@ -5,26 +5,27 @@
 #include <vector>
 
 #include "convert/wma/FfmpegHandles.h"
+#include "convert/wma/WmaCodecModule.h"
 
 namespace tonquill {
 
 // One open WMA input: demuxes an ASF file, decodes its first WMA stream and converts the audio
 // to interleaved 16-bit samples at the asked rate and channel count. Throws WmaError.
-class WmaFileReader {
+class WmaFileReader : public WmaInput {
 public:
     explicit WmaFileReader(const std::string& path);
-    ~WmaFileReader();
+    ~WmaFileReader() override;
     WmaFileReader(const WmaFileReader&) = delete;
     WmaFileReader& operator=(const WmaFileReader&) = delete;
 
     // Up to frames frames at rate and channels; empty once the stream is exhausted. A damaged
     // packet is skipped; a file cut short ends the stream where it breaks off.
-    std::vector<int16_t> Read(int frames, int rate, int channels);
+    std::vector<int16_t> Read(int frames, int rate, int channels) override;
 
-    int Rate() const { return codec_->sample_rate; }
-    int Channels() const { return codec_->ch_layout.nb_channels; }
-    int64_t SampleCount() const;  // per channel; 0 when unknown
-    int64_t DurationMs() const;   // 0 when unknown
+    int Rate() const override { return codec_->sample_rate; }
+    int Channels() const override { return codec_->ch_layout.nb_channels; }
+    int64_t SampleCount() const override;
+    int64_t DurationMs() const override;
 
 private:
     // Decodes one more frame into pending_; false when the stream has ended.

@@ -7,10 +7,6 @@
 
 namespace tonquill {
 
-int WmaEncodingBitrate(const WmaPreset& preset) {
-    return std::max(preset.bitrate, WmaMinimumBitrate);
-}
-
 namespace {
 
 void Check(int rc, const char* what) {

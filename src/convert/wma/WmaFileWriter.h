@@ -5,34 +5,25 @@
 #include <string>
 
 #include "convert/wma/FfmpegHandles.h"
+#include "convert/wma/WmaCodecModule.h"
 #include "convert/wma/WmaPresetList.h"
 
 namespace tonquill {
 
-// The lowest bitrate FFmpeg's wmav2 encoder accepts ("bitrate too low" below it). Presets that
-// name less are encoded at this rate so they still give a playable file.
-inline constexpr int WmaMinimumBitrate = 24000;
-
-// The most channels the component converts between (libswresample's limit).
-inline constexpr int WmaMaxPcmChannels = 64;
-
-// The bitrate a preset is encoded with.
-int WmaEncodingBitrate(const WmaPreset& preset);
-
 // One WMA output: takes interleaved 16-bit samples at the input rate and channel count,
 // resamples them to the preset's and writes an ASF file with a wmav2 stream. Throws WmaError.
-class WmaFileWriter {
+class WmaFileWriter : public WmaOutput {
 public:
     WmaFileWriter(const std::string& path, const WmaPreset& preset, int inputRate,
                   int inputChannels);
     // Finishes the file when Finish was not called (errors are then swallowed).
-    ~WmaFileWriter();
+    ~WmaFileWriter() override;
     WmaFileWriter(const WmaFileWriter&) = delete;
     WmaFileWriter& operator=(const WmaFileWriter&) = delete;
 
-    void Write(const int16_t* samples, size_t count);
+    void Write(const int16_t* samples, size_t count) override;
     // Encodes what is left, writes the file's index and closes it.
-    void Finish();
+    void Finish() override;
 
 private:
     // Queues one frame of silence for the encoder.
