@@ -85,8 +85,7 @@ void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
 int RunProbe(const CommandLine& line, Console& console) {
     InterruptSignal::Install();
     // Files named directly are probed whatever the settings accept; folders use every type.
-    const ScanResult scan =
-        ScanPaths(line.paths, FilterWav | FilterMp3 | FilterWma | FilterOgg, line.recursive);
+    const ScanResult scan = ScanPaths(line.paths, AllFilterBits(), line.recursive);
     for (const auto& problem : scan.problems) {
         console.Error(problem);
     }

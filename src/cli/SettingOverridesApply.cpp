@@ -33,6 +33,23 @@ int ChannelCodeOf(const std::string& name, int format) {
                             name.c_str(), FindFormat(format)->name));
 }
 
+// --bits: the WAV sample size (8, 16, 24) or the FLAC one (16, 24).
+void ApplySampleBits(int bits, ConversionSettings& settings) {
+    const int format = settings.OUTPUT.OutputFormat;
+    if (format == FormatWav) {
+        settings.WAV.SubFormat = static_cast<int16_t>(bits == 8 ? 0 : bits == 16 ? 1 : 2);
+        return;
+    }
+    if (format == FormatFlac && bits != 8) {
+        settings.FLAC.Bits = static_cast<int16_t>(bits);
+        return;
+    }
+    throw UsageError(
+        Format("option --bits %d does not apply to %s output (WAV: 8, 16, 24; "
+               "FLAC: 16, 24)",
+               bits, FindFormat(format)->name));
+}
+
 }  // namespace
 
 std::string OutputFolderText(const std::string& path) {
@@ -53,7 +70,7 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
     if (!FindFormat(format)) {
         throw UsageError(
             Format("Config.ini holds the unknown output format %d; choose one with "
-                   "-f/--format (valid: mp3, ogg, wav, wma)",
+                   "-f/--format (valid: mp3, ogg, wav, wma, flac)",
                    format));
     }
     if (o.lameBits) {
@@ -68,6 +85,13 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
         RequireFormat(settings, FormatWav, "--wav-bits");
         settings.WAV.SubFormat = static_cast<int16_t>(*o.wavSubFormat);
     }
+    if (o.flacLevel) {
+        RequireFormat(settings, FormatFlac, "--flac-level");
+        settings.FLAC.Level = static_cast<int16_t>(*o.flacLevel);
+    }
+    if (o.sampleBits) {
+        ApplySampleBits(*o.sampleBits, settings);
+    }
     if (o.wmaProfile) {
         RequireFormat(settings, FormatWma, "--wma-preset");
         settings.WMA.Profile = static_cast<int16_t>(*o.wmaProfile);
@@ -76,6 +100,11 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
         throw UsageError(
             "options -r/--rate and -c/--channels do not apply to WMA output: the preset "
             "decides (--wma-preset)");
+    }
+    if (format == FormatFlac && (o.freqIndex || o.channels)) {
+        throw UsageError(
+            "options -r/--rate and -c/--channels do not apply to FLAC output: it keeps the "
+            "source's rate and channels");
     }
     if (o.freqIndex) {
         const auto freq = static_cast<int16_t>(*o.freqIndex);

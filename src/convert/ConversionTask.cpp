@@ -89,6 +89,10 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
             task.TargetChannels = ResolveChannelCount(settings.OGG.Channel, source.sourceChannels);
             task.TargetRate = ResolveSampleRate(settings.OGG.Freq, source.sourceRate);
             break;
+        case FormatFlac:  // lossless keeps the source's rate, hi-res included
+            task.TargetChannels = ResolveChannelCount(ChannelAuto, source.sourceChannels);
+            task.TargetRate = source.sourceRate;
+            break;
         default:  // WMA keeps the source's format; the preset decides what is written
             task.TargetChannels = source.sourceChannels;
             task.TargetRate = source.sourceRate;

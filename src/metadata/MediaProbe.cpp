@@ -9,6 +9,7 @@
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
@@ -163,11 +164,12 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
 }  // namespace
 
 // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-const std::array<ProbeEntry, 4> ProbeTable{{
+const std::array<ProbeEntry, 5> ProbeTable{{
     {FormatWav, &MediaProbe::ProbeWav, WavTagLibBitrate, nullptr, true, 1.024},
     {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
     {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
     {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
+    {FormatFlac, &MediaProbe::ProbeFlac, TagLibBitrate, nullptr, true, 1.0},
 }};
 
 const ProbeEntry* FindProbe(int format) {
@@ -440,6 +442,34 @@ void MediaProbe::ReadOggTags(FileListRow& row, const std::string& path) {
         row.SetCellText(ColumnTag, "Vorbis Comment");
         ReadXiphFields(row, *tag);
         row.Entry().tagKinds |= TagKindXiph;
+    }
+}
+
+void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    // TagLib reads the stream information block of a native FLAC file exactly: rate, channels
+    // and the length in frames.
+    TagLib::FLAC::File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
+    const TagLib::FLAC::Properties* properties = file.audioProperties();
+    if (!file.isValid() || !properties) {
+        entry.unreadable = 1;
+        return;
+    }
+    const int channels = properties->channels();
+    entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+    entry.sampleRate = properties->sampleRate();
+    entry.totalSamples = InterleavedSamples(properties->sampleFrames(), channels);
+    entry.durationSeconds =
+        entry.sampleRate > 0 && entry.channels > 0
+            ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels
+            : 0.0;
+    row.AddPlayTime(entry.durationSeconds);
+
+    TagLib::Ogg::XiphComment* tag = file.xiphComment(false);
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "Vorbis Comment");
+        ReadXiphFields(row, *tag);
+        entry.tagKinds |= TagKindXiph;
     }
 }
 

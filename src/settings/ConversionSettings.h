@@ -33,7 +33,7 @@ struct ConversionSettings {
     struct OutputSection {
         int16_t OutputFormat = FormatMp3;
         int32_t SameAsSrc = 0;
-        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg;
+        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg | FilterFlac;
         std::string DesDir;   // ends with '/'
         std::string LastDir;  // folder tree selection at the last exit, or empty
         // 1: an output keeps the folders between its source and the folder it was found under.
@@ -45,7 +45,7 @@ struct ConversionSettings {
         int32_t CopyCovers = 0;
     } OUTPUT;
     struct WavSection {
-        int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit
+        int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit, 2: signed 24-bit
         int16_t Freq = 0;
         int32_t Channel = ChannelAuto;
     } WAV;
@@ -63,6 +63,10 @@ struct ConversionSettings {
         int16_t Freq = 0;
         int16_t QualityCompression = 3;  // Vorbis quality times ten
     } OGG;
+    struct FlacSection {
+        int16_t Level = 5;  // compression level 0 (fastest) to 8 (smallest)
+        int16_t Bits = 16;  // 16 or 24 bits a sample
+    } FLAC;
 };
 
 // The output rate for a Freq index and a source rate. Index 0 picks the first table rate at or

@@ -9,6 +9,7 @@
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
@@ -190,24 +191,37 @@ bool SaveWmaTags(const std::string& path, uint8_t, const TagSet& tags, OutputTag
     return WriteWmaTags(path, tags) && StoreAsfFileSize(path);
 }
 
+void FillXiphComment(TagLib::Ogg::XiphComment& comment, const TagSet& tags) {
+    for (const TagField& row : TagFieldTable) {
+        comment.addField(row.vorbisField, TextOf(row, tags), true);
+    }
+}
+
 bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
     TagLib::Ogg::Vorbis::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
     }
-    TagLib::Ogg::XiphComment& comment = *file.tag();
-    for (const TagField& row : TagFieldTable) {
-        comment.addField(row.vorbisField, TextOf(row, tags), true);
+    FillXiphComment(*file.tag(), tags);
+    return file.save();
+}
+
+bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
+    TagLib::FLAC::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
     }
+    FillXiphComment(*file.xiphComment(true), tags);
     return file.save();
 }
 
 }  // namespace
 
-const std::array<OutputTagSaver, 3> OutputTagSaverTable{{
+const std::array<OutputTagSaver, 4> OutputTagSaverTable{{
     {FormatMp3, SaveMp3Tags},
     {FormatWma, SaveWmaTags},
     {FormatOgg, SaveOggTags},
+    {FormatFlac, SaveFlacTags},
 }};
 
 const OutputTagSaver* FindOutputTagSaver(int format) {

@@ -32,7 +32,7 @@ struct OutputTagSaver {
                  OutputTagResult& result);
 };
 
-extern const std::array<OutputTagSaver, 3> OutputTagSaverTable;
+extern const std::array<OutputTagSaver, 4> OutputTagSaverTable;
 
 // The row of a format code, or nullptr for a format without tags.
 const OutputTagSaver* FindOutputTagSaver(int format);

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, CliUsageTest,
     ::testing::Values(
         UsageCase{"UnknownCommand", {"frobnicate"}, "valid: convert, probe, settings"},
-        UsageCase{"UnknownFormat", {"convert", "-f", "flac", "a.wav"}, "mp3, ogg, wav, wma"},
+        UsageCase{"UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "mp3, ogg, wav, wma, flac"},
         UsageCase{
             "BitrateOutsideTable", {"convert", "-f", "mp3", "-b", "100", "a.wav"}, "8, 16, 24, 32"},
         UsageCase{"QualityAboveOne", {"convert", "-f", "ogg", "-q", "1.5", "a.wav"}, "-0.1 to 1.0"},
@@ -109,6 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"WmaPresetOutsideList",
                   {"convert", "-f", "wma", "--wma-preset", "7", "a.wav"},
                   "12 to 55"},
+        UsageCase{"FlacLevelOutsideRange",
+                  {"convert", "-f", "flac", "--flac-level", "9", "a.wav"},
+                  "0 to 8"},
+        UsageCase{
+            "EightBitFlac", {"convert", "-f", "flac", "--bits", "8", "a.wav"}, "FLAC: 16, 24"},
+        UsageCase{
+            "BitsForMp3", {"convert", "-f", "mp3", "--bits", "16", "a.wav"}, "WAV: 8, 16, 24"},
+        UsageCase{
+            "RateForFlac", {"convert", "-f", "flac", "-r", "44100", "a.wav"}, "source's rate"},
         UsageCase{"ZeroJobs", {"convert", "-j", "0", "a.wav"}, "1 to 256"},
         UsageCase{"NoPaths", {"convert", "-f", "wav"}, "at least one file"},
         UsageCase{"OutAndSameAsSource",
@@ -146,7 +155,7 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         {{"convert", "--for"}, "--format\n"},
         {{"probe", "--j"}, "--json\n"},
         {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
-        {{"convert", "-f", ""}, "mp3\nogg\nwav\nwma\n"},
+        {{"convert", "-f", ""}, "flac\nmp3\nogg\nwav\nwma\n"},
         {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
         {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
         {{"convert", "--channels", "d"}, "dual\n"},
@@ -201,7 +210,7 @@ TEST(CliTest, ConvertsAFolderWithTheNumberedLogAndExitsZero) {
     EXPECT_EQ(out.samples, in.samples);
 }
 
-// A folder of all four source formats converted to each output format, checked with ffprobe.
+// A folder of every source format converted to each output format, checked with ffprobe.
 struct OutputCase {
     const char* format;
     const char* formatName;  // ffprobe's name of the container
@@ -221,6 +230,7 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     WriteSoundFile(dir / "src/w.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, signal);
     WriteSoundFile(dir / "src/o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
     WriteSoundFile(dir / "src/m.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, signal);
+    WriteSoundFile(dir / "src/f.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, signal);
     {
         TagLib::FileRef mp3((dir / "src/m.mp3").c_str());
         ASSERT_FALSE(mp3.isNull());
@@ -241,7 +251,7 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // w.wav and w.wma share a base name: the second one to finish gets "w (2)".
     const std::string ext = std::string(".") + c.format;
-    std::vector<std::string> expected = {"m" + ext, "o" + ext, "w (2)" + ext, "w" + ext};
+    std::vector<std::string> expected = {"f" + ext, "m" + ext, "o" + ext, "w (2)" + ext, "w" + ext};
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(FileNames(dir.path() / "out"), expected);
     for (const auto& name : expected) {
@@ -275,7 +285,8 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true},
         OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true},
         OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true},
-        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false}),
+        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false},
+        OutputCase{"flac", "flac", {"--flac-level", "8", "--bits", "24"}, "44100", "2", true}),
     [](const auto& info) { return std::string(info.param.format); });
 
 TEST(CliTest, NeverOverwritesAnExistingOutput) {

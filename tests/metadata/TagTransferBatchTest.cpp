@@ -17,6 +17,7 @@
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/vorbisfile.h>
@@ -156,16 +157,27 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(Utf8(file.ID3v2Tag()->frameList("TENC").front()->toString()), EncoderNote);
     }
 
+    const auto expectXiph = [](const TagLib::Ogg::XiphComment* comment) {
+        ASSERT_TRUE(comment);
+        const auto& fields = comment->fieldListMap();
+        EXPECT_EQ(Utf8(fields["TITLE"].front()), "Song");
+        EXPECT_EQ(Utf8(fields["ALBUM"].front()), "東京");
+        EXPECT_EQ(Utf8(fields["TRACKNUMBER"].front()), "3/12");
+        EXPECT_EQ(Utf8(fields["ENCODED BY"].front()), EncoderNote);
+    };
     const std::string ogg = Convert({row}, FormatOgg).front();
     {
         TagLib::Ogg::Vorbis::File file(ogg.c_str(), true);
         ASSERT_TRUE(file.isValid());
         EXPECT_EQ(file.audioProperties()->sampleRate(), 44100);
-        const auto& fields = file.tag()->fieldListMap();
-        EXPECT_EQ(Utf8(fields["TITLE"].front()), "Song");
-        EXPECT_EQ(Utf8(fields["ALBUM"].front()), "東京");
-        EXPECT_EQ(Utf8(fields["TRACKNUMBER"].front()), "3/12");
-        EXPECT_EQ(Utf8(fields["ENCODED BY"].front()), EncoderNote);
+        expectXiph(file.tag());
+    }
+    const std::string flac = Convert({row}, FormatFlac).front();
+    {
+        TagLib::FLAC::File file(flac.c_str(), true);
+        ASSERT_TRUE(file.isValid());
+        EXPECT_EQ(file.audioProperties()->sampleRate(), 22050);  // lossless keeps the source's
+        expectXiph(file.xiphComment());
     }
 
     const std::string wma = Convert({row}, FormatWma).front();
@@ -180,7 +192,7 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(Utf8(attributes["WM/EncodedBy"].front().toString()), EncoderNote);
     }
     EXPECT_EQ(LinesStartingWith("Converting status: "),
-              std::vector<std::string>(3, "Converting status: OK."));
+              std::vector<std::string>(4, "Converting status: OK."));
 }
 
 TEST_F(TagTransferBatchTest, UnwritableOutputLogsOneFailLineAndTheBatchGoesOn) {
