@@ -59,18 +59,22 @@ int ParseFormat(const std::string& value) {
             return info.code;
         }
     }
-    Invalid("format", value, "mp3, ogg, wav, wma, flac");
+    Invalid("format", value, "mp3, ogg, wav, wma, flac, opus");
 }
 
+// Any bitrate of either table: MP3's fixed list or Opus's range. Which one applies is settled
+// once the output format is known.
 int ParseBitrate(const std::string& value) {
     if (auto kbps = ParseInteger(value)) {
-        for (size_t i = 0; i < Mp3BitrateTable.size(); ++i) {
-            if (Mp3BitrateTable[i] == *kbps) {
-                return static_cast<int>(i);
-            }
+        const bool mp3 = std::find(Mp3BitrateTable.begin(), Mp3BitrateTable.end(), *kbps) !=
+                         Mp3BitrateTable.end();
+        if (mp3 || (*kbps >= MinOpusBitrate && *kbps <= MaxOpusBitrate)) {
+            return static_cast<int>(*kbps);
         }
     }
-    Invalid("bitrate", value, JoinValues(Mp3BitrateTable) + " (kbit/s)");
+    Invalid("bitrate", value,
+            "MP3: " + JoinValues(Mp3BitrateTable) +
+                Format("; OPUS: %d to %d (kbit/s)", MinOpusBitrate, MaxOpusBitrate));
 }
 
 int ParseQuality(const std::string& value) {
@@ -171,10 +175,12 @@ struct OptionSpec {
 
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {'f', "format", "mp3|ogg|wav|wma|flac", true, false, true, "output format",
+        {'f', "format", "mp3|ogg|wav|wma|flac|opus", true, false, true, "output format",
          [](CommandLine& c, const std::string& v) { c.overrides.outputFormat = ParseFormat(v); }},
-        {'b', "bitrate", "KBPS", true, false, true, "MP3 bitrate: " + JoinValues(Mp3BitrateTable),
-         [](CommandLine& c, const std::string& v) { c.overrides.lameBits = ParseBitrate(v); }},
+        {'b', "bitrate", "KBPS", true, false, true,
+         "MP3 bitrate: " + JoinValues(Mp3BitrateTable) +
+             Format("\nOpus bitrate: %d to %d", MinOpusBitrate, MaxOpusBitrate),
+         [](CommandLine& c, const std::string& v) { c.overrides.bitrateKbps = ParseBitrate(v); }},
         {'q', "quality", "Q", true, false, true, "Ogg Vorbis quality, -0.1 to 1.0 in steps of 0.1",
          [](CommandLine& c, const std::string& v) { c.overrides.oggQuality = ParseQuality(v); }},
         {'r', "rate", "auto|HZ", true, false, true,

@@ -19,7 +19,7 @@ enum class CliCommand { Help, Version, Convert, Probe, Settings, Completion };
 // channels are kept as given, since their meaning depends on the output format in effect.
 struct SettingOverrides {
     std::optional<int> outputFormat;      // FormatCode
-    std::optional<int> lameBits;          // index of Mp3BitrateTable
+    std::optional<int> bitrateKbps;       // MP3 (one of Mp3BitrateTable) or Opus bitrate
     std::optional<int> oggQuality;        // quality times ten
     std::optional<int> freqIndex;         // index of SampleRateTable, 0 automatic
     std::optional<std::string> channels;  // auto, mono, stereo, joint, dual

@@ -12,6 +12,7 @@ bool DecodeMp3(PipelineContext& ctx, CConversionTask& task);
 bool DecodeWma(PipelineContext& ctx, CConversionTask& task);
 bool DecodeOgg(PipelineContext& ctx, CConversionTask& task);
 bool DecodeFlac(PipelineContext& ctx, CConversionTask& task);
+bool DecodeOpus(PipelineContext& ctx, CConversionTask& task);
 
 // Encoders: read task.EncoderInput and write task.DestPath at the target rate and channels.
 // True when the stream ended or the batch stopped; false after a logged error.
@@ -20,6 +21,7 @@ bool EncodeMp3(PipelineContext& ctx, CConversionTask& task);
 bool EncodeWma(PipelineContext& ctx, CConversionTask& task);
 bool EncodeOgg(PipelineContext& ctx, CConversionTask& task);
 bool EncodeFlac(PipelineContext& ctx, CConversionTask& task);
+bool EncodeOpus(PipelineContext& ctx, CConversionTask& task);
 
 using StageFunction = bool (*)(PipelineContext&, CConversionTask&);
 
@@ -34,7 +36,7 @@ struct CodecEntry {
 inline constexpr CodecEntry CodecTable[] = {
     {FormatWav, DecodeWav, EncodeWav},    {FormatMp3, DecodeMp3, EncodeMp3},
     {FormatWma, DecodeWma, EncodeWma},    {FormatOgg, DecodeOgg, EncodeOgg},
-    {FormatFlac, DecodeFlac, EncodeFlac},
+    {FormatFlac, DecodeFlac, EncodeFlac}, {FormatOpus, DecodeOpus, EncodeOpus},
 };
 
 const CodecEntry* FindCodec(int format);

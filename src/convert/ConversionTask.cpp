@@ -93,6 +93,10 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
             task.TargetChannels = ResolveChannelCount(ChannelAuto, source.sourceChannels);
             task.TargetRate = source.sourceRate;
             break;
+        case FormatOpus:  // Opus works at 48 kHz alone; the rate stage brings every source there
+            task.TargetChannels = ResolveChannelCount(ChannelAuto, source.sourceChannels);
+            task.TargetRate = 48000;
+            break;
         default:  // WMA keeps the source's format; the preset decides what is written
             task.TargetChannels = source.sourceChannels;
             task.TargetRate = source.sourceRate;

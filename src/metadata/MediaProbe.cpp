@@ -3,6 +3,7 @@
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <fcntl.h>
 #include <mpg123.h>
+#include <opus/opusfile.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <taglib/apefooter.h>
@@ -14,6 +15,7 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <unistd.h>
@@ -164,12 +166,13 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
 }  // namespace
 
 // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-const std::array<ProbeEntry, 5> ProbeTable{{
+const std::array<ProbeEntry, 6> ProbeTable{{
     {FormatWav, &MediaProbe::ProbeWav, WavTagLibBitrate, nullptr, true, 1.024},
     {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
     {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
     {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
     {FormatFlac, &MediaProbe::ProbeFlac, TagLibBitrate, nullptr, true, 1.0},
+    {FormatOpus, &MediaProbe::ProbeOpus, TagLibBitrate, nullptr, true, 1.0},
 }};
 
 const ProbeEntry* FindProbe(int format) {
@@ -466,6 +469,34 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     row.AddPlayTime(entry.durationSeconds);
 
     TagLib::Ogg::XiphComment* tag = file.xiphComment(false);
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "Vorbis Comment");
+        ReadXiphFields(row, *tag);
+        entry.tagKinds |= TagKindXiph;
+    }
+}
+
+void MediaProbe::ProbeOpus(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    int error = 0;
+    OggOpusFile* file = op_open_file(path.c_str(), &error);
+    if (!file) {
+        entry.unreadable = 1;
+        return;
+    }
+    // Opus always decodes at 48 kHz, whatever rate the header says the input had. The length
+    // is the decoded one: pre-skip removed.
+    const int channels = op_channel_count(file, -1);
+    entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+    entry.sampleRate = 48000;
+    entry.totalSamples = InterleavedSamples(op_pcm_total(file, -1), channels);
+    entry.durationSeconds =
+        entry.channels > 0 ? static_cast<double>(entry.totalSamples) / 48000 / entry.channels : 0;
+    row.AddPlayTime(entry.durationSeconds);
+    op_free(file);
+
+    TagLib::Ogg::Opus::File tagged(path.c_str(), false);
+    TagLib::Ogg::XiphComment* tag = tagged.isValid() ? tagged.tag() : nullptr;
     if (tag && !tag->isEmpty()) {
         row.SetCellText(ColumnTag, "Vorbis Comment");
         ReadXiphFields(row, *tag);

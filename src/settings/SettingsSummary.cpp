@@ -72,6 +72,10 @@ std::string FlacSummary(const ConversionSettings::FlacSection& flac) {
                   flac.Bits);
 }
 
+std::string OpusSummary(const ConversionSettings::OpusSection& opus) {
+    return Format("OPUS:  VBR %3d kbps; 48000 Hz; Automatic Channel;", opus.Bitrate);
+}
+
 }  // namespace
 
 std::string SettingsSummary(const ConversionSettings& settings,
@@ -87,6 +91,8 @@ std::string SettingsSummary(const ConversionSettings& settings,
             return OggSummary(settings.OGG);
         case FormatFlac:
             return FlacSummary(settings.FLAC);
+        case FormatOpus:
+            return OpusSummary(settings.OPUS);
         default:
             return "";
     }

@@ -14,6 +14,7 @@
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
@@ -206,6 +207,15 @@ bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, OutputTag
     return file.save();
 }
 
+bool SaveOpusTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
+    TagLib::Ogg::Opus::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    FillXiphComment(*file.tag(), tags);
+    return file.save();
+}
+
 bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
     TagLib::FLAC::File file(path.c_str(), false);
     if (!file.isValid()) {
@@ -217,11 +227,12 @@ bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, OutputTa
 
 }  // namespace
 
-const std::array<OutputTagSaver, 4> OutputTagSaverTable{{
+const std::array<OutputTagSaver, 5> OutputTagSaverTable{{
     {FormatMp3, SaveMp3Tags},
     {FormatWma, SaveWmaTags},
     {FormatOgg, SaveOggTags},
     {FormatFlac, SaveFlacTags},
+    {FormatOpus, SaveOpusTags},
 }};
 
 const OutputTagSaver* FindOutputTagSaver(int format) {

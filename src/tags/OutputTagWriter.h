@@ -32,7 +32,7 @@ struct OutputTagSaver {
                  OutputTagResult& result);
 };
 
-extern const std::array<OutputTagSaver, 4> OutputTagSaverTable;
+extern const std::array<OutputTagSaver, 5> OutputTagSaverTable;
 
 // The row of a format code, or nullptr for a format without tags.
 const OutputTagSaver* FindOutputTagSaver(int format);

@@ -89,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, CliUsageTest,
     ::testing::Values(
         UsageCase{"UnknownCommand", {"frobnicate"}, "valid: convert, probe, settings"},
-        UsageCase{"UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "mp3, ogg, wav, wma, flac"},
+        UsageCase{
+            "UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "mp3, ogg, wav, wma, flac, opus"},
         UsageCase{
             "BitrateOutsideTable", {"convert", "-f", "mp3", "-b", "100", "a.wav"}, "8, 16, 24, 32"},
         UsageCase{"QualityAboveOne", {"convert", "-f", "ogg", "-q", "1.5", "a.wav"}, "-0.1 to 1.0"},
@@ -118,6 +119,12 @@ INSTANTIATE_TEST_SUITE_P(
             "BitsForMp3", {"convert", "-f", "mp3", "--bits", "16", "a.wav"}, "WAV: 8, 16, 24"},
         UsageCase{
             "RateForFlac", {"convert", "-f", "flac", "-r", "44100", "a.wav"}, "source's rate"},
+        UsageCase{"OpusBitrateBelowRange",
+                  {"convert", "-f", "opus", "-b", "5", "a.wav"},
+                  "OPUS: 6 to 510"},
+        UsageCase{"Mp3BitrateOnlyOpusHas",
+                  {"convert", "-f", "mp3", "-b", "100", "a.wav"},
+                  "8, 16, 24, 32"},
         UsageCase{"ZeroJobs", {"convert", "-j", "0", "a.wav"}, "1 to 256"},
         UsageCase{"NoPaths", {"convert", "-f", "wav"}, "at least one file"},
         UsageCase{"OutAndSameAsSource",
@@ -155,7 +162,7 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         {{"convert", "--for"}, "--format\n"},
         {{"probe", "--j"}, "--json\n"},
         {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
-        {{"convert", "-f", ""}, "flac\nmp3\nogg\nwav\nwma\n"},
+        {{"convert", "-f", ""}, "flac\nmp3\nogg\nopus\nwav\nwma\n"},
         {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
         {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
         {{"convert", "--channels", "d"}, "dual\n"},
@@ -218,6 +225,7 @@ struct OutputCase {
     const char* rate;
     const char* channels;
     bool tags;
+    bool keepsSourceRate;  // the 48 kHz Opus source stays at 48 kHz
 };
 
 class CliFormatTest : public ::testing::TestWithParam<OutputCase> {};
@@ -231,6 +239,7 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     WriteSoundFile(dir / "src/o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
     WriteSoundFile(dir / "src/m.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, signal);
     WriteSoundFile(dir / "src/f.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, signal);
+    WriteSoundFile(dir / "src/p.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2, signal);
     {
         TagLib::FileRef mp3((dir / "src/m.mp3").c_str());
         ASSERT_FALSE(mp3.isNull());
@@ -251,7 +260,8 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // w.wav and w.wma share a base name: the second one to finish gets "w (2)".
     const std::string ext = std::string(".") + c.format;
-    std::vector<std::string> expected = {"f" + ext, "m" + ext, "o" + ext, "w (2)" + ext, "w" + ext};
+    std::vector<std::string> expected = {"f" + ext, "m" + ext,     "o" + ext,
+                                         "p" + ext, "w (2)" + ext, "w" + ext};
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(FileNames(dir.path() / "out"), expected);
     for (const auto& name : expected) {
@@ -259,7 +269,8 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
         EXPECT_NE(report.find(std::string("format_name=") + c.formatName), std::string::npos)
             << name << "\n"
             << report;
-        EXPECT_NE(report.find(std::string("sample_rate=") + c.rate), std::string::npos)
+        const char* rate = c.keepsSourceRate && name[0] == 'p' ? "48000" : c.rate;
+        EXPECT_NE(report.find(std::string("sample_rate=") + rate), std::string::npos)
             << name << "\n"
             << report;
         EXPECT_NE(report.find(std::string("channels=") + c.channels), std::string::npos)
@@ -282,11 +293,13 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Cli, CliFormatTest,
     ::testing::Values(
-        OutputCase{"mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true},
-        OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true},
-        OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true},
-        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false},
-        OutputCase{"flac", "flac", {"--flac-level", "8", "--bits", "24"}, "44100", "2", true}),
+        OutputCase{
+            "mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true, false},
+        OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true, false},
+        OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true, false},
+        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false, true},
+        OutputCase{"flac", "flac", {"--flac-level", "8", "--bits", "24"}, "44100", "2", true, true},
+        OutputCase{"opus", "ogg", {"-b", "64"}, "48000", "2", true, false}),
     [](const auto& info) { return std::string(info.param.format); });
 
 TEST(CliTest, NeverOverwritesAnExistingOutput) {

@@ -47,6 +47,10 @@ void WriteFlac(const std::string& path, int rate, int channels, const std::vecto
     WriteSoundFileDouble(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, rate, channels, signal, true);
 }
 
+void WriteOpus(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
+    WriteSoundFileDouble(path, SF_FORMAT_OGG | SF_FORMAT_OPUS, rate, channels, signal, true);
+}
+
 void WriteWma(const std::string& path, int rate, int channels, const std::vector<double>& signal,
               int preset) {
     WmaComponent writer;

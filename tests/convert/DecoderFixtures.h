@@ -20,6 +20,8 @@ void WriteMp3(const std::string& path, int rate, int channels, const std::vector
 void WriteOgg(const std::string& path, int rate, int channels, const std::vector<double>& signal);
 // FLAC at 24 bits through libsndfile.
 void WriteFlac(const std::string& path, int rate, int channels, const std::vector<double>& signal);
+// Ogg Opus through libsndfile.
+void WriteOpus(const std::string& path, int rate, int channels, const std::vector<double>& signal);
 void WriteWma(const std::string& path, int rate, int channels, const std::vector<double>& signal,
               int preset = 47);
 

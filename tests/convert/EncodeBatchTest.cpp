@@ -21,6 +21,7 @@ namespace {
 
 constexpr int Rate = 44100;
 constexpr size_t Frames = Rate + 4321;
+constexpr int OpusRate = 48000;
 
 struct Source {
     int format;
@@ -89,26 +90,36 @@ TEST_F(EncodeBatchTest, EverySourceFormatConvertsToEveryOutputFormat) {
     WriteSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, Rate, 2, signal);
 
     std::vector<Source> sources{{FormatWav, wav, Rate, 2}};
-    for (int format : {FormatMp3, FormatOgg, FormatWma, FormatFlac}) {
+    for (int format : {FormatMp3, FormatOgg, FormatWma, FormatFlac, FormatOpus}) {
         const auto outputs = Convert({sources[0]}, format, dir_ / "sources/");
         ASSERT_EQ(outputs.size(), 1u);
         // Distinct base names, so the outputs of one batch do not take numbered names.
         const std::string ext = OutputExtension(format);
         const std::string renamed = dir_ / ("from-" + ext + "." + ext);
         std::filesystem::rename(outputs[0], renamed);
-        sources.push_back({format, renamed, Rate, 2});
+        sources.push_back({format, renamed, format == FormatOpus ? OpusRate : Rate, 2});
     }
-    ASSERT_EQ(observer_.doneCount(), 4);
+    ASSERT_EQ(observer_.doneCount(), 5);
 
-    for (int format : {FormatWav, FormatMp3, FormatOgg, FormatWma, FormatFlac}) {
+    for (int format : {FormatWav, FormatMp3, FormatOgg, FormatWma, FormatFlac, FormatOpus}) {
         SCOPED_TRACE(OutputExtension(format));
         const auto outputs =
             Convert(sources, format, dir_ / Format("to-%s/", OutputExtension(format).c_str()));
         ASSERT_EQ(outputs.size(), sources.size());
         for (size_t i = 0; i < outputs.size(); ++i) {
-            // WMA gives back its last partial codec frame short.
+            // Automatic rates keep the source's; Opus is always 48 kHz, the WMA preset 44.1.
+            const int rate = format == FormatOpus  ? OpusRate
+                             : format == FormatWma ? Rate
+                                                   : sources[i].rate;
+            const size_t frames = Frames * rate / Rate;
+            // WMA gives back its last partial codec frame short; the rate stage may end a few
+            // frames early.
             const bool wma = format == FormatWma || sources[i].format == FormatWma;
-            ExpectAudio(format, outputs[i], Rate, 2, Frames, signal, wma ? 2048 : 0);
+            ExpectAudio(format, outputs[i], rate, 2, frames,
+                        rate == Rate ? signal : ToneSignal(frames, 2, rate),
+                        wma                       ? 2048
+                        : rate != sources[i].rate ? 64
+                                                  : 0);
         }
     }
 }

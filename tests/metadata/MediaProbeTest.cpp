@@ -8,6 +8,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 
@@ -107,6 +108,15 @@ void MakeFlacTagged(const std::string& path) {
     ASSERT_TRUE(file.save());
 }
 
+void MakeOpusTagged(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 1, TestSignal16(48000 * 2, 1));
+    TagLib::Ogg::Opus::File file(path.c_str(), false);
+    ASSERT_TRUE(file.isValid());
+    file.tag()->addField("ALBUM", "Opus album", true);
+    file.tag()->addField("GENRE", "Jazz", true);
+    ASSERT_TRUE(file.save());
+}
+
 void MakeWmaZeroTrack(const std::string& path) {
     WriteWmaFixture(path, 2.0);
     TagLib::ASF::File file(path.c_str(), false);
@@ -147,6 +157,9 @@ const ProbeCase ProbeCases[] = {
     {"FlacHiResWithVorbisComment", "hires.flac", MakeFlacTagged, "Vorbis Comment",
      TagSet{"Flac artist", "", "", "4/12", "Flac title", "", "2019", ""}, TagKindXiph, 4, 12,
      "00:00:02", "96000 Hz", "2 (Stereo)", nullptr},
+    {"OpusAlwaysAt48kHz", "voice.opus", MakeOpusTagged, "Vorbis Comment",
+     TagSet{"", "", "Opus album", "", "", "Jazz", "", ""}, TagKindXiph, 0, 0, "00:00:02",
+     "48000 Hz", "1 (Mono)", nullptr},
     {"WmaZeroTrackAndYearLeftEmpty", "zero.wma", MakeWmaZeroTrack, "WMA",
      TagSet{"Wma artist", "Wma band", "", "", "Wma title", "", "", ""}, TagKindASF, 0, 0,
      "00:00:02", "44100 Hz", "2 (Stereo)", nullptr},

@@ -20,6 +20,7 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
@@ -179,6 +180,13 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(file.audioProperties()->sampleRate(), 22050);  // lossless keeps the source's
         expectXiph(file.xiphComment());
     }
+    const std::string opus = Convert({row}, FormatOpus).front();
+    {
+        TagLib::Ogg::Opus::File file(opus.c_str(), true);
+        ASSERT_TRUE(file.isValid());
+        EXPECT_EQ(file.audioProperties()->sampleRate(), 48000);
+        expectXiph(file.tag());
+    }
 
     const std::string wma = Convert({row}, FormatWma).front();
     {
@@ -192,7 +200,7 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(Utf8(attributes["WM/EncodedBy"].front().toString()), EncoderNote);
     }
     EXPECT_EQ(LinesStartingWith("Converting status: "),
-              std::vector<std::string>(4, "Converting status: OK."));
+              std::vector<std::string>(5, "Converting status: OK."));
 }
 
 TEST_F(TagTransferBatchTest, UnwritableOutputLogsOneFailLineAndTheBatchGoesOn) {

@@ -42,13 +42,14 @@ TEST_F(SettingsStoreTest, FirstRunCreatesAnEmptyFileAndTheFirstExitWritesEveryKe
 
     ASSERT_TRUE(store.SaveSettings(s, "/home/me/Music/"));
     EXPECT_EQ(ReadText(folder / "Config.ini"),
-              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=31\nDesDir=" + s.OUTPUT.DesDir +
+              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=63\nDesDir=" + s.OUTPUT.DesDir +
                   "\nLastDir=/home/me/Music/\nKeepFolders=0\nNamePattern=\nCopyCovers=0\n"
                   "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n"
                   "[MP3]\nLameBits=11\nLameChannel=0\nFreq=0\n"
                   "[WMA]\nProfile=47\n"
                   "[OGG]\nChannel=0\nFreq=0\nQualityCompression=3\n"
-                  "[FLAC]\nLevel=5\nBits=16\n");
+                  "[FLAC]\nLevel=5\nBits=16\n"
+                  "[OPUS]\nBitrate=128\n");
 }
 
 // A file written before FLAC and 24-bit WAV existed keeps its meaning: its filter still accepts
@@ -64,6 +65,7 @@ TEST_F(SettingsStoreTest, FileOfTheFourFormatsLoadsUnchanged) {
     EXPECT_EQ(s.WAV.SubFormat, 1);
     EXPECT_EQ(s.FLAC.Level, 5);
     EXPECT_EQ(s.FLAC.Bits, 16);
+    EXPECT_EQ(s.OPUS.Bitrate, 128);
 }
 
 TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFolders) {
@@ -201,7 +203,7 @@ TEST(SettingsFieldTable, NamesEachKeyOnceAndShowsTheRecordsValues) {
     EXPECT_EQ(texts["OUTPUT/DesDir"], "/music/out/");
     EXPECT_EQ(texts["OGG/QualityCompression"], "-1");
     EXPECT_EQ(texts["WMA/Profile"], "47");
-    EXPECT_EQ(texts["OUTPUT/Filter"], "31");
+    EXPECT_EQ(texts["OUTPUT/Filter"], "63");
     EXPECT_EQ(texts["OUTPUT/LastDir"], "");
 }
 

@@ -92,6 +92,12 @@ const SummaryCase SummaryCases[] = {
          s.FLAC.Bits = 24;
      },
      "FLAC:  Level 8; 24 bit; Source Frequency; Automatic Channel;"},
+    {"OpusBitrate",
+     [](ConversionSettings& s) {
+         s.OUTPUT.OutputFormat = FormatOpus;
+         s.OPUS.Bitrate = 96;
+     },
+     "OPUS:  VBR  96 kbps; 48000 Hz; Automatic Channel;"},
     {"UnknownFormatIsEmpty", [](ConversionSettings& s) { s.OUTPUT.OutputFormat = 7; }, ""},
 };
 
