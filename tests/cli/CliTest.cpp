@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/tag.h>
 
 #include "cli/CliRun.h"
@@ -449,9 +450,23 @@ TEST(CliTest, ProbeJsonGivesTheRowOfEachFile) {
              "\"name\": \"tone.wav\"", "\"path\": \"" + (dir / "") + "\"", "\"type\": \"WAV\"",
              "\"duration\": \"00:00:03\"", "\"frequency\": \"22050 Hz\"",
              "\"channel\": \"1 (Mono)\"", "\"unreadable\": false", "\"sampleRate\": 22050",
-             "\"channels\": 1", "\"totalSamples\": 66150"}) {
+             "\"channels\": 1", "\"totalSamples\": 66150", "\"cover\": false"}) {
         EXPECT_NE(result.out.find(field), std::string::npos) << field << "\n" << result.out;
     }
+
+    // A file whose tags hold a picture says so.
+    const std::string flac = dir / "covered.flac";
+    WriteSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, TestSignal16(22050, 1));
+    {
+        TagLib::FLAC::File file(flac.c_str(), false);
+        auto* picture = new TagLib::FLAC::Picture;
+        picture->setMimeType("image/png");
+        picture->setData(TagLib::ByteVector("not much of a picture"));
+        file.addPicture(picture);
+        ASSERT_TRUE(file.save());
+    }
+    const CliResult covered = RunCli({"probe", "--json", flac});
+    EXPECT_NE(covered.out.find("\"cover\": true"), std::string::npos) << covered.out;
 
     const CliResult missing = RunCli({"probe", "--json", dir / "absent.mp3"});
     EXPECT_EQ(missing.exitCode, 1);
