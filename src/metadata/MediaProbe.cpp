@@ -15,6 +15,7 @@
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -26,10 +27,12 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <memory>
 
 #include "base/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/AsfHeaderCheck.h"
+#include "metadata/OggContent.h"
 #include "metadata/TagReaders.h"
 #include "metadata/WavId3HidingStream.h"
 #include "settings/ConversionSettings.h"
@@ -452,9 +455,24 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     FileListEntry& entry = row.Entry();
     // TagLib reads the stream information block of a native FLAC file exactly: rate, channels
     // and the length in frames.
-    TagLib::FLAC::File file(path.c_str(), true, TagLib::AudioProperties::Accurate);
-    const TagLib::FLAC::Properties* properties = file.audioProperties();
-    if (!file.isValid() || !properties) {
+    // FLAC in Ogg (an .oga file) keeps the same stream information in another container.
+    std::unique_ptr<TagLib::File> file;
+    const TagLib::FLAC::Properties* properties = nullptr;
+    TagLib::Ogg::XiphComment* tag = nullptr;
+    if (OggContentFormat(path) == FormatFlac) {
+        auto ogg = std::make_unique<TagLib::Ogg::FLAC::File>(path.c_str(), true,
+                                                             TagLib::AudioProperties::Accurate);
+        properties = ogg->audioProperties();
+        tag = ogg->tag();
+        file = std::move(ogg);
+    } else {
+        auto native = std::make_unique<TagLib::FLAC::File>(path.c_str(), true,
+                                                           TagLib::AudioProperties::Accurate);
+        properties = native->audioProperties();
+        tag = native->xiphComment(false);
+        file = std::move(native);
+    }
+    if (!file->isValid() || !properties) {
         entry.unreadable = 1;
         return;
     }
@@ -468,7 +486,6 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
             : 0.0;
     row.AddPlayTime(entry.durationSeconds);
 
-    TagLib::Ogg::XiphComment* tag = file.xiphComment(false);
     if (tag && !tag->isEmpty()) {
         row.SetCellText(ColumnTag, "Vorbis Comment");
         ReadXiphFields(row, *tag);

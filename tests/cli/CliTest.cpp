@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include <FLAC/stream_encoder.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <taglib/fileref.h>
@@ -302,6 +303,46 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{"flac", "flac", {"--flac-level", "8", "--bits", "24"}, "44100", "2", true, true},
         OutputCase{"opus", "ogg", {"-b", "64"}, "48000", "2", true, false}),
     [](const auto& info) { return std::string(info.param.format); });
+
+// FLAC in Ogg, as libFLAC writes it, from 16-bit samples in the top half of 32-bit ones.
+void WriteOggFlac(const std::string& path, int rate, int channels,
+                  const std::vector<int32_t>& samples) {
+    FLAC__StreamEncoder* encoder = FLAC__stream_encoder_new();
+    ASSERT_NE(encoder, nullptr);
+    FLAC__stream_encoder_set_channels(encoder, static_cast<unsigned>(channels));
+    FLAC__stream_encoder_set_bits_per_sample(encoder, 16);
+    FLAC__stream_encoder_set_sample_rate(encoder, static_cast<unsigned>(rate));
+    ASSERT_EQ(FLAC__stream_encoder_init_ogg_file(encoder, path.c_str(), nullptr, nullptr),
+              FLAC__STREAM_ENCODER_INIT_STATUS_OK);
+    std::vector<FLAC__int32> shifted(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        shifted[i] = samples[i] >> 16;
+    }
+    EXPECT_TRUE(FLAC__stream_encoder_process_interleaved(
+        encoder, shifted.data(), static_cast<unsigned>(samples.size() / channels)));
+    EXPECT_TRUE(FLAC__stream_encoder_finish(encoder));
+    FLAC__stream_encoder_delete(encoder);
+}
+
+// An .oga file is read as what it holds: FLAC, Vorbis or Opus in Ogg.
+TEST(CliTest, OgaFilesAreReadAsTheCodecTheyHold) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    const auto signal = TestSignal16(44100, 2, 3);
+    WriteOggFlac(dir / "src/lossless.oga", 44100, 2, signal);
+    ASSERT_FALSE(HasFatalFailure());
+    WriteSoundFile(dir / "src/vorbis.oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
+    WriteSoundFile(dir / "src/voice.oga", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2, signal);
+
+    const CliResult result =
+        RunCli({"convert", "--no-config", "--quiet", "-f", "wav", "-o", dir / "out", dir / "src"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(FileNames(dir.path() / "out"),
+              (std::vector<std::string>{"lossless.wav", "voice.wav", "vorbis.wav"}));
+    EXPECT_EQ(ReadSoundFile(dir / "out/lossless.wav").samples, signal);  // bit-exact
+    EXPECT_EQ(ReadSoundFile(dir / "out/voice.wav").rate, 48000);
+    EXPECT_EQ(ReadSoundFile(dir / "out/vorbis.wav").rate, 44100);
+}
 
 TEST(CliTest, NeverOverwritesAnExistingOutput) {
     TempDir dir;
