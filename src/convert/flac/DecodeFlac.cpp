@@ -64,6 +64,19 @@ void NoteError(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus status
     }
 }
 
+const char* ErrorText(FLAC__StreamDecoderErrorStatus status) {
+    switch (status) {
+        case FLAC__STREAM_DECODER_ERROR_STATUS_LOST_SYNC:
+            return "lost sync";
+        case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:
+            return "bad frame header";
+        case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH:
+            return "frame checksum mismatch";
+        default:
+            return "unreadable stream";
+    }
+}
+
 // Ogg FLAC (an .oga file) and native FLAC open differently; the first bytes tell which.
 bool IsOggStream(const std::string& path) {
     char magic[4] = {};
@@ -116,10 +129,9 @@ bool DecodeFlac(PipelineContext& ctx, CConversionTask& task) {
                     LogLevel::Error);
     } else {
         if (state.hadError) {
-            ctx.PostLog(
-                Format("Warning : %s is damaged (%s): audio was lost, decoding went on",
-                       task.SourcePath.c_str(), FLAC__StreamDecoderErrorStatusString[state.error]),
-                LogLevel::Warning);
+            ctx.PostLog(Format("Warning : %s is damaged (%s): audio was lost, decoding went on",
+                               task.SourcePath.c_str(), ErrorText(state.error)),
+                        LogLevel::Warning);
         }
         // finish() compares the audio with the MD5 the encoder stored.
         if (!FLAC__stream_decoder_finish(decoder)) {
