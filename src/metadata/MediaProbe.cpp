@@ -166,6 +166,18 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
     return frames > 0 && channels > 0 ? static_cast<uint64_t>(frames) * channels : 0;
 }
 
+// Neither FLAC nor Opus stores more than a few thousand frames in a byte (a FLAC block of
+// silence, an Opus packet of the shortest kind); a header or last page that claims more than
+// twice that for the whole file is damaged or hostile, and its length cannot be trusted.
+constexpr uint64_t MaxFramesPerFileByte = 8192;
+
+uint64_t FramesTheFileCanHold(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_size > 0
+               ? static_cast<uint64_t>(info.st_size) * MaxFramesPerFileByte
+               : 0;
+}
+
 }  // namespace
 
 // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
@@ -479,7 +491,9 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     const int channels = properties->channels();
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = properties->sampleRate();
-    entry.totalSamples = InterleavedSamples(properties->sampleFrames(), channels);
+    const uint64_t frames = properties->sampleFrames();
+    entry.totalSamples =
+        frames <= FramesTheFileCanHold(path) ? InterleavedSamples(frames, channels) : 0;
     entry.durationSeconds =
         entry.sampleRate > 0 && entry.channels > 0
             ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels
@@ -506,7 +520,10 @@ void MediaProbe::ProbeOpus(FileListRow& row, const std::string& path) {
     const int channels = op_channel_count(file, -1);
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = 48000;
-    entry.totalSamples = InterleavedSamples(op_pcm_total(file, -1), channels);
+    const ogg_int64_t frames = op_pcm_total(file, -1);
+    entry.totalSamples = frames > 0 && static_cast<uint64_t>(frames) <= FramesTheFileCanHold(path)
+                             ? InterleavedSamples(frames, channels)
+                             : 0;
     entry.durationSeconds =
         entry.channels > 0 ? static_cast<double>(entry.totalSamples) / 48000 / entry.channels : 0;
     row.AddPlayTime(entry.durationSeconds);
