@@ -19,7 +19,7 @@ runs=${BENCH_RUNS:-3}
 nfiles=${BENCH_FILES:-40}
 nprobe=${BENCH_PROBE_FILES:-2000}
 
-for tool in "$cli" hyperfine lame oggenc mpg123 sox ffmpeg ffprobe jq; do
+for tool in "$cli" hyperfine lame oggenc mpg123 sox ffmpeg ffprobe jq flac opusenc; do
     command -v "$tool" >/dev/null || { echo "run-bench: missing $tool" >&2; exit 2; }
 done
 
@@ -73,6 +73,10 @@ add_case "MP3 to Ogg transcode" "$tq -j 1 -f ogg -q 0.3 music.mp3" \
     ffmpeg "ffmpeg -v error -y -i music.mp3 -c:a libvorbis -q:a 3 out/music.ogg" 0.8
 add_case "WAV to WMA 128k" "$tq -j 1 -f wma --wma-preset 47 music.wav" \
     ffmpeg "ffmpeg -v error -y -i music.wav -c:a wmav2 -b:a 128k out/music.wma" ""
+add_case "WAV to FLAC level 5" "$tq -j 1 -f flac --flac-level 5 music.wav" \
+    flac "flac -s -5 -o out/music.flac music.wav" 1.05
+add_case "WAV 48k to Opus 128k" "$tq -j 1 -f opus -b 128 music48.wav" \
+    opusenc "opusenc --quiet --bitrate 128 music48.wav out/music.opus" 1.05
 add_case "$nfiles WAV to MP3, --jobs 2" "$tq -j 2 -f mp3 -b 128 batch" \
     "lame, xargs -P 2" \
     "ls batch/*.wav | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 --cbr -q 9 \"\$1\" out/\$(basename \"\$1\" .wav).mp3' _ {}" ""

@@ -117,6 +117,16 @@ void MediaSeeds(const fs::path& root) {
         test::WriteWmaFixture((wma / "stereo.wma").string(), 0.1);
         test::WriteWma((wma / "mono.wma").string(), 22050, 1, test::ChirpSignal(22050, 1, 0.1), 24);
         WriteTaggedCopy((wma / "mono.wma").string(), (wma / "tagged.wma").string(), FormatWma);
+
+        const fs::path flac = folder("flac");
+        test::WriteFlac((flac / "stereo24.flac").string(), 44100, 2,
+                        test::ChirpSignal(44100, 2, 0.1));
+        test::WriteFlac((flac / "mono.flac").string(), 96000, 1, test::ChirpSignal(96000, 1, 0.05));
+
+        const fs::path opus = folder("opus");
+        test::WriteOpus((opus / "stereo.opus").string(), 48000, 2,
+                        test::ChirpSignal(48000, 2, 0.1));
+        test::WriteOpus((opus / "mono.opus").string(), 48000, 1, test::ChirpSignal(48000, 1, 0.1));
     }
 }
 

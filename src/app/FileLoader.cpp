@@ -7,6 +7,7 @@
 
 #include "metadata/FileListEntry.h"
 #include "metadata/FileScan.h"
+#include "metadata/OggContent.h"
 #include "metadata/RowLoader.h"
 
 namespace tonquill {
@@ -154,8 +155,7 @@ void FileLoader::Run() {
                     }
                     if (S_ISDIR(info.st_mode)) {
                         ScanFolderOf(path, true);
-                    } else if (TypeByExtension(UpperExtension(path.substr(path.rfind('/') + 1))) !=
-                               0) {
+                    } else if (TypeOfFile(path) != 0) {
                         AppendFile(path);
                     }
                 }

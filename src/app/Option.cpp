@@ -45,6 +45,8 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdOggBox, Kind::Check, "*.ogg", 73, 16, 47, 14},
     {COption::IdWavBox, Kind::Check, "*.wav", 134, 17, 47, 14},
     {COption::IdWmaBox, Kind::Check, "*.wma", 193, 16, 47, 14},
+    {COption::IdFlacBox, Kind::Check, "*.flac", 234, 16, 36, 14},
+    {COption::IdOpusBox, Kind::Check, "*.opus", 270, 16, 37, 14},
     {COption::IdSameAsSource, Kind::Radio, "Same As Source", 19, 59, 182, 11},
     {COption::IdSaveFilesTo, Kind::Radio, "Save Files to", 19, 74, 182, 11},
     {COption::IdFolderEdit, Kind::Edit, "", 19, 91, 262, 13},
@@ -76,10 +78,9 @@ struct TypeBox {
     const char* extension;
 };
 constexpr TypeBox TypeBoxes[] = {
-    {COption::IdWavBox, FilterWav, "WAV"},
-    {COption::IdMp3Box, FilterMp3, "MP3"},
-    {COption::IdWmaBox, FilterWma, "WMA"},
-    {COption::IdOggBox, FilterOgg, "OGG"},
+    {COption::IdWavBox, FilterWav, "WAV"},    {COption::IdMp3Box, FilterMp3, "MP3"},
+    {COption::IdWmaBox, FilterWma, "WMA"},    {COption::IdOggBox, FilterOgg, "OGG"},
+    {COption::IdFlacBox, FilterFlac, "FLAC"}, {COption::IdOpusBox, FilterOpus, "OPUS"},
 };
 
 void Fill(QComboBox* list, const QStringList& rows, int selected) {
@@ -309,11 +310,14 @@ void COption::RebuildEncoderLists() {
     channelList_->clear();
     encoderList_->clear();
     const bool wma = row == OptionWmaRow;
-    channelLabel_->setVisible(!wma);
-    encoderLabel_->setVisible(!wma);
-    channelList_->setVisible(!wma);
-    encoderList_->setVisible(!wma);
-    Control(IdNote)->setVisible(row < OptionWavRow);
+    // FLAC shows a level and a sample size, Opus a bitrate alone: both keep the rest hidden.
+    const bool oneList = wma || row == OptionOpusRow;
+    const bool twoLists = row == OptionFlacRow;
+    channelLabel_->setVisible(!oneList);
+    encoderLabel_->setVisible(!oneList && !twoLists);
+    channelList_->setVisible(!oneList);
+    encoderList_->setVisible(!oneList && !twoLists);
+    Control(IdNote)->setVisible(row == OptionMp3Row || row == OptionOggRow);
     auto* rateLabel = static_cast<QLabel*>(Control(IdRateLabel));
     if (wma) {
         rateList_->view()->setMinimumWidth(PresetDropDownWidth);
@@ -323,6 +327,24 @@ void COption::RebuildEncoderLists() {
         return;
     }
     rateList_->view()->setMinimumWidth(RateDropDownWidth);
+    if (row == OptionFlacRow) {
+        rateLabel->setText(QStringLiteral("Compression:"));
+        channelLabel_->setText(QStringLiteral("Sample Size:"));
+        Fill(rateList_, OptionFlacLevelRows(), settings_.FLAC.Level);
+        const auto bits =
+            std::find(OptionFlacBits.begin(), OptionFlacBits.end(), settings_.FLAC.Bits);
+        Fill(channelList_, OptionFlacBitsRows(),
+             bits == OptionFlacBits.end() ? -1 : static_cast<int>(bits - OptionFlacBits.begin()));
+        return;
+    }
+    if (row == OptionOpusRow) {
+        rateLabel->setText(QStringLiteral("Bits per Second:"));
+        const std::vector<int> bitrates = OptionOpusBitrates(settings_.OPUS.Bitrate);
+        const auto at = std::find(bitrates.begin(), bitrates.end(), settings_.OPUS.Bitrate);
+        Fill(rateList_, OptionOpusBitrateRows(bitrates),
+             at == bitrates.end() ? -1 : static_cast<int>(at - bitrates.begin()));
+        return;
+    }
     rateLabel->setText(QStringLiteral("Sampling Frequency:"));
     channelLabel_->setText(QStringLiteral("Channel Mode:"));
     const QStringList rates = OptionSampleRateRows();
@@ -429,7 +451,7 @@ void COption::StoreEncoderSettings() {
             settings_.OUTPUT.OutputFormat = FormatWav;
             StoreRow(rateList_, wav.Freq, 0, 0, lastRate, defaults.WAV.Freq);
             StoreRow(channelList_, wav.Channel, 0, 0, int{ChannelStereo}, defaults.WAV.Channel);
-            StoreRow(encoderList_, wav.SubFormat, 0, 0, 1, defaults.WAV.SubFormat);
+            StoreRow(encoderList_, wav.SubFormat, 0, 0, 2, defaults.WAV.SubFormat);
             break;
         }
         case OptionWmaRow:
@@ -437,6 +459,28 @@ void COption::StoreEncoderSettings() {
             StoreRow(rateList_, settings_.WMA.Profile, OptionFirstWmaPreset, OptionFirstWmaPreset,
                      OptionLastWmaPreset, defaults.WMA.Profile);
             break;
+        case OptionFlacRow: {
+            auto& flac = settings_.FLAC;
+            settings_.OUTPUT.OutputFormat = FormatFlac;
+            StoreRow(rateList_, flac.Level, 0, 0, 8, defaults.FLAC.Level);
+            const int bitsRow = channelList_->currentIndex();
+            flac.Bits = bitsRow >= 0 ? static_cast<int16_t>(OptionFlacBits[bitsRow])
+                        : flac.Bits == 16 || flac.Bits == 24 ? flac.Bits
+                                                             : defaults.FLAC.Bits;
+            break;
+        }
+        case OptionOpusRow: {
+            settings_.OUTPUT.OutputFormat = FormatOpus;
+            const std::vector<int> bitrates = OptionOpusBitrates(settings_.OPUS.Bitrate);
+            const int bitrateRow = rateList_->currentIndex();
+            if (bitrateRow >= 0) {
+                settings_.OPUS.Bitrate = static_cast<int16_t>(bitrates[bitrateRow]);
+            } else if (settings_.OPUS.Bitrate < MinOpusBitrate ||
+                       settings_.OPUS.Bitrate > MaxOpusBitrate) {
+                settings_.OPUS.Bitrate = defaults.OPUS.Bitrate;
+            }
+            break;
+        }
         default:
             break;  // no format chosen: nothing of the encoders changes
     }

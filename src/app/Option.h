@@ -44,6 +44,8 @@ public:
         IdEncoderList = 1090,
         IdNote = 1091,
         IdOggBox = 1092,
+        IdFlacBox = 1093,
+        IdOpusBox = 1094,
         IdKeepFolders = 1100,
         IdCopyCovers = 1101,
         IdPatternLabel = 1102,

@@ -1,5 +1,7 @@
 #include "app/OptionRows.h"
 
+#include <algorithm>
+
 #include "convert/wma/WmaPresetList.h"
 #include "settings/ConversionSettings.h"
 
@@ -67,7 +69,45 @@ QStringList OptionOggQualityRows() {
 }
 
 QStringList OptionWavCodecRows() {
-    return {QStringLiteral(" Unsigned 8 bit PCM"), QStringLiteral(" Signed 16 bit PCM")};
+    return {QStringLiteral(" Unsigned 8 bit PCM"), QStringLiteral(" Signed 16 bit PCM"),
+            QStringLiteral(" Signed 24 bit PCM")};
+}
+
+QStringList OptionFlacLevelRows() {
+    QStringList rows;
+    for (int level = 0; level <= 8; ++level) {
+        rows << QStringLiteral(" Level %1").arg(level);
+    }
+    rows[0] += QStringLiteral(" (Fastest)");
+    rows[5] += QStringLiteral(" (Recommended)");
+    rows[8] += QStringLiteral(" (Smallest)");
+    return rows;
+}
+
+QStringList OptionFlacBitsRows() {
+    QStringList rows;
+    for (const int bits : OptionFlacBits) {
+        rows << QStringLiteral(" Signed %1 bit").arg(bits);
+    }
+    return rows;
+}
+
+std::vector<int> OptionOpusBitrates(int stored) {
+    std::vector<int> bitrates{6,   8,   12,  16,  24,  32,  48,  64, 96,
+                              128, 160, 192, 256, 320, 384, 448, 510};
+    if (stored >= MinOpusBitrate && stored <= MaxOpusBitrate &&
+        std::find(bitrates.begin(), bitrates.end(), stored) == bitrates.end()) {
+        bitrates.insert(std::upper_bound(bitrates.begin(), bitrates.end(), stored), stored);
+    }
+    return bitrates;
+}
+
+QStringList OptionOpusBitrateRows(const std::vector<int>& bitrates) {
+    QStringList rows;
+    for (const int kbps : bitrates) {
+        rows << QStringLiteral(" %1 kbits per second").arg(kbps, 3);
+    }
+    return rows;
 }
 
 QStringList OptionWmaPresetRows(const WmaPresetList* presets) {

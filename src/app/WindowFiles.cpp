@@ -6,6 +6,7 @@
 #include "metadata/FileListEntry.h"
 #include "metadata/FileListRow.h"
 #include "metadata/MediaProbe.h"
+#include "metadata/OggContent.h"
 #include "metadata/RowTaskSource.h"
 #include "settings/ConversionSettings.h"
 
@@ -24,7 +25,7 @@ std::unique_ptr<PlainFileListRow> ProbeFile(const std::string& path, MediaProbe&
     row->SetCellText(ColumnName, name);
     row->SetCellText(ColumnPath, folder);
     const std::string extension = UpperExtension(name);
-    row->entry.type = static_cast<uint8_t>(TypeByExtension(extension));
+    row->entry.type = static_cast<uint8_t>(TypeOfFile(fsPath.string()));
     row->SetCellText(ColumnType, extension);
     if (row->entry.type == 0) {
         return nullptr;

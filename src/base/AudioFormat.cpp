@@ -45,6 +45,14 @@ std::string UpperCaseExtension(const FormatInfo& format) {
     return text;
 }
 
+int AllFilterBits() {
+    int bits = 0;
+    for (const auto& f : FormatTable) {
+        bits |= f.filterBit;
+    }
+    return bits;
+}
+
 bool FormatHoldsTags(int code) {
     const FormatInfo* f = FindFormat(code);
     return f && f->tagKinds != 0;

@@ -8,10 +8,24 @@
 namespace tonquill {
 
 // Audio format codes shared by sources, outputs and OUTPUT.OutputFormat.
-enum FormatCode : int { FormatWav = 1, FormatMp3 = 2, FormatWma = 3, FormatOgg = 4 };
+enum FormatCode : int {
+    FormatWav = 1,
+    FormatMp3 = 2,
+    FormatWma = 3,
+    FormatOgg = 4,
+    FormatFlac = 5,
+    FormatOpus = 6,
+};
 
 // OUTPUT.Filter bits: the file types a folder load accepts.
-enum FilterBit : int { FilterWav = 1, FilterMp3 = 2, FilterWma = 4, FilterOgg = 8 };
+enum FilterBit : int {
+    FilterWav = 1,
+    FilterMp3 = 2,
+    FilterWma = 4,
+    FilterOgg = 8,
+    FilterFlac = 16,
+    FilterOpus = 32,
+};
 
 // Bits of the tag kinds a file holds.
 enum TagKind : uint8_t {
@@ -35,11 +49,13 @@ struct FormatInfo {
 };
 
 // In the order of the accepted-types list.
-inline constexpr std::array<FormatInfo, 4> FormatTable{{
+inline constexpr std::array<FormatInfo, 6> FormatTable{{
     {FormatWav, "wav", FilterWav, "WAV", "WAV", 0},
     {FormatMp3, "mp3", FilterMp3, "MP3", "MP3", TagKindID3v1 | TagKindID3v2 | TagKindAPE},
     {FormatWma, "wma", FilterWma, "WMA", "WMA", TagKindASF},
     {FormatOgg, "ogg", FilterOgg, "OGG", "OGG", TagKindXiph},
+    {FormatFlac, "flac", FilterFlac, "FLAC", "FLAC", TagKindXiph},
+    {FormatOpus, "opus", FilterOpus, "OPUS", "OPUS", TagKindXiph},
 }};
 
 // The format entry of a code, or nullptr for an unknown code.
@@ -47,10 +63,12 @@ const FormatInfo* FindFormat(int code);
 // The format whose extension this is, compared without regard to ASCII letter case; nullptr
 // for an extension no format has.
 const FormatInfo* FindFormatByExtension(std::string_view extension);
-// "wav", "mp3", "wma", "ogg"; empty for an unknown code.
+// "wav", "mp3", "wma", "ogg", "flac", "opus"; empty for an unknown code.
 std::string OutputExtension(int code);
 // The extension in upper case, as a folder scan compares names: "WAV".
 std::string UpperCaseExtension(const FormatInfo& format);
+// Every format's OUTPUT.Filter bit: a load that accepts every type.
+int AllFilterBits();
 // Whether outputs of the format carry tags; false for an unknown code.
 bool FormatHoldsTags(int code);
 

@@ -59,18 +59,22 @@ int ParseFormat(const std::string& value) {
             return info.code;
         }
     }
-    Invalid("format", value, "mp3, ogg, wav, wma");
+    Invalid("format", value, "mp3, ogg, wav, wma, flac, opus");
 }
 
+// Any bitrate of either table: MP3's fixed list or Opus's range. Which one applies is settled
+// once the output format is known.
 int ParseBitrate(const std::string& value) {
     if (auto kbps = ParseInteger(value)) {
-        for (size_t i = 0; i < Mp3BitrateTable.size(); ++i) {
-            if (Mp3BitrateTable[i] == *kbps) {
-                return static_cast<int>(i);
-            }
+        const bool mp3 = std::find(Mp3BitrateTable.begin(), Mp3BitrateTable.end(), *kbps) !=
+                         Mp3BitrateTable.end();
+        if (mp3 || (*kbps >= MinOpusBitrate && *kbps <= MaxOpusBitrate)) {
+            return static_cast<int>(*kbps);
         }
     }
-    Invalid("bitrate", value, JoinValues(Mp3BitrateTable) + " (kbit/s)");
+    Invalid("bitrate", value,
+            "MP3: " + JoinValues(Mp3BitrateTable) +
+                Format("; OPUS: %d to %d (kbit/s)", MinOpusBitrate, MaxOpusBitrate));
 }
 
 int ParseQuality(const std::string& value) {
@@ -117,7 +121,25 @@ int ParseWavBits(const std::string& value) {
     if (value == "16") {
         return 1;
     }
-    Invalid("WAV sample size", value, "8, 16");
+    if (value == "24") {
+        return 2;
+    }
+    Invalid("WAV sample size", value, "8, 16, 24");
+}
+
+int ParseSampleBits(const std::string& value) {
+    if (value == "8" || value == "16" || value == "24") {
+        return std::stoi(value);
+    }
+    Invalid("sample size", value, "8, 16, 24");
+}
+
+int ParseFlacLevel(const std::string& value) {
+    auto number = ParseInteger(value);
+    if (number && *number >= 0 && *number <= 8) {
+        return static_cast<int>(*number);
+    }
+    Invalid("FLAC compression level", value, "0 to 8");
 }
 
 int ParseWmaPreset(const std::string& value) {
@@ -153,10 +175,12 @@ struct OptionSpec {
 
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {'f', "format", "mp3|ogg|wav|wma", true, false, true, "output format",
+        {'f', "format", "mp3|ogg|wav|wma|flac|opus", true, false, true, "output format",
          [](CommandLine& c, const std::string& v) { c.overrides.outputFormat = ParseFormat(v); }},
-        {'b', "bitrate", "KBPS", true, false, true, "MP3 bitrate: " + JoinValues(Mp3BitrateTable),
-         [](CommandLine& c, const std::string& v) { c.overrides.lameBits = ParseBitrate(v); }},
+        {'b', "bitrate", "KBPS", true, false, true,
+         "MP3 bitrate: " + JoinValues(Mp3BitrateTable) +
+             Format("\nOpus bitrate: %d to %d", MinOpusBitrate, MaxOpusBitrate),
+         [](CommandLine& c, const std::string& v) { c.overrides.bitrateKbps = ParseBitrate(v); }},
         {'q', "quality", "Q", true, false, true, "Ogg Vorbis quality, -0.1 to 1.0 in steps of 0.1",
          [](CommandLine& c, const std::string& v) { c.overrides.oggQuality = ParseQuality(v); }},
         {'r', "rate", "auto|HZ", true, false, true,
@@ -165,8 +189,13 @@ const std::vector<OptionSpec>& Options() {
         {'c', "channels", "auto|mono|stereo|joint|dual", true, false, true,
          "output channels (joint and dual: MP3 only)",
          [](CommandLine& c, const std::string& v) { c.overrides.channels = ParseChannels(v); }},
-        {0, "wav-bits", "8|16", true, false, true, "WAV sample size",
+        {0, "wav-bits", "8|16|24", true, false, true, "WAV sample size",
          [](CommandLine& c, const std::string& v) { c.overrides.wavSubFormat = ParseWavBits(v); }},
+        {0, "bits", "8|16|24", true, false, true,
+         "sample size of WAV or FLAC output (FLAC: 16, 24)",
+         [](CommandLine& c, const std::string& v) { c.overrides.sampleBits = ParseSampleBits(v); }},
+        {0, "flac-level", "N", true, false, true, "FLAC compression level, 0 to 8",
+         [](CommandLine& c, const std::string& v) { c.overrides.flacLevel = ParseFlacLevel(v); }},
         {0, "wma-preset", "N", true, false, true, "WMA preset, 12 to 55",
          [](CommandLine& c, const std::string& v) { c.overrides.wmaProfile = ParseWmaPreset(v); }},
         {'o', "out", "DIR", true, false, true, "write every output into DIR",

@@ -19,11 +19,13 @@ enum class CliCommand { Help, Version, Convert, Probe, Settings, Completion };
 // channels are kept as given, since their meaning depends on the output format in effect.
 struct SettingOverrides {
     std::optional<int> outputFormat;      // FormatCode
-    std::optional<int> lameBits;          // index of Mp3BitrateTable
+    std::optional<int> bitrateKbps;       // MP3 (one of Mp3BitrateTable) or Opus bitrate
     std::optional<int> oggQuality;        // quality times ten
     std::optional<int> freqIndex;         // index of SampleRateTable, 0 automatic
     std::optional<std::string> channels;  // auto, mono, stereo, joint, dual
-    std::optional<int> wavSubFormat;      // 0 unsigned 8-bit, 1 signed 16-bit
+    std::optional<int> wavSubFormat;      // 0 unsigned 8-bit, 1 signed 16-bit, 2 signed 24-bit
+    std::optional<int> flacLevel;         // 0 to 8
+    std::optional<int> sampleBits;        // 8, 16 or 24: WAV or FLAC sample size
     std::optional<int> wmaProfile;        // preset number
     std::optional<std::string> outDir;
     bool sameAsSource = false;

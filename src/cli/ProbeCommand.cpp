@@ -7,6 +7,7 @@
 #include "cli/JsonText.h"
 #include "metadata/FileScan.h"
 #include "metadata/RowLoader.h"
+#include "tags/ExtraTags.h"
 
 namespace tonquill {
 namespace {
@@ -57,6 +58,12 @@ void PrintTable(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
     }
 }
 
+// Whether the file's tags hold a picture; asked only here, so the list never holds covers.
+bool HasCover(const PlainFileListRow& row) {
+    return !row.entry.unreadable &&
+           HasCoverPicture(row.CellText(ColumnPath) + row.CellText(ColumnName), row.entry.type);
+}
+
 // Written row by row: the text of 50 000 rows would otherwise be held whole beside the rows.
 void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
     std::fputs("[", stdout);
@@ -71,10 +78,10 @@ void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
         out += Format(
             ", \"unreadable\": %s, \"formatCode\": %d, \"tagKinds\": %d, \"sampleRate\": %d, "
             "\"channels\": %u, \"totalSamples\": %llu, \"durationSeconds\": %.3f, "
-            "\"bitrateKbps\": %d, \"sizeMegabytes\": %.6f}",
+            "\"bitrateKbps\": %d, \"sizeMegabytes\": %.6f, \"cover\": %s}",
             e.unreadable ? "true" : "false", e.type, e.tagKinds, e.sampleRate, e.channels,
             static_cast<unsigned long long>(e.totalSamples), e.durationSeconds, e.bitrateKbps,
-            e.sizeMegabytes);
+            e.sizeMegabytes, HasCover(row) ? "true" : "false");
         std::fputs(out.c_str(), stdout);
     }
     std::fputs(rows.empty() ? "]\n" : "\n]\n", stdout);
@@ -85,8 +92,7 @@ void PrintJson(const std::vector<std::unique_ptr<PlainFileListRow>>& rows) {
 int RunProbe(const CommandLine& line, Console& console) {
     InterruptSignal::Install();
     // Files named directly are probed whatever the settings accept; folders use every type.
-    const ScanResult scan =
-        ScanPaths(line.paths, FilterWav | FilterMp3 | FilterWma | FilterOgg, line.recursive);
+    const ScanResult scan = ScanPaths(line.paths, AllFilterBits(), line.recursive);
     for (const auto& problem : scan.problems) {
         console.Error(problem);
     }

@@ -33,6 +33,52 @@ int ChannelCodeOf(const std::string& name, int format) {
                             name.c_str(), FindFormat(format)->name));
 }
 
+// -b: an MP3 bitrate of the table, or an Opus one of its range.
+void ApplyBitrate(int kbps, ConversionSettings& settings) {
+    const int format = settings.OUTPUT.OutputFormat;
+    if (format == FormatOpus) {
+        if (kbps < MinOpusBitrate || kbps > MaxOpusBitrate) {
+            throw UsageError(Format("invalid bitrate '%d' for OPUS output (valid: %d to %d)", kbps,
+                                    MinOpusBitrate, MaxOpusBitrate));
+        }
+        settings.OPUS.Bitrate = static_cast<int16_t>(kbps);
+        return;
+    }
+    if (format != FormatMp3) {
+        throw UsageError(
+            Format("option -b/--bitrate applies to MP3 output and OPUS output, but the output "
+                   "format is %s",
+                   FindFormat(format)->name));
+    }
+    std::string valid;
+    for (size_t i = 0; i < Mp3BitrateTable.size(); ++i) {
+        if (Mp3BitrateTable[i] == kbps) {
+            settings.MP3.LameBits = static_cast<int16_t>(i);
+            return;
+        }
+        valid += (valid.empty() ? "" : ", ") + std::to_string(Mp3BitrateTable[i]);
+    }
+    throw UsageError(
+        Format("invalid bitrate '%d' for MP3 output (valid: %s (kbit/s))", kbps, valid.c_str()));
+}
+
+// --bits: the WAV sample size (8, 16, 24) or the FLAC one (16, 24).
+void ApplySampleBits(int bits, ConversionSettings& settings) {
+    const int format = settings.OUTPUT.OutputFormat;
+    if (format == FormatWav) {
+        settings.WAV.SubFormat = static_cast<int16_t>(bits == 8 ? 0 : bits == 16 ? 1 : 2);
+        return;
+    }
+    if (format == FormatFlac && bits != 8) {
+        settings.FLAC.Bits = static_cast<int16_t>(bits);
+        return;
+    }
+    throw UsageError(
+        Format("option --bits %d does not apply to %s output (WAV: 8, 16, 24; "
+               "FLAC: 16, 24)",
+               bits, FindFormat(format)->name));
+}
+
 }  // namespace
 
 std::string OutputFolderText(const std::string& path) {
@@ -53,12 +99,11 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
     if (!FindFormat(format)) {
         throw UsageError(
             Format("Config.ini holds the unknown output format %d; choose one with "
-                   "-f/--format (valid: mp3, ogg, wav, wma)",
+                   "-f/--format (valid: mp3, ogg, wav, wma, flac, opus)",
                    format));
     }
-    if (o.lameBits) {
-        RequireFormat(settings, FormatMp3, "-b/--bitrate");
-        settings.MP3.LameBits = static_cast<int16_t>(*o.lameBits);
+    if (o.bitrateKbps) {
+        ApplyBitrate(*o.bitrateKbps, settings);
     }
     if (o.oggQuality) {
         RequireFormat(settings, FormatOgg, "-q/--quality");
@@ -68,6 +113,13 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
         RequireFormat(settings, FormatWav, "--wav-bits");
         settings.WAV.SubFormat = static_cast<int16_t>(*o.wavSubFormat);
     }
+    if (o.flacLevel) {
+        RequireFormat(settings, FormatFlac, "--flac-level");
+        settings.FLAC.Level = static_cast<int16_t>(*o.flacLevel);
+    }
+    if (o.sampleBits) {
+        ApplySampleBits(*o.sampleBits, settings);
+    }
     if (o.wmaProfile) {
         RequireFormat(settings, FormatWma, "--wma-preset");
         settings.WMA.Profile = static_cast<int16_t>(*o.wmaProfile);
@@ -76,6 +128,16 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
         throw UsageError(
             "options -r/--rate and -c/--channels do not apply to WMA output: the preset "
             "decides (--wma-preset)");
+    }
+    if (format == FormatOpus && (o.freqIndex || o.channels)) {
+        throw UsageError(
+            "options -r/--rate and -c/--channels do not apply to OPUS output: it is always "
+            "48000 Hz with the source's channels");
+    }
+    if (format == FormatFlac && (o.freqIndex || o.channels)) {
+        throw UsageError(
+            "options -r/--rate and -c/--channels do not apply to FLAC output: it keeps the "
+            "source's rate and channels");
     }
     if (o.freqIndex) {
         const auto freq = static_cast<int16_t>(*o.freqIndex);

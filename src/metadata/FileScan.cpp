@@ -1,4 +1,5 @@
 #include "metadata/FileScan.h"
+#include "metadata/OggContent.h"
 
 #include <algorithm>
 #include <cstring>
@@ -80,6 +81,10 @@ std::vector<std::string> ScanExtensions(int filter) {
             extensions.push_back(UpperCaseExtension(info));
         }
     }
+    // Ogg files named for no codec: read when any Ogg codec is.
+    if (filter & (FilterOgg | FilterFlac | FilterOpus)) {
+        extensions.push_back(OggAudioExtension);
+    }
     return extensions;
 }
 
@@ -114,9 +119,10 @@ ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool rec
                 result.problems.push_back(Format("no audio files in '%s'%s", given.c_str(),
                                                  recursive ? "" : " (-R scans subfolders)"));
             }
-        } else if (TypeByExtension(UpperExtension(fs::path(path).filename().string())) == 0) {
+        } else if (TypeOfFile(path) == 0) {
             result.problems.push_back(
-                Format("skipping '%s': not an MP3, Ogg Vorbis, WAV or WMA file", given.c_str()));
+                Format("skipping '%s': not an MP3, Ogg Vorbis, WAV, WMA, FLAC or Opus file",
+                       given.c_str()));
         } else {
             result.files.push_back(path);
             result.baseFolders.emplace_back();

@@ -3,16 +3,20 @@
 #define OV_EXCLUDE_STATIC_CALLBACKS
 #include <fcntl.h>
 #include <mpg123.h>
+#include <opus/opusfile.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <taglib/apefooter.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/oggflacfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
 #include <unistd.h>
@@ -23,10 +27,12 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <memory>
 
 #include "base/Format.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/AsfHeaderCheck.h"
+#include "metadata/OggContent.h"
 #include "metadata/TagReaders.h"
 #include "metadata/WavId3HidingStream.h"
 #include "settings/ConversionSettings.h"
@@ -160,14 +166,28 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
     return frames > 0 && channels > 0 ? static_cast<uint64_t>(frames) * channels : 0;
 }
 
+// Neither FLAC nor Opus stores more than a few thousand frames in a byte (a FLAC block of
+// silence, an Opus packet of the shortest kind); a header or last page that claims more than
+// twice that for the whole file is damaged or hostile, and its length cannot be trusted.
+constexpr uint64_t MaxFramesPerFileByte = 8192;
+
+uint64_t FramesTheFileCanHold(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_size > 0
+               ? static_cast<uint64_t>(info.st_size) * MaxFramesPerFileByte
+               : 0;
+}
+
 }  // namespace
 
 // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-const std::array<ProbeEntry, 4> ProbeTable{{
+const std::array<ProbeEntry, 6> ProbeTable{{
     {FormatWav, &MediaProbe::ProbeWav, WavTagLibBitrate, nullptr, true, 1.024},
     {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
     {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
     {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
+    {FormatFlac, &MediaProbe::ProbeFlac, TagLibBitrate, nullptr, true, 1.0},
+    {FormatOpus, &MediaProbe::ProbeOpus, TagLibBitrate, nullptr, true, 1.0},
 }};
 
 const ProbeEntry* FindProbe(int format) {
@@ -440,6 +460,81 @@ void MediaProbe::ReadOggTags(FileListRow& row, const std::string& path) {
         row.SetCellText(ColumnTag, "Vorbis Comment");
         ReadXiphFields(row, *tag);
         row.Entry().tagKinds |= TagKindXiph;
+    }
+}
+
+void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    // TagLib reads the stream information block of a native FLAC file exactly: rate, channels
+    // and the length in frames.
+    // FLAC in Ogg (an .oga file) keeps the same stream information in another container.
+    std::unique_ptr<TagLib::File> file;
+    const TagLib::FLAC::Properties* properties = nullptr;
+    TagLib::Ogg::XiphComment* tag = nullptr;
+    if (OggContentFormat(path) == FormatFlac) {
+        auto ogg = std::make_unique<TagLib::Ogg::FLAC::File>(path.c_str(), true,
+                                                             TagLib::AudioProperties::Accurate);
+        properties = ogg->audioProperties();
+        tag = ogg->tag();
+        file = std::move(ogg);
+    } else {
+        auto native = std::make_unique<TagLib::FLAC::File>(path.c_str(), true,
+                                                           TagLib::AudioProperties::Accurate);
+        properties = native->audioProperties();
+        tag = native->xiphComment(false);
+        file = std::move(native);
+    }
+    if (!file->isValid() || !properties) {
+        entry.unreadable = 1;
+        return;
+    }
+    const int channels = properties->channels();
+    entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+    entry.sampleRate = properties->sampleRate();
+    const uint64_t frames = properties->sampleFrames();
+    entry.totalSamples =
+        frames <= FramesTheFileCanHold(path) ? InterleavedSamples(frames, channels) : 0;
+    entry.durationSeconds =
+        entry.sampleRate > 0 && entry.channels > 0
+            ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels
+            : 0.0;
+    row.AddPlayTime(entry.durationSeconds);
+
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "Vorbis Comment");
+        ReadXiphFields(row, *tag);
+        entry.tagKinds |= TagKindXiph;
+    }
+}
+
+void MediaProbe::ProbeOpus(FileListRow& row, const std::string& path) {
+    FileListEntry& entry = row.Entry();
+    int error = 0;
+    OggOpusFile* file = op_open_file(path.c_str(), &error);
+    if (!file) {
+        entry.unreadable = 1;
+        return;
+    }
+    // Opus always decodes at 48 kHz, whatever rate the header says the input had. The length
+    // is the decoded one: pre-skip removed.
+    const int channels = op_channel_count(file, -1);
+    entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
+    entry.sampleRate = 48000;
+    const ogg_int64_t frames = op_pcm_total(file, -1);
+    entry.totalSamples = frames > 0 && static_cast<uint64_t>(frames) <= FramesTheFileCanHold(path)
+                             ? InterleavedSamples(frames, channels)
+                             : 0;
+    entry.durationSeconds =
+        entry.channels > 0 ? static_cast<double>(entry.totalSamples) / 48000 / entry.channels : 0;
+    row.AddPlayTime(entry.durationSeconds);
+    op_free(file);
+
+    TagLib::Ogg::Opus::File tagged(path.c_str(), false);
+    TagLib::Ogg::XiphComment* tag = tagged.isValid() ? tagged.tag() : nullptr;
+    if (tag && !tag->isEmpty()) {
+        row.SetCellText(ColumnTag, "Vorbis Comment");
+        ReadXiphFields(row, *tag);
+        entry.tagKinds |= TagKindXiph;
     }
 }
 

@@ -34,6 +34,8 @@ public:
     void ProbeMp3(FileListRow& row, const std::string& path);
     void ProbeWma(FileListRow& row, const std::string& path);
     void ProbeOgg(FileListRow& row, const std::string& path);
+    void ProbeFlac(FileListRow& row, const std::string& path);
+    void ProbeOpus(FileListRow& row, const std::string& path);
 
 private:
     void ReadMp3Tags(FileListRow& row, const std::string& path);
@@ -57,7 +59,7 @@ struct ProbeEntry {
     double bitrateScale;  // TagLib's kilobits to the list's (it counts WAV's in thousands)
 };
 
-extern const std::array<ProbeEntry, 4> ProbeTable;
+extern const std::array<ProbeEntry, 6> ProbeTable;
 
 // The row of a format code, or nullptr for an unknown code.
 const ProbeEntry* FindProbe(int format);

@@ -1,4 +1,5 @@
 #include "metadata/RowLoader.h"
+#include "metadata/OggContent.h"
 
 #include <ctime>
 #include <filesystem>
@@ -55,7 +56,7 @@ std::unique_ptr<PlainFileListRow> RowLoader::Load(const std::string& path) {
     }
     row->SetCellText(ColumnSize, Format("%.2f", row->entry.sizeMegabytes));
     const std::string extension = UpperExtension(name);
-    row->entry.type = static_cast<uint8_t>(TypeByExtension(extension));
+    row->entry.type = static_cast<uint8_t>(TypeOfFile(path));
     row->SetCellText(ColumnType, extension);
 
     MediaProbe* probe = probe_.get();

@@ -18,6 +18,10 @@ inline constexpr std::array<int, 17> Mp3BitrateTable{8,  16,  24,  32,  40,  48,
 
 inline constexpr int DefaultMp3BitsIndex = 11;  // 128 kbit/s
 
+// Opus bitrates in kbit/s.
+inline constexpr int MinOpusBitrate = 6;
+inline constexpr int MaxOpusBitrate = 510;
+
 // Channel codes of WAV.Channel and OGG.Channel; MP3.LameChannel adds 3 joint and 4 dual.
 enum ChannelCode : int {
     ChannelAuto = 0,
@@ -33,7 +37,7 @@ struct ConversionSettings {
     struct OutputSection {
         int16_t OutputFormat = FormatMp3;
         int32_t SameAsSrc = 0;
-        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg;
+        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg | FilterFlac | FilterOpus;
         std::string DesDir;   // ends with '/'
         std::string LastDir;  // folder tree selection at the last exit, or empty
         // 1: an output keeps the folders between its source and the folder it was found under.
@@ -45,7 +49,7 @@ struct ConversionSettings {
         int32_t CopyCovers = 0;
     } OUTPUT;
     struct WavSection {
-        int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit
+        int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit, 2: signed 24-bit
         int16_t Freq = 0;
         int32_t Channel = ChannelAuto;
     } WAV;
@@ -63,6 +67,13 @@ struct ConversionSettings {
         int16_t Freq = 0;
         int16_t QualityCompression = 3;  // Vorbis quality times ten
     } OGG;
+    struct FlacSection {
+        int16_t Level = 5;  // compression level 0 (fastest) to 8 (smallest)
+        int16_t Bits = 16;  // 16 or 24 bits a sample
+    } FLAC;
+    struct OpusSection {
+        int16_t Bitrate = 128;  // kbit/s, 6 to 510; the output is always 48 kHz
+    } OPUS;
 };
 
 // The output rate for a Freq index and a source rate. Index 0 picks the first table rate at or

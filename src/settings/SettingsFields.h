@@ -28,7 +28,7 @@ struct SettingsField {
     [](ConversionSettings& s) -> SettingsMember { return &s.path; }
 
 // In the order the fields are written to a new Config.ini.
-inline const std::array<SettingsField, 18> SettingsFieldTable{{
+inline const std::array<SettingsField, 21> SettingsFieldTable{{
     {"OUTPUT", "OutputFormat", TONQUILL_SETTINGS_MEMBER(OUTPUT.OutputFormat)},
     {"OUTPUT", "SameAsSrc", TONQUILL_SETTINGS_MEMBER(OUTPUT.SameAsSrc)},
     {"OUTPUT", "Filter", TONQUILL_SETTINGS_MEMBER(OUTPUT.Filter)},
@@ -47,6 +47,9 @@ inline const std::array<SettingsField, 18> SettingsFieldTable{{
     {"OGG", "Channel", TONQUILL_SETTINGS_MEMBER(OGG.Channel)},
     {"OGG", "Freq", TONQUILL_SETTINGS_MEMBER(OGG.Freq)},
     {"OGG", "QualityCompression", TONQUILL_SETTINGS_MEMBER(OGG.QualityCompression)},
+    {"FLAC", "Level", TONQUILL_SETTINGS_MEMBER(FLAC.Level)},
+    {"FLAC", "Bits", TONQUILL_SETTINGS_MEMBER(FLAC.Bits)},
+    {"OPUS", "Bitrate", TONQUILL_SETTINGS_MEMBER(OPUS.Bitrate)},
 }};
 
 #undef TONQUILL_SETTINGS_MEMBER

@@ -33,6 +33,8 @@ std::string WavSummary(const ConversionSettings::WavSection& wav) {
     std::string text;
     if (wav.SubFormat == 1) {
         text = "WAV:  Signed 16 bit PCM";
+    } else if (wav.SubFormat == 2) {
+        text = "WAV:  Signed 24 bit PCM";
     } else if (wav.SubFormat == 0) {
         text = "WAV:  Unsigned 8 bit PCM";
     }
@@ -64,6 +66,16 @@ std::string OggSummary(const ConversionSettings::OggSection& ogg) {
     return text + Format(" Quality : %.1f;", ogg.QualityCompression / 10.0);
 }
 
+// The rate and channels of a lossless output are the source's own.
+std::string FlacSummary(const ConversionSettings::FlacSection& flac) {
+    return Format("FLAC:  Level %d; %d bit; Source Frequency; Automatic Channel;", flac.Level,
+                  flac.Bits);
+}
+
+std::string OpusSummary(const ConversionSettings::OpusSection& opus) {
+    return Format("OPUS:  VBR %3d kbps; 48000 Hz; Automatic Channel;", opus.Bitrate);
+}
+
 }  // namespace
 
 std::string SettingsSummary(const ConversionSettings& settings,
@@ -77,6 +89,10 @@ std::string SettingsSummary(const ConversionSettings& settings,
             return WmaSummary(settings.WMA, wmaPresetDescription);
         case FormatOgg:
             return OggSummary(settings.OGG);
+        case FormatFlac:
+            return FlacSummary(settings.FLAC);
+        case FormatOpus:
+            return OpusSummary(settings.OPUS);
         default:
             return "";
     }

@@ -8,12 +8,18 @@
 
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
+#include <taglib/asfpicture.h>
 #include <taglib/asftag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
+#include <taglib/flacpicture.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/uniquefileidentifierframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
@@ -112,6 +118,125 @@ void FillId3v2(TagLib::ID3v2::Tag& tag, const TagSet& tags) {
     }
 }
 
+// The MusicBrainz identifiers in each tag format: ID3v2 keeps the track's in a UFID frame and the
+// others in TXXX frames, WMA in attributes of its own names.
+struct MusicBrainzName {
+    const char* key;
+    const char* id3v2Description;  // null: the UFID frame
+    const char* wmaAttribute;
+};
+constexpr MusicBrainzName MusicBrainzNames[] = {
+    {"MUSICBRAINZ_TRACKID", nullptr, "MusicBrainz/Track Id"},
+    {"MUSICBRAINZ_ALBUMID", "MusicBrainz Album Id", "MusicBrainz/Album Id"},
+    {"MUSICBRAINZ_ARTISTID", "MusicBrainz Artist Id", "MusicBrainz/Artist Id"},
+    {"MUSICBRAINZ_ALBUMARTISTID", "MusicBrainz Album Artist Id", "MusicBrainz/Album Artist Id"},
+    {"MUSICBRAINZ_RELEASEGROUPID", "MusicBrainz Release Group Id", "MusicBrainz/Release Group Id"},
+    {"MUSICBRAINZ_RELEASETRACKID", "MusicBrainz Release Track Id", "MusicBrainz/Release Track Id"},
+    {"MUSICBRAINZ_WORKID", "MusicBrainz Work Id", "MusicBrainz/Work Id"},
+};
+
+const MusicBrainzName* FindMusicBrainzName(const std::string& key) {
+    for (const auto& name : MusicBrainzNames) {
+        if (key == name.key) {
+            return &name;
+        }
+    }
+    return nullptr;
+}
+
+TagLib::ByteVector Bytes(const std::string& bytes) {
+    return TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()));
+}
+
+void AddId3v2Extras(TagLib::ID3v2::Tag& tag, const ExtraTags& extras) {
+    if (!extras.discNumber.empty()) {
+        SetTextFrame(tag, "TPOS", Unicode(extras.discNumber));
+    }
+    if (!extras.composer.empty()) {
+        SetTextFrame(tag, "TCOM", Unicode(extras.composer));
+    }
+    for (const auto& [key, value] : extras.musicBrainz) {
+        const MusicBrainzName* name = FindMusicBrainzName(key);
+        if (!name) {
+            continue;
+        }
+        if (!name->id3v2Description) {
+            tag.addFrame(new TagLib::ID3v2::UniqueFileIdentifierFrame("http://musicbrainz.org",
+                                                                      Bytes(value)));
+            continue;
+        }
+        auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF8);
+        frame->setDescription(name->id3v2Description);
+        frame->setText(Unicode(value));
+        tag.addFrame(frame);
+    }
+    if (extras.hasCover) {
+        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+        frame->setTextEncoding(TagLib::String::UTF8);
+        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        frame->setMimeType(Unicode(extras.cover.mimeType));
+        frame->setDescription(Unicode(extras.cover.description));
+        frame->setPicture(Bytes(extras.cover.data));
+        tag.addFrame(frame);
+    }
+}
+
+void AddApeExtras(TagLib::APE::Tag& tag, const ExtraTags& extras) {
+    if (!extras.discNumber.empty()) {
+        tag.addValue("DISC", Unicode(extras.discNumber), true);
+    }
+    if (!extras.composer.empty()) {
+        tag.addValue("COMPOSER", Unicode(extras.composer), true);
+    }
+    for (const auto& [key, value] : extras.musicBrainz) {
+        tag.addValue(key, Unicode(value), true);
+    }
+}
+
+TagLib::FLAC::Picture* NewFlacPicture(const CoverPicture& cover) {
+    auto* picture = new TagLib::FLAC::Picture;
+    picture->setType(TagLib::FLAC::Picture::FrontCover);
+    picture->setMimeType(Unicode(cover.mimeType));
+    picture->setDescription(Unicode(cover.description));
+    picture->setData(Bytes(cover.data));
+    return picture;
+}
+
+// The texts of the extras; the cover goes where the format keeps pictures.
+void AddXiphExtras(TagLib::Ogg::XiphComment& comment, const ExtraTags& extras) {
+    if (!extras.discNumber.empty()) {
+        comment.addField("DISCNUMBER", Unicode(extras.discNumber), true);
+    }
+    if (!extras.composer.empty()) {
+        comment.addField("COMPOSER", Unicode(extras.composer), true);
+    }
+    for (const auto& [key, value] : extras.musicBrainz) {
+        comment.addField(key, Unicode(value), true);
+    }
+}
+
+void AddWmaExtras(TagLib::ASF::Tag& tag, const ExtraTags& extras) {
+    if (!extras.discNumber.empty()) {
+        tag.setAttribute("WM/PartOfSet", TagLib::ASF::Attribute(Unicode(extras.discNumber)));
+    }
+    if (!extras.composer.empty()) {
+        tag.setAttribute("WM/Composer", TagLib::ASF::Attribute(Unicode(extras.composer)));
+    }
+    for (const auto& [key, value] : extras.musicBrainz) {
+        if (const MusicBrainzName* name = FindMusicBrainzName(key)) {
+            tag.setAttribute(name->wmaAttribute, TagLib::ASF::Attribute(Unicode(value)));
+        }
+    }
+    if (extras.hasCover) {
+        TagLib::ASF::Picture picture;
+        picture.setType(TagLib::ASF::Picture::FrontCover);
+        picture.setMimeType(Unicode(extras.cover.mimeType));
+        picture.setDescription(Unicode(extras.cover.description));
+        picture.setPicture(Bytes(extras.cover.data));
+        tag.setAttribute("WM/Picture", TagLib::ASF::Attribute(picture));
+    }
+}
+
 void FillApe(TagLib::APE::Tag& tag, const TagSet& tags) {
     for (const TagField& row : TagFieldTable) {
         tag.addValue(row.apeKey, TextOf(row, tags), true);
@@ -129,7 +254,7 @@ uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
 }
 
 bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
-                 OutputTagResult& result) {
+                 const ExtraTags& extras, OutputTagResult& result) {
     result.kindsWritten = 0;
     const uint8_t chosen = ChooseMp3TagKinds(sourceTagKinds);
     TagLib::MPEG::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
@@ -141,9 +266,11 @@ bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& 
     }
     if (chosen & TagKindID3v2) {
         FillId3v2(*file.ID3v2Tag(true), tags);
+        AddId3v2Extras(*file.ID3v2Tag(true), extras);
     }
     if (chosen & TagKindAPE) {
         FillApe(*file.APETag(true), tags);
+        AddApeExtras(*file.APETag(true), extras);
     }
     result.kindsWritten = chosen;
     // Every kind not written is stripped, so the output holds exactly the chosen ones. TagLib's
@@ -167,7 +294,7 @@ TagLib::String FitContentDescription(const TagLib::String& text) {
     return text.substr(0, highSurrogate ? MaxUnits - 1 : MaxUnits);
 }
 
-bool WriteWmaTags(const std::string& path, const TagSet& tags) {
+bool WriteWmaTags(const std::string& path, const TagSet& tags, const ExtraTags& extras) {
     TagLib::ASF::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
@@ -182,32 +309,72 @@ bool WriteWmaTags(const std::string& path, const TagSet& tags) {
             tag.setTitle(FitContentDescription(TextOf(row, tags)));
         }
     }
+    AddWmaExtras(tag, extras);
     return file.save();
 }
 
-bool SaveWmaTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
+bool SaveWmaTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                 OutputTagResult&) {
     // The size is stored once TagLib has closed the file, so none of its writes come after.
-    return WriteWmaTags(path, tags) && StoreAsfFileSize(path);
+    return WriteWmaTags(path, tags, extras) && StoreAsfFileSize(path);
 }
 
-bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, OutputTagResult&) {
+void FillXiphComment(TagLib::Ogg::XiphComment& comment, const TagSet& tags) {
+    for (const TagField& row : TagFieldTable) {
+        comment.addField(row.vorbisField, TextOf(row, tags), true);
+    }
+}
+
+bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                 OutputTagResult&) {
     TagLib::Ogg::Vorbis::File file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
     }
-    TagLib::Ogg::XiphComment& comment = *file.tag();
-    for (const TagField& row : TagFieldTable) {
-        comment.addField(row.vorbisField, TextOf(row, tags), true);
+    FillXiphComment(*file.tag(), tags);
+    AddXiphExtras(*file.tag(), extras);
+    if (extras.hasCover) {
+        file.tag()->addPicture(NewFlacPicture(extras.cover));
+    }
+    return file.save();
+}
+
+bool SaveOpusTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                  OutputTagResult&) {
+    TagLib::Ogg::Opus::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    FillXiphComment(*file.tag(), tags);
+    AddXiphExtras(*file.tag(), extras);
+    if (extras.hasCover) {
+        file.tag()->addPicture(NewFlacPicture(extras.cover));
+    }
+    return file.save();
+}
+
+bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                  OutputTagResult&) {
+    TagLib::FLAC::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    FillXiphComment(*file.xiphComment(true), tags);
+    AddXiphExtras(*file.xiphComment(true), extras);
+    if (extras.hasCover) {
+        file.addPicture(NewFlacPicture(extras.cover));  // a PICTURE block of its own
     }
     return file.save();
 }
 
 }  // namespace
 
-const std::array<OutputTagSaver, 3> OutputTagSaverTable{{
+const std::array<OutputTagSaver, 5> OutputTagSaverTable{{
     {FormatMp3, SaveMp3Tags},
     {FormatWma, SaveWmaTags},
     {FormatOgg, SaveOggTags},
+    {FormatFlac, SaveFlacTags},
+    {FormatOpus, SaveOpusTags},
 }};
 
 const OutputTagSaver* FindOutputTagSaver(int format) {
@@ -231,7 +398,7 @@ int LeadingTagNumber(const std::string& text) {
 }
 
 OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
-                                const TagSet& tags) {
+                                const TagSet& tags, const ExtraTags& extras) {
     OutputTagResult result;
     if (!FormatHoldsTags(outputType)) {
         return result;
@@ -247,7 +414,7 @@ OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t
         return result;
     }
     const OutputTagSaver* saver = FindOutputTagSaver(outputType);
-    result.saved = saver && saver->save(path, sourceTagKinds, tags, result);
+    result.saved = saver && saver->save(path, sourceTagKinds, tags, extras, result);
     return result;
 }
 

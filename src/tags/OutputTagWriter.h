@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "tags/ExtraTags.h"
 #include "tags/TagSet.h"
 
 namespace tonquill {
@@ -20,19 +21,20 @@ struct OutputTagResult {
 // The tag step after an encoder: copies tags into the output file at path, MP3 outputs as
 // ID3v1, ID3v2 and APE tags chosen from the source's tag kinds sourceTagKinds, Ogg Vorbis outputs
 // as a Vorbis comment, WMA outputs as ASF attributes; each also gets the encoder note. Formats
-// that hold no tags are left alone. The caller logs a failed save.
+// that hold no tags are left alone. The extras (disc, composer, MusicBrainz identifiers, cover)
+// go into every tag that can hold them. The caller logs a failed save.
 OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
-                                const TagSet& tags);
+                                const TagSet& tags, const ExtraTags& extras = {});
 
 // How each format that holds tags writes them, keyed by the format's code; every format whose
 // descriptor names tag kinds has its row. save returns false after a failed save.
 struct OutputTagSaver {
     int format;
     bool (*save)(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
-                 OutputTagResult& result);
+                 const ExtraTags& extras, OutputTagResult& result);
 };
 
-extern const std::array<OutputTagSaver, 3> OutputTagSaverTable;
+extern const std::array<OutputTagSaver, 5> OutputTagSaverTable;
 
 // The row of a format code, or nullptr for a format without tags.
 const OutputTagSaver* FindOutputTagSaver(int format);

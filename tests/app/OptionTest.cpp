@@ -94,8 +94,8 @@ protected:
 TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     COption dialog(settings_, store_, &presets_);
     dialog.show();
-    for (const int box :
-         {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox, COption::IdWmaBox}) {
+    for (const int box : {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox,
+                          COption::IdWmaBox, COption::IdFlacBox, COption::IdOpusBox}) {
         EXPECT_TRUE(Checked(dialog, box)) << box;
     }
     EXPECT_FALSE(Checked(dialog, COption::IdSameAsSource));
@@ -104,7 +104,7 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     EXPECT_FALSE(dialog.Control(COption::IdFolderEdit)->isEnabled());
     EXPECT_EQ(Text(dialog, COption::IdFolderEdit), QString::fromStdString(settings_.OUTPUT.DesDir));
     EXPECT_EQ(Text(dialog, COption::IdFormatList), " MP3  (MPEG-1 Audio Layer 3)");
-    EXPECT_EQ(dialog.List(COption::IdFormatList)->count(), 4);
+    EXPECT_EQ(dialog.List(COption::IdFormatList)->count(), 6);
     EXPECT_EQ(Text(dialog, COption::IdRateList), " Automatic (Fastest & Optimal Way, Recommended)");
     EXPECT_EQ(Text(dialog, COption::IdChannelList),
               " Automatic (Fastest & Optimal Way, Recommended)");
@@ -119,8 +119,9 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     EXPECT_EQ(Text(dialog, COption::IdNote),
               "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.");
     // Every control lies inside the dialog, whatever the desktop's font.
-    for (const int id : {COption::IdWmaBox, COption::IdBrowse, COption::IdPatternEdit,
-                         COption::IdEncoderList, COption::IdNote, COption::IdCancel}) {
+    for (const int id :
+         {COption::IdWmaBox, COption::IdOpusBox, COption::IdBrowse, COption::IdPatternEdit,
+          COption::IdEncoderList, COption::IdNote, COption::IdCancel}) {
         EXPECT_TRUE(dialog.rect().contains(dialog.Control(id)->geometry())) << id;
     }
 }
@@ -191,6 +192,51 @@ TEST_F(OptionTest, FormatRowsChangeTheListsAndTheirLabels) {
     EXPECT_EQ(Text(dialog, COption::IdEncoderList),
               " Quality\t  0.3;  Estimated Bitrate:   112kbps");
     EXPECT_TRUE(dialog.Control(COption::IdNote)->isVisible());
+}
+
+// FLAC shows its level and sample size, Opus its bitrate; a bitrate the list lacks (set on the
+// command line) gets a row of its own and survives OK.
+TEST_F(OptionTest, FlacAndOpusRowsShowAndStoreTheirSettings) {
+    settings_.OPUS.Bitrate = 100;
+    COption dialog(settings_, store_, &presets_);
+    const int result = RunDialog(dialog, [](COption& d) {
+        Choose(d, COption::IdFormatList, 4);
+        EXPECT_EQ(Text(d, COption::IdFormatList), " FLAC (Free Lossless Audio Codec)");
+        EXPECT_EQ(Text(d, COption::IdRateLabel), "Compression:");
+        EXPECT_EQ(Text(d, COption::IdRateList), " Level 5 (Recommended)");
+        EXPECT_EQ(Text(d, COption::IdChannelLabel), "Sample Size:");
+        EXPECT_EQ(Text(d, COption::IdChannelList), " Signed 16 bit");
+        EXPECT_FALSE(d.Control(COption::IdEncoderList)->isVisible());
+        Choose(d, COption::IdRateList, 8);
+        Choose(d, COption::IdChannelList, 1);
+
+        Choose(d, COption::IdFormatList, 5);
+        EXPECT_EQ(Text(d, COption::IdFormatList), " OPUS (Opus Interactive Audio Codec)");
+        EXPECT_EQ(Text(d, COption::IdRateLabel), "Bits per Second:");
+        EXPECT_EQ(Text(d, COption::IdRateList), " 100 kbits per second");
+        EXPECT_FALSE(d.Control(COption::IdChannelList)->isVisible());
+
+        Choose(d, COption::IdFormatList, 2);
+        EXPECT_EQ(d.List(COption::IdEncoderList)->itemText(2), " Signed 24 bit PCM");
+        Choose(d, COption::IdEncoderList, 2);
+        Click(d, COption::IdOk);
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(settings_.OUTPUT.OutputFormat, FormatWav);
+    EXPECT_EQ(settings_.WAV.SubFormat, 2);
+    EXPECT_EQ(settings_.OPUS.Bitrate, 100);
+    EXPECT_EQ(settings_.FLAC.Level, 5);  // chosen, then left for WAV: not confirmed
+
+    COption again(settings_, store_, &presets_);
+    RunDialog(again, [](COption& d) {
+        Choose(d, COption::IdFormatList, 4);
+        Choose(d, COption::IdRateList, 8);
+        Choose(d, COption::IdChannelList, 1);
+        Click(d, COption::IdOk);
+    });
+    EXPECT_EQ(settings_.OUTPUT.OutputFormat, FormatFlac);
+    EXPECT_EQ(settings_.FLAC.Level, 8);
+    EXPECT_EQ(settings_.FLAC.Bits, 24);
 }
 
 TEST_F(OptionTest, OkStoresTheShownFormatAndAChoiceNotConfirmedIsLost) {
@@ -315,16 +361,16 @@ TEST_F(OptionTest, AnEmptyFolderIsRefusedAndTheDialogStaysOpen) {
     EXPECT_TRUE(openAfterRefusal);
     EXPECT_EQ(result, QDialog::Rejected);
     // What came before the folder was judged stays stored; the format does not.
-    EXPECT_EQ(settings_.OUTPUT.Filter, FilterWav | FilterMp3 | FilterWma);
-    EXPECT_EQ(announced, QStringList({"WAV", "MP3", "WMA"}));
+    EXPECT_EQ(settings_.OUTPUT.Filter, FilterWav | FilterMp3 | FilterWma | FilterFlac | FilterOpus);
+    EXPECT_EQ(announced, QStringList({"WAV", "MP3", "WMA", "FLAC", "OPUS"}));
     EXPECT_EQ(settings_.OUTPUT.OutputFormat, FormatMp3);
 }
 
 TEST_F(OptionTest, NoTypeCheckedStoresAnEmptyFilter) {
     COption dialog(settings_, store_, &presets_);
     RunDialog(dialog, [](COption& d) {
-        for (const int box :
-             {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox, COption::IdWmaBox}) {
+        for (const int box : {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox,
+                              COption::IdWmaBox, COption::IdFlacBox, COption::IdOpusBox}) {
             static_cast<QCheckBox*>(d.Control(box))->setChecked(false);
         }
         Click(d, COption::IdOk);

@@ -9,9 +9,11 @@
 #include <thread>
 #include <vector>
 
+#include <FLAC/stream_encoder.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <taglib/fileref.h>
+#include <taglib/flacfile.h>
 #include <taglib/tag.h>
 
 #include "cli/CliRun.h"
@@ -89,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cli, CliUsageTest,
     ::testing::Values(
         UsageCase{"UnknownCommand", {"frobnicate"}, "valid: convert, probe, settings"},
-        UsageCase{"UnknownFormat", {"convert", "-f", "flac", "a.wav"}, "mp3, ogg, wav, wma"},
+        UsageCase{
+            "UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "mp3, ogg, wav, wma, flac, opus"},
         UsageCase{
             "BitrateOutsideTable", {"convert", "-f", "mp3", "-b", "100", "a.wav"}, "8, 16, 24, 32"},
         UsageCase{"QualityAboveOne", {"convert", "-f", "ogg", "-q", "1.5", "a.wav"}, "-0.1 to 1.0"},
@@ -109,6 +112,21 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"WmaPresetOutsideList",
                   {"convert", "-f", "wma", "--wma-preset", "7", "a.wav"},
                   "12 to 55"},
+        UsageCase{"FlacLevelOutsideRange",
+                  {"convert", "-f", "flac", "--flac-level", "9", "a.wav"},
+                  "0 to 8"},
+        UsageCase{
+            "EightBitFlac", {"convert", "-f", "flac", "--bits", "8", "a.wav"}, "FLAC: 16, 24"},
+        UsageCase{
+            "BitsForMp3", {"convert", "-f", "mp3", "--bits", "16", "a.wav"}, "WAV: 8, 16, 24"},
+        UsageCase{
+            "RateForFlac", {"convert", "-f", "flac", "-r", "44100", "a.wav"}, "source's rate"},
+        UsageCase{"OpusBitrateBelowRange",
+                  {"convert", "-f", "opus", "-b", "5", "a.wav"},
+                  "OPUS: 6 to 510"},
+        UsageCase{"Mp3BitrateOnlyOpusHas",
+                  {"convert", "-f", "mp3", "-b", "100", "a.wav"},
+                  "8, 16, 24, 32"},
         UsageCase{"ZeroJobs", {"convert", "-j", "0", "a.wav"}, "1 to 256"},
         UsageCase{"NoPaths", {"convert", "-f", "wav"}, "at least one file"},
         UsageCase{"OutAndSameAsSource",
@@ -146,7 +164,7 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         {{"convert", "--for"}, "--format\n"},
         {{"probe", "--j"}, "--json\n"},
         {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
-        {{"convert", "-f", ""}, "mp3\nogg\nwav\nwma\n"},
+        {{"convert", "-f", ""}, "flac\nmp3\nogg\nopus\nwav\nwma\n"},
         {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
         {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
         {{"convert", "--channels", "d"}, "dual\n"},
@@ -201,7 +219,7 @@ TEST(CliTest, ConvertsAFolderWithTheNumberedLogAndExitsZero) {
     EXPECT_EQ(out.samples, in.samples);
 }
 
-// A folder of all four source formats converted to each output format, checked with ffprobe.
+// A folder of every source format converted to each output format, checked with ffprobe.
 struct OutputCase {
     const char* format;
     const char* formatName;  // ffprobe's name of the container
@@ -209,6 +227,7 @@ struct OutputCase {
     const char* rate;
     const char* channels;
     bool tags;
+    bool keepsSourceRate;  // the 48 kHz Opus source stays at 48 kHz
 };
 
 class CliFormatTest : public ::testing::TestWithParam<OutputCase> {};
@@ -221,6 +240,8 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     WriteSoundFile(dir / "src/w.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, signal);
     WriteSoundFile(dir / "src/o.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
     WriteSoundFile(dir / "src/m.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, signal);
+    WriteSoundFile(dir / "src/f.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, signal);
+    WriteSoundFile(dir / "src/p.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2, signal);
     {
         TagLib::FileRef mp3((dir / "src/m.mp3").c_str());
         ASSERT_FALSE(mp3.isNull());
@@ -241,7 +262,8 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // w.wav and w.wma share a base name: the second one to finish gets "w (2)".
     const std::string ext = std::string(".") + c.format;
-    std::vector<std::string> expected = {"m" + ext, "o" + ext, "w (2)" + ext, "w" + ext};
+    std::vector<std::string> expected = {"f" + ext, "m" + ext,     "o" + ext,
+                                         "p" + ext, "w (2)" + ext, "w" + ext};
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(FileNames(dir.path() / "out"), expected);
     for (const auto& name : expected) {
@@ -249,7 +271,8 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
         EXPECT_NE(report.find(std::string("format_name=") + c.formatName), std::string::npos)
             << name << "\n"
             << report;
-        EXPECT_NE(report.find(std::string("sample_rate=") + c.rate), std::string::npos)
+        const char* rate = c.keepsSourceRate && name[0] == 'p' ? "48000" : c.rate;
+        EXPECT_NE(report.find(std::string("sample_rate=") + rate), std::string::npos)
             << name << "\n"
             << report;
         EXPECT_NE(report.find(std::string("channels=") + c.channels), std::string::npos)
@@ -272,11 +295,54 @@ TEST_P(CliFormatTest, ConvertsAMixedFolder) {
 INSTANTIATE_TEST_SUITE_P(
     Cli, CliFormatTest,
     ::testing::Values(
-        OutputCase{"mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true},
-        OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true},
-        OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true},
-        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false}),
+        OutputCase{
+            "mp3", "mp3", {"-b", "96", "-r", "22050", "-c", "mono"}, "22050", "1", true, false},
+        OutputCase{"ogg", "ogg", {"-q", "0.2", "-r", "32000"}, "32000", "2", true, false},
+        OutputCase{"wma", "asf", {"--wma-preset", "47"}, "44100", "2", true, false},
+        OutputCase{"wav", "wav", {"--wav-bits", "8", "-c", "mono"}, "44100", "1", false, true},
+        OutputCase{"flac", "flac", {"--flac-level", "8", "--bits", "24"}, "44100", "2", true, true},
+        OutputCase{"opus", "ogg", {"-b", "64"}, "48000", "2", true, false}),
     [](const auto& info) { return std::string(info.param.format); });
+
+// FLAC in Ogg, as libFLAC writes it, from 16-bit samples in the top half of 32-bit ones.
+void WriteOggFlac(const std::string& path, int rate, int channels,
+                  const std::vector<int32_t>& samples) {
+    FLAC__StreamEncoder* encoder = FLAC__stream_encoder_new();
+    ASSERT_NE(encoder, nullptr);
+    FLAC__stream_encoder_set_channels(encoder, static_cast<unsigned>(channels));
+    FLAC__stream_encoder_set_bits_per_sample(encoder, 16);
+    FLAC__stream_encoder_set_sample_rate(encoder, static_cast<unsigned>(rate));
+    ASSERT_EQ(FLAC__stream_encoder_init_ogg_file(encoder, path.c_str(), nullptr, nullptr),
+              FLAC__STREAM_ENCODER_INIT_STATUS_OK);
+    std::vector<FLAC__int32> shifted(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i) {
+        shifted[i] = samples[i] >> 16;
+    }
+    EXPECT_TRUE(FLAC__stream_encoder_process_interleaved(
+        encoder, shifted.data(), static_cast<unsigned>(samples.size() / channels)));
+    EXPECT_TRUE(FLAC__stream_encoder_finish(encoder));
+    FLAC__stream_encoder_delete(encoder);
+}
+
+// An .oga file is read as what it holds: FLAC, Vorbis or Opus in Ogg.
+TEST(CliTest, OgaFilesAreReadAsTheCodecTheyHold) {
+    TempDir dir;
+    fs::create_directories(dir / "src");
+    const auto signal = TestSignal16(44100, 2, 3);
+    WriteOggFlac(dir / "src/lossless.oga", 44100, 2, signal);
+    ASSERT_FALSE(HasFatalFailure());
+    WriteSoundFile(dir / "src/vorbis.oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, signal);
+    WriteSoundFile(dir / "src/voice.oga", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2, signal);
+
+    const CliResult result =
+        RunCli({"convert", "--no-config", "--quiet", "-f", "wav", "-o", dir / "out", dir / "src"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(FileNames(dir.path() / "out"),
+              (std::vector<std::string>{"lossless.wav", "voice.wav", "vorbis.wav"}));
+    EXPECT_EQ(ReadSoundFile(dir / "out/lossless.wav").samples, signal);  // bit-exact
+    EXPECT_EQ(ReadSoundFile(dir / "out/voice.wav").rate, 48000);
+    EXPECT_EQ(ReadSoundFile(dir / "out/vorbis.wav").rate, 44100);
+}
 
 TEST(CliTest, NeverOverwritesAnExistingOutput) {
     TempDir dir;
@@ -450,9 +516,23 @@ TEST(CliTest, ProbeJsonGivesTheRowOfEachFile) {
              "\"name\": \"tone.wav\"", "\"path\": \"" + (dir / "") + "\"", "\"type\": \"WAV\"",
              "\"duration\": \"00:00:03\"", "\"frequency\": \"22050 Hz\"",
              "\"channel\": \"1 (Mono)\"", "\"unreadable\": false", "\"sampleRate\": 22050",
-             "\"channels\": 1", "\"totalSamples\": 66150"}) {
+             "\"channels\": 1", "\"totalSamples\": 66150", "\"cover\": false"}) {
         EXPECT_NE(result.out.find(field), std::string::npos) << field << "\n" << result.out;
     }
+
+    // A file whose tags hold a picture says so.
+    const std::string flac = dir / "covered.flac";
+    WriteSoundFile(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, TestSignal16(22050, 1));
+    {
+        TagLib::FLAC::File file(flac.c_str(), false);
+        auto* picture = new TagLib::FLAC::Picture;
+        picture->setMimeType("image/png");
+        picture->setData(TagLib::ByteVector("not much of a picture"));
+        file.addPicture(picture);
+        ASSERT_TRUE(file.save());
+    }
+    const CliResult covered = RunCli({"probe", "--json", flac});
+    EXPECT_NE(covered.out.find("\"cover\": true"), std::string::npos) << covered.out;
 
     const CliResult missing = RunCli({"probe", "--json", dir / "absent.mp3"});
     EXPECT_EQ(missing.exitCode, 1);

@@ -43,6 +43,14 @@ void WriteOgg(const std::string& path, int rate, int channels, const std::vector
     WriteSoundFileDouble(path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels, signal, true);
 }
 
+void WriteFlac(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
+    WriteSoundFileDouble(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, rate, channels, signal, true);
+}
+
+void WriteOpus(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
+    WriteSoundFileDouble(path, SF_FORMAT_OGG | SF_FORMAT_OPUS, rate, channels, signal, true);
+}
+
 void WriteWma(const std::string& path, int rate, int channels, const std::vector<double>& signal,
               int preset) {
     WmaComponent writer;

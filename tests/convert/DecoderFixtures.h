@@ -18,6 +18,10 @@ std::vector<double> ChirpSignal(int rate, int channels, double seconds);
 // libsndfile) and WMA (our own component, preset 47 unless told).
 void WriteMp3(const std::string& path, int rate, int channels, const std::vector<double>& signal);
 void WriteOgg(const std::string& path, int rate, int channels, const std::vector<double>& signal);
+// FLAC at 24 bits through libsndfile.
+void WriteFlac(const std::string& path, int rate, int channels, const std::vector<double>& signal);
+// Ogg Opus through libsndfile.
+void WriteOpus(const std::string& path, int rate, int channels, const std::vector<double>& signal);
 void WriteWma(const std::string& path, int rate, int channels, const std::vector<double>& signal,
               int preset = 47);
 

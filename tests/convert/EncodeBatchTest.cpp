@@ -21,6 +21,7 @@ namespace {
 
 constexpr int Rate = 44100;
 constexpr size_t Frames = Rate + 4321;
+constexpr int OpusRate = 48000;
 
 struct Source {
     int format;
@@ -89,26 +90,36 @@ TEST_F(EncodeBatchTest, EverySourceFormatConvertsToEveryOutputFormat) {
     WriteSoundFile(wav, SF_FORMAT_WAV | SF_FORMAT_PCM_16, Rate, 2, signal);
 
     std::vector<Source> sources{{FormatWav, wav, Rate, 2}};
-    for (int format : {FormatMp3, FormatOgg, FormatWma}) {
+    for (int format : {FormatMp3, FormatOgg, FormatWma, FormatFlac, FormatOpus}) {
         const auto outputs = Convert({sources[0]}, format, dir_ / "sources/");
         ASSERT_EQ(outputs.size(), 1u);
         // Distinct base names, so the outputs of one batch do not take numbered names.
         const std::string ext = OutputExtension(format);
         const std::string renamed = dir_ / ("from-" + ext + "." + ext);
         std::filesystem::rename(outputs[0], renamed);
-        sources.push_back({format, renamed, Rate, 2});
+        sources.push_back({format, renamed, format == FormatOpus ? OpusRate : Rate, 2});
     }
-    ASSERT_EQ(observer_.doneCount(), 3);
+    ASSERT_EQ(observer_.doneCount(), 5);
 
-    for (int format : {FormatWav, FormatMp3, FormatOgg, FormatWma}) {
+    for (int format : {FormatWav, FormatMp3, FormatOgg, FormatWma, FormatFlac, FormatOpus}) {
         SCOPED_TRACE(OutputExtension(format));
         const auto outputs =
             Convert(sources, format, dir_ / Format("to-%s/", OutputExtension(format).c_str()));
         ASSERT_EQ(outputs.size(), sources.size());
         for (size_t i = 0; i < outputs.size(); ++i) {
-            // WMA gives back its last partial codec frame short.
+            // Automatic rates keep the source's; Opus is always 48 kHz, the WMA preset 44.1.
+            const int rate = format == FormatOpus  ? OpusRate
+                             : format == FormatWma ? Rate
+                                                   : sources[i].rate;
+            const size_t frames = Frames * rate / Rate;
+            // WMA gives back its last partial codec frame short; the rate stage may end a few
+            // frames early.
             const bool wma = format == FormatWma || sources[i].format == FormatWma;
-            ExpectAudio(format, outputs[i], Rate, 2, Frames, signal, wma ? 2048 : 0);
+            ExpectAudio(format, outputs[i], rate, 2, frames,
+                        rate == Rate ? signal : ToneSignal(frames, 2, rate),
+                        wma                       ? 2048
+                        : rate != sources[i].rate ? 64
+                                                  : 0);
         }
     }
 }
@@ -156,6 +167,43 @@ TEST_F(EncodeBatchTest, SourceWhoseSecondOutgrowsTheRingConvertsToWma) {
     ASSERT_TRUE(inTime) << "the batch waited for a chunk the ring cannot hold";
     EXPECT_EQ(observer_.doneCount(), 1) << ::testing::PrintToString(observer_.texts());
     ExpectAudio(FormatWma, batch.tasks[0].DestPath, 44100, 2, frames * 44100 / rate, {}, 2048);
+}
+
+// Lossless paths keep every bit: WAV -> FLAC -> WAV at 16 bits, and at 24 bits and 96 kHz, a
+// rate the 24-bit WAV output keeps on its automatic rate.
+TEST_F(EncodeBatchTest, LosslessRoundTripsAreBitExact) {
+    struct Case {
+        int sndfileFormat;
+        int flacBits;
+        int16_t wavSubFormat;
+        int rate;
+    };
+    for (const Case& c :
+         {Case{SF_FORMAT_PCM_16, 16, 1, 44100}, Case{SF_FORMAT_PCM_24, 24, 2, 96000}}) {
+        SCOPED_TRACE(c.flacBits);
+        const std::string name = Format("in%d", c.flacBits);
+        const std::string wav = dir_ / (name + ".wav");
+        std::vector<int32_t> signal = TestSignal16(Frames, 2);
+        if (c.flacBits == 24) {
+            for (size_t i = 0; i < signal.size(); ++i) {
+                signal[i] += static_cast<int32_t>((i * 7919) % 251) << 8;  // fill the low byte
+            }
+        }
+        WriteSoundFile(wav, SF_FORMAT_WAV | c.sndfileFormat, c.rate, 2, signal);
+        const SoundFile original = ReadSoundFile(wav);
+
+        ctx_->Settings.FLAC.Bits = static_cast<int16_t>(c.flacBits);
+        const auto flac = Convert({{FormatWav, wav, c.rate, 2}}, FormatFlac, dir_ / "flac/");
+        ASSERT_EQ(flac.size(), 1u);
+        EXPECT_EQ(DecodeOutput(FormatFlac, flac[0]).samples, original.samples);
+
+        ctx_->Settings.WAV.SubFormat = c.wavSubFormat;
+        const auto back = Convert({{FormatFlac, flac[0], c.rate, 2}}, FormatWav, dir_ / "back/");
+        ASSERT_EQ(back.size(), 1u);
+        const SoundFile result = ReadSoundFile(back[0]);
+        EXPECT_EQ(result.format, original.format);
+        EXPECT_EQ(result.samples, original.samples);
+    }
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ const SourceFormat Formats[] = {
     {"Mp3", FormatMp3, "mp3", test::WriteMp3, DecodeMp3, 3000, 3000, true},
     {"Ogg", FormatOgg, "ogg", test::WriteOgg, DecodeOgg, 3000, 0, true},
     {"Wma", FormatWma, "wma", WriteWma47, DecodeWma, 4096, 4096, false},
+    {"Flac", FormatFlac, "flac", test::WriteFlac, DecodeFlac, 0, 0, true},
 };
 
 void PrintTo(const SourceFormat& format, std::ostream* os) {

@@ -54,8 +54,8 @@ TEST(TypeByExtension, MapsUpperCaseExtensionOrNothing) {
     struct Case {
         const char* fileName;
         int type;
-    } cases[] = {{"song.Mp3", 2},  {"a.b.wav", 1}, {"x.WMA", 3}, {"x.ogg", 4},
-                 {"song.flac", 0}, {"mp3", 0},     {"song.", 0}, {".mp3", 2}};
+    } cases[] = {{"song.Mp3", 2}, {"a.b.wav", 1}, {"x.WMA", 3}, {"x.ogg", 4}, {"song.flac", 5},
+                 {"song.aac", 0}, {"mp3", 0},     {"song.", 0}, {".mp3", 2}};
     for (const auto& c : cases) {
         EXPECT_EQ(TypeByExtension(UpperExtension(c.fileName)), c.type) << c.fileName;
     }

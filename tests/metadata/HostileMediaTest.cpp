@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <sys/stat.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -93,6 +94,18 @@ void WmaDurationBeyondItsBytes(const std::string& path) {
     WriteBytes(path, bytes);
 }
 
+// A FLAC stream information block that claims the largest length its 36 bits hold.
+void FlacLengthBeyondItsBytes(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, TestSignal16(4410, 2));
+    std::vector<char> bytes = ReadBytes(path);
+    ASSERT_EQ(std::string(bytes.data(), 4), "fLaC");
+    // After the marker and the block header: the total sample count is the low 4 bits of the
+    // stream information's byte 13 and its bytes 14 to 17.
+    bytes[8 + 13] = static_cast<char>(bytes[8 + 13] | 0x0F);
+    std::fill_n(bytes.begin() + 8 + 14, 4, '\xFF');
+    WriteBytes(path, bytes);
+}
+
 const std::string Utf16Garbage = std::string("\x01\xff\xfe", 3) + RandomText(301, 7);
 const std::string Latin1Garbage = std::string("\x00", 1) + RandomText(300, 8);
 
@@ -105,6 +118,13 @@ const HostileCase HostileCases[] = {
      Outcome::Unreadable, nullptr},
     {"ZeroLengthWma", "empty.wma", [](const std::string& p) { WriteBytes(p, {}); },
      Outcome::Unreadable, nullptr},
+    {"ZeroLengthFlac", "empty.flac", [](const std::string& p) { WriteBytes(p, {}); },
+     Outcome::Unreadable, nullptr},
+    {"GarbageOpus", "noise.opus",
+     [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 5)); }, Outcome::Unreadable,
+     nullptr},
+    {"FlacLengthBeyondItsBytes", "long.flac", FlacLengthBeyondItsBytes, Outcome::Unreadable,
+     nullptr},
     {"GarbageWav", "noise.wav", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 1)); },
      Outcome::Unreadable, "Error : could not open file : "},
     {"GarbageOgg", "noise.ogg", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 2)); },

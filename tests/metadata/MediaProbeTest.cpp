@@ -1,11 +1,14 @@
 #include "metadata/MediaProbe.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 
@@ -94,6 +97,26 @@ void MakeOggTwoArtists(const std::string& path) {
     file.save();
 }
 
+void MakeFlacTagged(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 96000, 2, TestSignal16(96000 * 2, 2));
+    TagLib::FLAC::File file(path.c_str(), false);
+    TagLib::Ogg::XiphComment* tag = file.xiphComment(true);
+    tag->addField("ARTIST", "Flac artist", true);
+    tag->addField("TITLE", "Flac title", true);
+    tag->addField("TRACKNUMBER", "4/12", true);
+    tag->addField("DATE", "2019", true);
+    ASSERT_TRUE(file.save());
+}
+
+void MakeOpusTagged(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 1, TestSignal16(48000 * 2, 1));
+    TagLib::Ogg::Opus::File file(path.c_str(), false);
+    ASSERT_TRUE(file.isValid());
+    file.tag()->addField("ALBUM", "Opus album", true);
+    file.tag()->addField("GENRE", "Jazz", true);
+    ASSERT_TRUE(file.save());
+}
+
 void MakeWmaZeroTrack(const std::string& path) {
     WriteWmaFixture(path, 2.0);
     TagLib::ASF::File file(path.c_str(), false);
@@ -130,6 +153,12 @@ const ProbeCase ProbeCases[] = {
      "2 (Stereo)", "128 kbps"},
     {"OggTwoArtistsJoinedAndNoTitle", "two.ogg", MakeOggTwoArtists, "Vorbis Comment",
      TagSet{"One Two", "Both", "", "3", "", "", "2001", "c"}, TagKindXiph, 3, 0, "00:00:02",
+     "48000 Hz", "1 (Mono)", nullptr},
+    {"FlacHiResWithVorbisComment", "hires.flac", MakeFlacTagged, "Vorbis Comment",
+     TagSet{"Flac artist", "", "", "4/12", "Flac title", "", "2019", ""}, TagKindXiph, 4, 12,
+     "00:00:02", "96000 Hz", "2 (Stereo)", nullptr},
+    {"OpusAlwaysAt48kHz", "voice.opus", MakeOpusTagged, "Vorbis Comment",
+     TagSet{"", "", "Opus album", "", "", "Jazz", "", ""}, TagKindXiph, 0, 0, "00:00:02",
      "48000 Hz", "1 (Mono)", nullptr},
     {"WmaZeroTrackAndYearLeftEmpty", "zero.wma", MakeWmaZeroTrack, "WMA",
      TagSet{"Wma artist", "Wma band", "", "", "Wma title", "", "", ""}, TagKindASF, 0, 0,

@@ -17,17 +17,23 @@
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/xiphcomment.h>
 
+#include "base/Format.h"
 #include "base/ProgramFolder.h"
 #include "convert/BatchDriver.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
+#include "tags/ExtraTags.h"
 
 namespace tonquill {
 namespace {
@@ -91,11 +97,12 @@ protected:
 
     // Converts the rows to format at 44 100 Hz stereo (so MP3 and Ogg Vorbis go through the
     // channel and rate stage) into dir/out; returns the outputs.
-    std::vector<std::string> Convert(const std::vector<TaskSource>& rows, int format) {
+    std::vector<std::string> Convert(const std::vector<TaskSource>& rows, int format,
+                                     const std::string& folder = "out/") {
         ConversionSettings& s = ctx->Settings;
         s.OUTPUT.OutputFormat = static_cast<int16_t>(format);
         s.OUTPUT.SameAsSrc = 0;
-        s.OUTPUT.DesDir = dir / "out/";
+        s.OUTPUT.DesDir = dir / folder;
         s.MP3.Freq = 8;
         s.MP3.LameChannel = ChannelStereo;
         s.OGG.Freq = 8;
@@ -156,16 +163,34 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(Utf8(file.ID3v2Tag()->frameList("TENC").front()->toString()), EncoderNote);
     }
 
+    const auto expectXiph = [](const TagLib::Ogg::XiphComment* comment) {
+        ASSERT_TRUE(comment);
+        const auto& fields = comment->fieldListMap();
+        EXPECT_EQ(Utf8(fields["TITLE"].front()), "Song");
+        EXPECT_EQ(Utf8(fields["ALBUM"].front()), "東京");
+        EXPECT_EQ(Utf8(fields["TRACKNUMBER"].front()), "3/12");
+        EXPECT_EQ(Utf8(fields["ENCODED BY"].front()), EncoderNote);
+    };
     const std::string ogg = Convert({row}, FormatOgg).front();
     {
         TagLib::Ogg::Vorbis::File file(ogg.c_str(), true);
         ASSERT_TRUE(file.isValid());
         EXPECT_EQ(file.audioProperties()->sampleRate(), 44100);
-        const auto& fields = file.tag()->fieldListMap();
-        EXPECT_EQ(Utf8(fields["TITLE"].front()), "Song");
-        EXPECT_EQ(Utf8(fields["ALBUM"].front()), "東京");
-        EXPECT_EQ(Utf8(fields["TRACKNUMBER"].front()), "3/12");
-        EXPECT_EQ(Utf8(fields["ENCODED BY"].front()), EncoderNote);
+        expectXiph(file.tag());
+    }
+    const std::string flac = Convert({row}, FormatFlac).front();
+    {
+        TagLib::FLAC::File file(flac.c_str(), true);
+        ASSERT_TRUE(file.isValid());
+        EXPECT_EQ(file.audioProperties()->sampleRate(), 22050);  // lossless keeps the source's
+        expectXiph(file.xiphComment());
+    }
+    const std::string opus = Convert({row}, FormatOpus).front();
+    {
+        TagLib::Ogg::Opus::File file(opus.c_str(), true);
+        ASSERT_TRUE(file.isValid());
+        EXPECT_EQ(file.audioProperties()->sampleRate(), 48000);
+        expectXiph(file.tag());
     }
 
     const std::string wma = Convert({row}, FormatWma).front();
@@ -180,7 +205,7 @@ TEST_F(TagTransferBatchTest, EveryTaggedOutputFormatCarriesTheRowsTags) {
         EXPECT_EQ(Utf8(attributes["WM/EncodedBy"].front().toString()), EncoderNote);
     }
     EXPECT_EQ(LinesStartingWith("Converting status: "),
-              std::vector<std::string>(3, "Converting status: OK."));
+              std::vector<std::string>(5, "Converting status: OK."));
 }
 
 TEST_F(TagTransferBatchTest, UnwritableOutputLogsOneFailLineAndTheBatchGoesOn) {
@@ -207,6 +232,98 @@ TEST_F(TagTransferBatchTest, UnwritableOutputLogsOneFailLineAndTheBatchGoesOn) {
     TagLib::MPEG::File second(outputs[1].c_str(), false);
     ASSERT_TRUE(second.hasID3v2Tag());
     EXPECT_EQ(Utf8(second.ID3v2Tag()->title()), "Second");
+}
+
+// A FLAC album track with a cover, a disc number, a composer and MusicBrainz identifiers; the
+// extras reach every output format that holds tags, and come back out of each as a source.
+TEST_F(TagTransferBatchTest, CoverAndExtraTagsGoFromEverySourceIntoEveryOutput) {
+    const std::string source = dir / "in/album.flac";
+    test::WriteSoundFile(source, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 1,
+                         test::TestSignal16(22050, 1));
+    ExtraTags extras;
+    extras.discNumber = "2/3";
+    extras.composer = "Jóhann Jóhannsson";
+    extras.musicBrainz = {{"MUSICBRAINZ_TRACKID", "0b1c2d3e-track"},
+                          {"MUSICBRAINZ_ALBUMID", "4f5a6b7c-album"}};
+    extras.hasCover = true;
+    extras.cover = {"image/png", "front",
+                    std::string("\x89PNG\r\n\x1a\n picture bytes\0 and more", 30)};
+    {
+        TagLib::FLAC::File file(source.c_str(), false);
+        TagLib::Ogg::XiphComment* comment = file.xiphComment(true);
+        comment->addField("TITLE", "Song");
+        comment->addField("DISCNUMBER", TagLib::String(extras.discNumber, TagLib::String::UTF8));
+        comment->addField("COMPOSER", TagLib::String(extras.composer, TagLib::String::UTF8));
+        for (const auto& [key, value] : extras.musicBrainz) {
+            comment->addField(key, value);
+        }
+        auto* picture = new TagLib::FLAC::Picture;
+        picture->setType(TagLib::FLAC::Picture::FrontCover);
+        picture->setMimeType("image/png");
+        picture->setDescription("front");
+        picture->setData(TagLib::ByteVector(extras.cover.data.data(), 30));
+        file.addPicture(picture);
+        ASSERT_TRUE(file.save());
+    }
+    std::vector<std::string> notes;
+    ASSERT_EQ(ReadExtraTags(source, FormatFlac, notes), extras);
+
+    TaskSource row = test::SourceRow(source, FormatFlac, 44100, 1, 22050);
+    row.tags.title = "Song";
+    row.tagKinds = TagKindXiph;
+    for (int format : {FormatMp3, FormatOgg, FormatWma, FormatFlac, FormatOpus}) {
+        SCOPED_TRACE(format);
+        const std::string output = Convert({row}, format, Format("to%d/", format)).front();
+        EXPECT_EQ(ReadExtraTags(output, format, notes), extras);
+
+        // The output as a source of its own, into FLAC.
+        const bool stereo = format == FormatMp3 || format == FormatOgg || format == FormatWma;
+        TaskSource again = test::SourceRow(output, format, format == FormatOpus ? 48000 : 44100,
+                                           stereo ? 2 : 1, 22050);
+        again.tagKinds = format == FormatMp3   ? TagKindID3v2
+                         : format == FormatWma ? TagKindASF
+                                               : TagKindXiph;
+        const std::string back = Convert({again}, FormatFlac, Format("back%d/", format)).front();
+        EXPECT_EQ(ReadExtraTags(back, FormatFlac, notes), extras);
+    }
+    EXPECT_TRUE(notes.empty());
+    EXPECT_EQ(LinesStartingWith("Converting status: OK.").size(), 10u);
+}
+
+// A cover past 16 MB is left out with a line; the file still converts with its other tags.
+TEST_F(TagTransferBatchTest, OversizedCoverIsLeftOutWithALine) {
+    const std::string source = dir / "in/big.mp3";
+    test::WriteSoundFile(source, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 1,
+                         test::TestSignal16(22050, 1));
+    {
+        TagLib::MPEG::File file(source.c_str(), false);
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
+        tag->setTitle("Big");
+        auto* frame = new TagLib::ID3v2::AttachedPictureFrame;
+        frame->setMimeType("image/jpeg");
+        frame->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+        frame->setPicture(TagLib::ByteVector(static_cast<unsigned>(MaxCoverBytes + 1), 'x'));
+        tag->addFrame(frame);
+        TagLib::ID3v2::Frame* composer =
+            new TagLib::ID3v2::TextIdentificationFrame("TCOM", TagLib::String::Latin1);
+        composer->setText("Someone");
+        tag->addFrame(composer);
+        ASSERT_TRUE(file.save(TagLib::MPEG::File::ID3v2));
+    }
+    TaskSource row = test::SourceRow(source, FormatMp3, 44100, 1, 22050);
+    row.tags.title = "Big";
+    row.tagKinds = TagKindID3v2;
+    const std::string output = Convert({row}, FormatOgg).front();
+
+    EXPECT_EQ(LinesStartingWith("Warning : the cover picture of " + source),
+              std::vector<std::string>{"Warning : the cover picture of " + source +
+                                       " is larger than 16 MB and was left out"});
+    EXPECT_EQ(LinesStartingWith("Converting status: "),
+              std::vector<std::string>{"Converting status: OK."});
+    std::vector<std::string> notes;
+    const ExtraTags back = ReadExtraTags(output, FormatOgg, notes);
+    EXPECT_FALSE(back.hasCover);
+    EXPECT_EQ(back.composer, "Someone");
 }
 
 }  // namespace

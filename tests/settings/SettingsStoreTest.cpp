@@ -42,12 +42,30 @@ TEST_F(SettingsStoreTest, FirstRunCreatesAnEmptyFileAndTheFirstExitWritesEveryKe
 
     ASSERT_TRUE(store.SaveSettings(s, "/home/me/Music/"));
     EXPECT_EQ(ReadText(folder / "Config.ini"),
-              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=15\nDesDir=" + s.OUTPUT.DesDir +
+              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=63\nDesDir=" + s.OUTPUT.DesDir +
                   "\nLastDir=/home/me/Music/\nKeepFolders=0\nNamePattern=\nCopyCovers=0\n"
                   "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n"
                   "[MP3]\nLameBits=11\nLameChannel=0\nFreq=0\n"
                   "[WMA]\nProfile=47\n"
-                  "[OGG]\nChannel=0\nFreq=0\nQualityCompression=3\n");
+                  "[OGG]\nChannel=0\nFreq=0\nQualityCompression=3\n"
+                  "[FLAC]\nLevel=5\nBits=16\n"
+                  "[OPUS]\nBitrate=128\n");
+}
+
+// A file written before FLAC and 24-bit WAV existed keeps its meaning: its filter still accepts
+// the four formats it named, and the new section takes its defaults.
+TEST_F(SettingsStoreTest, FileOfTheFourFormatsLoadsUnchanged) {
+    std::filesystem::create_directories(folder);
+    WriteText(folder / "Config.ini",
+              "[OUTPUT]\nOutputFormat=1\nSameAsSrc=0\nFilter=15\nDesDir=/tmp/\nLastDir=\n"
+              "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n");
+    ConversionSettings s;
+    ASSERT_TRUE(store.LoadSettings(s));
+    EXPECT_EQ(s.OUTPUT.Filter, FilterWav | FilterMp3 | FilterWma | FilterOgg);
+    EXPECT_EQ(s.WAV.SubFormat, 1);
+    EXPECT_EQ(s.FLAC.Level, 5);
+    EXPECT_EQ(s.FLAC.Bits, 16);
+    EXPECT_EQ(s.OPUS.Bitrate, 128);
 }
 
 TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFolders) {
@@ -63,6 +81,7 @@ TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFo
     s.MP3.Freq = 3;
     s.WMA.Profile = 12;
     s.OGG = {1, 7, -1};
+    s.FLAC = {0, 24};
     ASSERT_TRUE(store.SaveSettings(s, ""));
 
     ConversionSettings back;
@@ -82,6 +101,8 @@ TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFo
     EXPECT_EQ(back.OGG.Channel, 1);
     EXPECT_EQ(back.OGG.Freq, 7);
     EXPECT_EQ(back.OGG.QualityCompression, -1);
+    EXPECT_EQ(back.FLAC.Level, 0);
+    EXPECT_EQ(back.FLAC.Bits, 24);
     EXPECT_FLOAT_EQ(VorbisQuality(back.OGG.QualityCompression), -0.1f);
     EXPECT_NE(ReadText(folder / "Config.ini").find("QualityCompression=-1\n"), std::string::npos);
 }
@@ -182,7 +203,7 @@ TEST(SettingsFieldTable, NamesEachKeyOnceAndShowsTheRecordsValues) {
     EXPECT_EQ(texts["OUTPUT/DesDir"], "/music/out/");
     EXPECT_EQ(texts["OGG/QualityCompression"], "-1");
     EXPECT_EQ(texts["WMA/Profile"], "47");
-    EXPECT_EQ(texts["OUTPUT/Filter"], "15");
+    EXPECT_EQ(texts["OUTPUT/Filter"], "63");
     EXPECT_EQ(texts["OUTPUT/LastDir"], "");
 }
 

@@ -46,7 +46,7 @@ const SummaryCase SummaryCases[] = {
     {"WavOddSubFormatStartsWithRate",
      [](ConversionSettings& s) {
          s.OUTPUT.OutputFormat = 1;
-         s.WAV.SubFormat = 2;
+         s.WAV.SubFormat = 3;
          s.WAV.Freq = 9;
          s.WAV.Channel = 2;
      },
@@ -79,6 +79,25 @@ const SummaryCase SummaryCases[] = {
          s.MP3.Freq = 12;
      },
      "MP3:  CBR 128 kbps; Automatic Frequency; Automatic Channel;"},
+    {"Wav24Bit",
+     [](ConversionSettings& s) {
+         s.OUTPUT.OutputFormat = FormatWav;
+         s.WAV.SubFormat = 2;
+     },
+     "WAV:  Signed 24 bit PCM Automatic Frequency; Automatic Channel;"},
+    {"FlacLevelAndBits",
+     [](ConversionSettings& s) {
+         s.OUTPUT.OutputFormat = FormatFlac;
+         s.FLAC.Level = 8;
+         s.FLAC.Bits = 24;
+     },
+     "FLAC:  Level 8; 24 bit; Source Frequency; Automatic Channel;"},
+    {"OpusBitrate",
+     [](ConversionSettings& s) {
+         s.OUTPUT.OutputFormat = FormatOpus;
+         s.OPUS.Bitrate = 96;
+     },
+     "OPUS:  VBR  96 kbps; 48000 Hz; Automatic Channel;"},
     {"UnknownFormatIsEmpty", [](ConversionSettings& s) { s.OUTPUT.OutputFormat = 7; }, ""},
 };
 

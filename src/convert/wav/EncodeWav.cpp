@@ -12,8 +12,10 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
     SF_INFO info{};
     info.samplerate = task.TargetRate;
     info.channels = task.TargetChannels;
-    info.format =
-        SF_FORMAT_WAV | (ctx.Settings.WAV.SubFormat ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_U8);
+    const int subFormat = ctx.Settings.WAV.SubFormat;
+    info.format = SF_FORMAT_WAV | (subFormat == 0   ? SF_FORMAT_PCM_U8
+                                   : subFormat == 2 ? SF_FORMAT_PCM_24
+                                                    : SF_FORMAT_PCM_16);
     if (!sf_format_check(&info)) {
         ctx.PostLog("Invalid format!", LogLevel::Error);
         ctx.Stop();
@@ -29,7 +31,7 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
     }
 
     // libsndfile scales the 32-bit samples to the file's width by dropping the low bits, so a
-    // 16-bit source comes out bit-exact.
+    // source of the output's width comes out bit-exact.
     const uint32_t chunk = static_cast<uint32_t>(task.TargetChannels) * 4096;
     RunEncoderLoop(ctx, task, chunk, [&](const int32_t* samples, uint32_t n) {
         if (sf_write_int(file, samples, n) != static_cast<sf_count_t>(n)) {

@@ -1,0 +1,88 @@
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include <opus/opusenc.h>
+
+#include "base/Format.h"
+#include "convert/Codecs.h"
+#include "convert/EncoderLoop.h"
+#include "convert/SampleConvert.h"
+
+namespace tonquill {
+namespace {
+
+void Fail(PipelineContext& ctx, const std::string& line) {
+    ctx.PostLog(line, LogLevel::Error);
+    ctx.Stop();
+}
+
+struct CommentsDeleter {
+    void operator()(OggOpusComments* comments) const { ope_comments_destroy(comments); }
+};
+struct EncoderDeleter {
+    void operator()(OggOpusEnc* encoder) const { ope_encoder_destroy(encoder); }
+};
+
+}  // namespace
+
+// The rate stage has already brought the audio to 48 kHz, Opus's own rate, so the encoder never
+// resamples. Tags are added by the tag step, so the comment header stays empty here.
+bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
+    const int kbps = ctx.Settings.OPUS.Bitrate;
+    const int channels = task.TargetChannels;
+    if (kbps < 6 || kbps > 510 || task.TargetRate != 48000 || channels < 1 || channels > 2) {
+        Fail(ctx, Format("Invalid Opus format: %d kbit/s, %d Hz, %d channels", kbps,
+                         task.TargetRate, channels));
+        return false;
+    }
+    std::unique_ptr<OggOpusComments, CommentsDeleter> comments(ope_comments_create());
+    if (!comments) {
+        Fail(ctx, "Error : out of memory");
+        return false;
+    }
+    int error = OPE_OK;
+    errno = 0;
+    std::unique_ptr<OggOpusEnc, EncoderDeleter> encoder(ope_encoder_create_file(
+        task.DestPath.c_str(), comments.get(), task.TargetRate, channels, 0, &error));
+    if (!encoder) {
+        if (error == OPE_CANNOT_OPEN) {
+            ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()),
+                              task.DestPath, errno);
+            ctx.Stop();
+        } else {
+            Fail(ctx, Format("Invalid Opus format: %s", ope_strerror(error)));
+        }
+        return false;
+    }
+    if (ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(kbps * 1000)) != OPE_OK) {
+        Fail(ctx, Format("Invalid Opus bitrate: %d kbit/s", kbps));
+        return false;
+    }
+
+    const uint32_t chunk = static_cast<uint32_t>(channels) * 4096;
+    std::vector<float> pcm(chunk);
+    bool failed = false;
+    RunEncoderLoop(ctx, task, chunk, [&](const int32_t* samples, uint32_t n) {
+        if (failed) {
+            return;
+        }
+        for (uint32_t i = 0; i < n; ++i) {
+            pcm[i] = SampleToFloat(samples[i]);
+        }
+        const int frames = static_cast<int>(n / static_cast<uint32_t>(channels));
+        if (ope_encoder_write_float(encoder.get(), pcm.data(), frames) != OPE_OK) {
+            failed = true;
+            Fail(ctx, "Output file write error");
+        }
+    });
+
+    // Also after a stop, so a stopped task leaves a shorter, complete stream.
+    if (ope_encoder_drain(encoder.get()) != OPE_OK && !failed) {
+        Fail(ctx, "Output file write error");
+    }
+    ReportProgress(ctx, task, true);
+    return true;
+}
+
+}  // namespace tonquill

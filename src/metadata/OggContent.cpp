@@ -1,0 +1,48 @@
+#include "metadata/OggContent.h"
+
+#include <cstring>
+#include <fstream>
+
+#include "base/AudioFormat.h"
+#include "metadata/FileListEntry.h"
+
+namespace tonquill {
+
+int OggContentFormat(const std::string& path) {
+    // The first page holds the first packet alone: 27 bytes of header, the segment table, then
+    // the packet, whose first bytes name the codec.
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[27] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header) ||
+        std::memcmp(header, "OggS", 4) != 0) {
+        return 0;
+    }
+    in.seekg(header[26], std::ios::cur);
+    char packet[8] = {};
+    if (!in.read(packet, sizeof packet)) {
+        return 0;
+    }
+    if (std::memcmp(packet, "\x01vorbis", 7) == 0) {
+        return FormatOgg;
+    }
+    if (std::memcmp(packet,
+                    "\x7f"
+                    "FLAC",
+                    5) == 0) {
+        return FormatFlac;
+    }
+    if (std::memcmp(packet, "OpusHead", 8) == 0) {
+        return FormatOpus;
+    }
+    return 0;
+}
+
+int TypeOfFile(const std::string& path) {
+    const std::string extension = UpperExtension(path.substr(path.rfind('/') + 1));
+    if (extension == OggAudioExtension) {
+        return OggContentFormat(path);
+    }
+    return TypeByExtension(extension);
+}
+
+}  // namespace tonquill
