@@ -44,6 +44,8 @@ constexpr std::array<ImageSource, AppIcons::ToolbarImageCount> ToolbarImages{{
     {nullptr, "format-wav.svg"},
     {nullptr, "format-wma.svg"},
     {nullptr, "format-ogg.svg"},
+    {nullptr, "format-flac.svg"},
+    {nullptr, "format-opus.svg"},
 }};
 
 }  // namespace
@@ -76,6 +78,10 @@ int AppIcons::FormatImage(int outputFormat) {
             return WmaImage;
         case tonquill::FormatOgg:
             return OggImage;
+        case tonquill::FormatFlac:
+            return FlacImage;
+        case tonquill::FormatOpus:
+            return OpusImage;
         default:
             return Mp3Image;
     }

@@ -23,7 +23,9 @@ public:
         WavImage = 8,
         WmaImage = 9,
         OggImage = 10,
-        ToolbarImageCount = 11,
+        FlacImage = 11,
+        OpusImage = 12,
+        ToolbarImageCount = 13,
     };
     // The list header's images: no arrow, ascending, descending.
     enum HeaderImage : int { SortNone = 0, SortAscending = 1, SortDescending = 2 };

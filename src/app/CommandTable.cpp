@@ -57,6 +57,8 @@ const std::vector<CommandRow>& CommandRows() {
         {IdFormatOgg, "OGG", "", "", -1},
         {IdFormatWav, "WAV", "", "", -1},
         {IdFormatWma, "WMA", "", "", -1},
+        {IdFormatFlac, "FLAC", "", "", -1},
+        {IdFormatOpus, "OPUS", "", "", -1},
         {IdTreeRefresh, "Refresh", "F5", "Refresh file tree and file list", -1},
         {IdTreeGoUp, "Go Up", "", "Go to parent folder", -1},
         {IdTreeGoBack, "Go Back", "", "Go to previous folder", -1},
@@ -133,7 +135,8 @@ const std::vector<int>& TreeMenuLayout() {
 }
 
 const std::vector<int>& FormatMenuLayout() {
-    static const std::vector<int> items = {IdFormatMp3, IdFormatOgg, IdFormatWav, IdFormatWma};
+    static const std::vector<int> items = {IdFormatMp3, IdFormatOgg,  IdFormatWav,
+                                           IdFormatWma, IdFormatFlac, IdFormatOpus};
     return items;
 }
 

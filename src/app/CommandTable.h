@@ -52,6 +52,8 @@ enum CommandId : int {
     IdFormatOgg = 32902,
     IdFormatWav = 32904,
     IdFormatWma = 32898,
+    IdFormatFlac = 32906,
+    IdFormatOpus = 32907,
     IdTreeRefresh = 32772,
     IdTreeGoUp = 32774,
     IdTreeGoBack = 32778,
@@ -85,7 +87,7 @@ struct MenuLayout {
 const std::vector<MenuLayout>& MenuBarLayout();
 const std::vector<int>& ListMenuLayout();    // Convert Selected first, as the default item
 const std::vector<int>& TreeMenuLayout();    // what acts on the tree's selected folder
-const std::vector<int>& FormatMenuLayout();  // the four formats
+const std::vector<int>& FormatMenuLayout();  // every output format
 const std::vector<int>& ToolbarLayout();     // the eight buttons
 
 // The window's commands as actions: one QAction per command, with its text, key and tooltip,

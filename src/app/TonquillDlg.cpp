@@ -193,10 +193,9 @@ void CTonquillDlg::ConnectCommands() {
         about.exec();
     });
     c.SetHandler(IdFormat, [this] { ShowFormatMenu(); });
-    const std::pair<int, int> formats[] = {{IdFormatMp3, FormatMp3},
-                                           {IdFormatOgg, FormatOgg},
-                                           {IdFormatWav, FormatWav},
-                                           {IdFormatWma, FormatWma}};
+    const std::pair<int, int> formats[] = {{IdFormatMp3, FormatMp3},   {IdFormatOgg, FormatOgg},
+                                           {IdFormatWav, FormatWav},   {IdFormatWma, FormatWma},
+                                           {IdFormatFlac, FormatFlac}, {IdFormatOpus, FormatOpus}};
     for (const auto& [id, format] : formats) {
         c.SetHandler(id, [this, format = format] { SetOutputFormat(format); });
         c.SetCheckedRule(

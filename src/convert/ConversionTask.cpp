@@ -5,6 +5,7 @@
 
 #include "base/CreateFolderPath.h"
 #include "convert/OutputNamePattern.h"
+#include "tags/ExtraTags.h"
 
 namespace tonquill {
 
@@ -56,9 +57,18 @@ std::string OutputPathOf(const TaskSource& source, const ConversionSettings& set
     const size_t dot = source.fileName.rfind('.');
     const std::string stem =
         dot == std::string::npos ? source.fileName : source.fileName.substr(0, dot);
-    const std::string name = output.NamePattern.empty()
-                                 ? stem
-                                 : OutputNamePattern(output.NamePattern).Expand(source.tags, stem);
+    std::string name = stem;
+    if (!output.NamePattern.empty()) {
+        // The disc number is no column of the list: it is read from the file, and only when the
+        // pattern asks for it.
+        std::string disc;
+        if (output.NamePattern.find("disc") != std::string::npos) {
+            std::vector<std::string> notes;
+            disc =
+                ReadExtraTags(source.folder + source.fileName, source.inputType, notes).discNumber;
+        }
+        name = OutputNamePattern(output.NamePattern).Expand(source.tags, stem, disc);
+    }
     return folder + name + "." + OutputExtension(output.OutputFormat);
 }
 

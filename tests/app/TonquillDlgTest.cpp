@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -238,6 +239,17 @@ TEST_F(TonquillDlgTest, QuickFormatMenuSetsTheFormatSummaryAndButtonImage) {
     EXPECT_EQ(window->FormatButtonImage(), AppIcons::WmaImage);
     EXPECT_TRUE(window->Commands().Action(IdFormatWma)->isChecked());
     EXPECT_FALSE(window->Commands().Action(IdFormatWav)->isChecked());
+
+    // The formats beyond the first four have their rows and pictures too.
+    for (const auto& [id, format, image, summary] :
+         {std::tuple{IdFormatFlac, FormatFlac, AppIcons::FlacImage, "FLAC:"},
+          std::tuple{IdFormatOpus, FormatOpus, AppIcons::OpusImage, "OPUS:"}}) {
+        window->Commands().Action(id)->trigger();
+        EXPECT_EQ(window->Context().Settings.OUTPUT.OutputFormat, format);
+        EXPECT_EQ(window->FormatButtonImage(), image);
+        EXPECT_TRUE(window->Status()->Pane(2)->text().startsWith(summary))
+            << window->Status()->Pane(2)->text().toStdString();
+    }
 }
 
 TEST_F(TonquillDlgTest, ASecondStartHandsItsFilesToTheWindow) {

@@ -15,6 +15,7 @@
 #include <taglib/fileref.h>
 #include <taglib/flacfile.h>
 #include <taglib/tag.h>
+#include <taglib/tpropertymap.h>
 
 #include "cli/CliRun.h"
 #include "support/TestSupport.h"
@@ -456,6 +457,9 @@ TEST(CliTest, KeepFoldersNamePatternAndCoversShapeTheOutputFolder) {
         TagLib::FileRef tagged((dir / "library/c/other.ogg").c_str());
         tagged.tag()->setArtist("AC/DC");
         tagged.tag()->setTitle("Live");
+        TagLib::PropertyMap properties = tagged.file()->properties();
+        properties.replace("DISCNUMBER", TagLib::StringList("2/3"));
+        tagged.file()->setProperties(properties);
         ASSERT_TRUE(tagged.save());
     }
     const auto convert = [](std::vector<std::string> more) {
@@ -475,11 +479,11 @@ TEST(CliTest, KeepFoldersNamePatternAndCoversShapeTheOutputFolder) {
     EXPECT_EQ(ReadText(dir / "kept0/c/Folder.JPG"), "picture");
 
     // The pattern names from the tags, falling back to the source's name where they are empty.
-    const CliResult result =
-        convert({"--name-pattern", "{artist}/{title}", "-o", dir / "named", dir / "library/c"});
+    const CliResult result = convert(
+        {"--name-pattern", "{artist}/{disc}-{title}", "-o", dir / "named", dir / "library/c"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(FileNames(dir.path() / "named"), (std::vector<std::string>{"AC_DC", "song.wav"}));
-    EXPECT_EQ(FileNames(dir.path() / "named/AC_DC"), std::vector<std::string>{"Live.wav"});
+    EXPECT_EQ(FileNames(dir.path() / "named/AC_DC"), std::vector<std::string>{"2-Live.wav"});
 }
 
 TEST(CliTest, WithoutTheWmaModuleOnlyWmaFails) {
