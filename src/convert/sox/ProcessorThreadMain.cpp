@@ -32,11 +32,11 @@ sox_encodinginfo_t ChainEncoding() {
 class SoxChain {
 public:
     explicit SoxChain(const sox_encodinginfo_t& encoding)
-        : chain_(sox_create_effects_chain(&encoding, &encoding)) {}
+        : chain_(Sox().create_effects_chain(&encoding, &encoding)) {}
     ~SoxChain() {
         if (chain_) {
             const std::lock_guard lock(SoxStateMutex());
-            sox_delete_effects_chain(chain_);
+            Sox().delete_effects_chain(chain_);
         }
     }
     SoxChain(const SoxChain&) = delete;
@@ -49,7 +49,7 @@ public:
         if (!effect) {
             return false;
         }
-        const bool added = sox_add_effect(chain_, effect, signal, wanted) == SOX_SUCCESS;
+        const bool added = Sox().add_effect(chain_, effect, signal, wanted) == SOX_SUCCESS;
         if (!added) {
             // Not taken into the chain: its private data is still the record's own.
             std::free(effect->priv);
@@ -59,25 +59,25 @@ public:
         return added;
     }
 
-    void Flow() { sox_flow_effects(chain_, nullptr, nullptr); }
+    void Flow() { Sox().flow_effects(chain_, nullptr, nullptr); }
 
 private:
     sox_effects_chain_t* chain_;
 };
 
 sox_effect_t* CreateLibraryEffect(const SoxEffectStep& step) {
-    const sox_effect_handler_t* handler = sox_find_effect(step.name.c_str());
+    const sox_effect_handler_t* handler = Sox().find_effect(step.name.c_str());
     if (!handler) {
         return nullptr;
     }
-    sox_effect_t* effect = sox_create_effect(handler);
+    sox_effect_t* effect = Sox().create_effect(handler);
     if (!effect) {
         return nullptr;
     }
     char option[16];
     std::snprintf(option, sizeof(option), "%s", step.option.c_str());
     char* argv[] = {option};
-    if (sox_effect_options(effect, 1, argv) != SOX_SUCCESS) {
+    if (Sox().effect_options(effect, 1, argv) != SOX_SUCCESS) {
         std::free(effect->priv);
         std::free(effect);
         return nullptr;
@@ -125,7 +125,7 @@ bool ProcessorThreadMain(PipelineContext& ctx, CConversionTask& task) {
     task.ProcessorRunning = 1;
     bool result = true;
     try {
-        EnsureSoxInitialised();
+        Sox();
         const SoxRingLink link{&ctx, &task};
         // The chain and its effects keep pointers to the encoding: it lives as long as they do.
         const sox_encodinginfo_t encoding = ChainEncoding();
@@ -147,6 +147,11 @@ bool ProcessorThreadMain(PipelineContext& ctx, CConversionTask& task) {
                 result = false;
             }
         }
+    } catch (const std::exception& error) {
+        // Opening libsox failed: say why before the stage's own line.
+        ctx.PostLog(std::string("Error : ") + error.what(), LogLevel::Error);
+        ReportProcessingError(ctx);
+        result = false;
     } catch (...) {
         ReportProcessingError(ctx);
         result = false;

@@ -1,5 +1,7 @@
 #include "convert/sox/SoxRingEffects.h"
 
+#include "convert/sox/SoxLibrary.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -55,7 +57,7 @@ const sox_effect_handler_t* OutputEffectHandler() {
 }
 
 sox_effect_t* CreateRingEffect(const sox_effect_handler_t* handler, const SoxRingLink& link) {
-    sox_effect_t* effect = sox_create_effect(handler);
+    sox_effect_t* effect = Sox().create_effect(handler);
     if (effect) {
         std::memcpy(effect->priv, &link, sizeof(link));
     }
