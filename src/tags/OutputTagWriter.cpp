@@ -325,9 +325,10 @@ void FillXiphComment(TagLib::Ogg::XiphComment& comment, const TagSet& tags) {
     }
 }
 
-bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
-                 OutputTagResult&) {
-    TagLib::Ogg::Vorbis::File file(path.c_str(), false);
+// Vorbis and Opus streams in Ogg keep the same Vorbis comment, picture included.
+template <typename OggFile>
+bool SaveXiphTags(const std::string& path, const TagSet& tags, const ExtraTags& extras) {
+    OggFile file(path.c_str(), false);
     if (!file.isValid()) {
         return false;
     }
@@ -339,18 +340,14 @@ bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, const Ext
     return file.save();
 }
 
+bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                 OutputTagResult&) {
+    return SaveXiphTags<TagLib::Ogg::Vorbis::File>(path, tags, extras);
+}
+
 bool SaveOpusTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
                   OutputTagResult&) {
-    TagLib::Ogg::Opus::File file(path.c_str(), false);
-    if (!file.isValid()) {
-        return false;
-    }
-    FillXiphComment(*file.tag(), tags);
-    AddXiphExtras(*file.tag(), extras);
-    if (extras.hasCover) {
-        file.tag()->addPicture(NewFlacPicture(extras.cover));
-    }
-    return file.save();
+    return SaveXiphTags<TagLib::Ogg::Opus::File>(path, tags, extras);
 }
 
 bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
