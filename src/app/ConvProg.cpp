@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -358,14 +357,6 @@ void CConvProg::AppendLogRow(const QString& text, LogLevel level) {
                 static_cast<int>(level));
     if (static_cast<int>(level) > 0) {
         taskbar_.SetState(ConvProgTaskbar::State::Error);
-    }
-}
-
-void CConvProg::LogSkippedFiles(const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) {
-        AppendLogRow(QStringLiteral("Skipped %1: it cannot be read as audio")
-                         .arg(QFile::decodeName(QByteArray::fromStdString(path))),
-                     LogLevel::Error);
     }
 }
 

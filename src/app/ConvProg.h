@@ -49,9 +49,6 @@ public:
 
     // Appends a log row at the handling time: number, local time, text, colours by level.
     void AppendLogRow(const QString& text, LogLevel level);
-    // Red rows for files that were left out before the batch because they cannot be read, so
-    // the window's log names every file it was given.
-    void LogSkippedFiles(const std::vector<std::string>& paths);
 
     // The process-wide counters: the last log line number and the progress reports handled.
     static int LogLineNumber();

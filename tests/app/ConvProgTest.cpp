@@ -10,10 +10,8 @@
 #include <sndfile.h>
 
 #include "app/ConvProg.h"
-#include "app/WindowFiles.h"
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
-#include "metadata/MediaProbe.h"
 #include "support/TestSupport.h"
 
 namespace tonquill {
@@ -277,27 +275,6 @@ TEST_F(ConvProgTest, StoppedAfterAnErrorClosesWithoutAsking) {
     Button(*w, 2)->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->asked, 0);
-}
-
-TEST_F(ConvProgTest, FilesThatCannotBeReadGetARedLineBeforeTheBatch) {
-    AddWav("good.wav", 1000);
-    std::ofstream(dir / "in/broken.wav") << "not a wave file at all";
-    test::RecordingObserver probeObserver;
-    MediaProbe probe(probeObserver, nullptr);
-    const WindowFiles files = ProbeWindowFiles({dir / "in/good.wav", dir / "in/broken.wav"}, probe);
-    ASSERT_EQ(files.sources.size(), 1u);
-    EXPECT_EQ(files.sources[0].fileName, "good.wav");
-    ASSERT_EQ(files.unreadable, std::vector<std::string>{dir / "in/broken.wav"});
-
-    auto w = Open(files.sources);
-    w->LogSkippedFiles(files.unreadable);
-    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
-    const std::vector<QString> texts = Texts(*w);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts[0].toStdString(),
-              "Skipped " + (dir / "in/broken.wav") + ": it cannot be read as audio");
-    EXPECT_EQ(w->Log().Level(0), 2);
-    EXPECT_TRUE(std::filesystem::exists(dir / "out/good.wav"));
 }
 
 }  // namespace
