@@ -12,13 +12,19 @@
 #include <QSettings>
 #include <QTime>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/ConvProgEvents.h"
 #include "app/ConvProgFigures.h"
 #include "app/ConvProgObserver.h"
+#include "app/ConvProgPipelineObserver.h"
+#include "base/AudioFormat.h"
+#include "base/ProgramFolder.h"
 #include "base/Tick.h"
 #include "convert/BatchDriver.h"
+#include "convert/ParallelBatch.h"
 #include "convert/PipelineContext.h"
+#include "convert/wma/WmaComponent.h"
 #include "ui/DialogUnits.h"
 #include "ui/SizeGripExt.h"
 
@@ -137,6 +143,8 @@ CConvProg::CConvProg(PipelineContext& ctx, QWidget* parent)
 
     columnTimer_.setInterval(1000);
     connect(&columnTimer_, &QTimer::timeout, this, &CConvProg::OnColumnTimer);
+    figuresTimer_.setInterval(100);
+    connect(&figuresTimer_, &QTimer::timeout, this, &CConvProg::OnParallelFigures);
     abortPoll_.setInterval(10);
     connect(&abortPoll_, &QTimer::timeout, this, &CConvProg::OnAbortPoll);
 
@@ -148,8 +156,9 @@ CConvProg::~CConvProg() {
     qApp->removeEventFilter(this);
     // No worker may wait for the window or report to it once it is gone.
     observer_->Release();
-    ctx_.Stop();
+    StopBatch();
     batchThread_.Join();
+    parallel_.reset();
     ctx_.SetObserver(*previousObserver_);
 }
 
@@ -263,7 +272,71 @@ void CConvProg::StartBatch() {
     QCoreApplication::postEvent(this, new ConvProgressEvent(0.0f, 0.0f));
     // Step 7: the batch runs on a thread of its own.
     ctx_.Running = 1;
+    const int pipelines =
+        std::min(PipelinesFor(ctx_.Settings.OUTPUT.Jobs), static_cast<int>(ctx_.Tasks.size()));
+    if (pipelines > 1) {
+        pipelinePaths_.assign(static_cast<size_t>(pipelines), {});
+        batchThread_.Start([this, pipelines] { RunParallelBatch(pipelines); });
+        return;
+    }
     batchThread_.Start([this] { RunBatch(ctx_); });
+}
+
+void CConvProg::RunParallelBatch(int pipelines) {
+    if (ctx_.StartDelayMs) {
+        SleepMs(ctx_.StartDelayMs);
+    }
+    // Each pipeline needs its own WMA reader and writer, made as the window's were at start-up;
+    // when those could not be made, the person has been told and WMA files fail on their own.
+    const bool usesWma =
+        ctx_.WmaReader && ctx_.WmaWriter &&
+        (ctx_.Settings.OUTPUT.OutputFormat == FormatWma ||
+         std::any_of(ctx_.Tasks.begin(), ctx_.Tasks.end(),
+                     [](const CConversionTask& task) { return task.InputType == FormatWma; }));
+    const std::string programFolder = usesWma ? ProgramFolder() : std::string();
+    auto made = std::make_unique<ParallelBatch>(
+        PreparedBatch{ctx_.Tasks, ctx_.OverallSamplesTotal}, ctx_.Settings, pipelines, false,
+        [this](int i, int) { return std::make_unique<ConvProgPipelineObserver>(*observer_, i); },
+        [usesWma, &programFolder](PipelineContext& ctx, ConversionObserver& observer) {
+            if (usesWma) {
+                SetUpWmaPipeline(ctx, programFolder, observer);
+            }
+        });
+    ParallelBatch* batch = made.get();
+    {
+        std::lock_guard lock(parallelMutex_);
+        parallel_ = std::move(made);
+        batch->SetPaused(ctx_.Paused.load() != 0);
+    }
+    // A cancel while the pipelines were made found none to interrupt: it is seen here.
+    if (!ctx_.IsRunning()) {
+        observer_->Stopped();
+        return;
+    }
+    observer_->BatchStarted();
+    const BatchReport report = batch->Run(*observer_);
+    if (report.failedSources.empty() && report.notStarted == 0 && !report.interrupted) {
+        observer_->Done();
+        return;
+    }
+    ctx_.Stop();
+    observer_->Stopped();
+}
+
+void CConvProg::SetPaused(bool paused) {
+    ctx_.Paused = paused ? 1 : 0;
+    std::lock_guard lock(parallelMutex_);
+    if (parallel_) {
+        parallel_->SetPaused(paused);
+    }
+}
+
+void CConvProg::StopBatch() {
+    ctx_.Stop();
+    std::lock_guard lock(parallelMutex_);
+    if (parallel_) {
+        parallel_->Interrupt();
+    }
 }
 
 bool CConvProg::event(QEvent* event) {
@@ -280,6 +353,11 @@ bool CConvProg::event(QEvent* event) {
             AppendLogRow(e->text, e->level);
             return true;
         }
+        case WM_CONV_LOG_BLOCK:
+            for (const ConvLogLine& line : static_cast<ConvLogBlockEvent*>(event)->lines) {
+                AppendLogRow(line.text, line.level, line.time);
+            }
+            return true;
         case WM_CONV_CAPTION:
             if (!aborting_) {
                 setWindowTitle(static_cast<ConvCaptionEvent*>(event)->text);
@@ -287,12 +365,22 @@ bool CConvProg::event(QEvent* event) {
             return true;
         case WM_CONV_PATHS: {
             auto* e = static_cast<ConvPathsEvent*>(event);
+            if (e->pipeline >= 0) {
+                // Shown by the figures timer when its file is the one followed.
+                if (static_cast<size_t>(e->pipeline) < pipelinePaths_.size()) {
+                    pipelinePaths_[static_cast<size_t>(e->pipeline)] = {e->source, e->destination};
+                }
+                return true;
+            }
             static_cast<QLabel*>(controls_.at(1092))->setText(e->source);
             static_cast<QLabel*>(controls_.at(1093))->setText(e->destination);
             return true;
         }
         case WM_CONV_STARTED:
             columnTimer_.start();
+            if (!pipelinePaths_.empty()) {
+                figuresTimer_.start();
+            }
             return true;
         case WM_CONV_DONE:
             OnDone();
@@ -325,6 +413,42 @@ void CConvProg::OnProgress(float taskPercent, float overallPercent) {
     in.batchSeconds = static_cast<uint32_t>(now - ctx_.BatchStartTick) / 1000.0;
     in.taskAudioSeconds = ctx_.TaskAudioSeconds;
     in.overallAudioSeconds = ctx_.OverallAudioSeconds;
+    ShowFigures(in);
+}
+
+void CConvProg::OnParallelFigures() {
+    ParallelBatchSnapshot s;
+    {
+        std::lock_guard lock(parallelMutex_);
+        if (!parallel_) {
+            return;
+        }
+        s = parallel_->Snapshot();
+    }
+    // Paused pipelines report nothing, as one pipeline does; between two files there is no
+    // file to follow for the moment.
+    if (!ctx_.IsRunning() || ctx_.Paused || finished_ || aborting_ || s.currentTask < 0) {
+        return;
+    }
+    ProgressInput in;
+    in.taskPercent = s.taskPercent;
+    in.overallPercent = s.overallPercent;
+    in.messageNumber = ++g_progressMessages;
+    const uint32_t now = TickCount();
+    in.taskSeconds = static_cast<uint32_t>(now - s.taskStartTick) / 1000.0;
+    in.batchSeconds = static_cast<uint32_t>(now - s.batchStartTick) / 1000.0;
+    in.taskAudioSeconds = s.taskAudioSeconds;
+    in.overallAudioSeconds = s.overallAudioSeconds;
+    ShowFigures(in);
+    setWindowTitle(QString::asprintf("Converting %d/%d", s.currentTask + 1, s.count));
+    const auto followed = static_cast<size_t>(s.currentPipeline);
+    if (followed < pipelinePaths_.size() && !pipelinePaths_[followed].first.isEmpty()) {
+        static_cast<QLabel*>(controls_.at(1092))->setText(pipelinePaths_[followed].first);
+        static_cast<QLabel*>(controls_.at(1093))->setText(pipelinePaths_[followed].second);
+    }
+}
+
+void CConvProg::ShowFigures(const ProgressInput& in) {
     const ProgressFigures f = ComputeProgressFigures(in);
 
     auto text = [this](int id, const QString& s) {
@@ -350,11 +474,10 @@ void CConvProg::OnProgress(float taskPercent, float overallPercent) {
     taskbar_.SetValue(f.taskbarValue, 100);
 }
 
-void CConvProg::AppendLogRow(const QString& text, LogLevel level) {
-    const QTime now = QTime::currentTime();
+void CConvProg::AppendLogRow(const QString& text, LogLevel level, const QTime& time) {
     log_.Append(LogNumberText(++g_logLineNumber),
-                QString::asprintf("%02d:%02d:%02d", now.hour(), now.minute(), now.second()), text,
-                static_cast<int>(level));
+                QString::asprintf("%02d:%02d:%02d", time.hour(), time.minute(), time.second()),
+                text, static_cast<int>(level));
     if (static_cast<int>(level) > 0) {
         taskbar_.SetState(ConvProgTaskbar::State::Error);
     }
@@ -363,6 +486,7 @@ void CConvProg::AppendLogRow(const QString& text, LogLevel level) {
 void CConvProg::OnDone() {
     ctx_.Stop();
     finished_ = true;
+    figuresTimer_.stop();
     for (int id : {1080, 1081}) {
         static_cast<QLabel*>(controls_.at(id))->setText(QStringLiteral("100.00%"));
     }
@@ -382,6 +506,7 @@ void CConvProg::OnDone() {
 }
 
 void CConvProg::OnStopped() {
+    figuresTimer_.stop();
     // A cancel closes the window by itself; only a failure leaves it open for the log.
     if (aborting_ || finished_) {
         return;
@@ -398,7 +523,7 @@ void CConvProg::OnStopped() {
 void CConvProg::OnPauseButton() {
     if (ctx_.IsRunning()) {
         const bool paused = !ctx_.Paused;
-        ctx_.Paused = paused ? 1 : 0;
+        SetPaused(paused);
         static_cast<QPushButton*>(controls_.at(1075))
             ->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
         taskbar_.SetState(paused ? ConvProgTaskbar::State::Paused : ConvProgTaskbar::State::Normal);
@@ -430,17 +555,17 @@ void CConvProg::OnCancelButton() {
         return;
     }
     // The encoders idle while the person decides.
-    ctx_.Paused = 1;
+    SetPaused(true);
     if (!AskCancel()) {
         // The batch goes on, so the button offers to pause it again.
-        ctx_.Paused = 0;
+        SetPaused(false);
         static_cast<QPushButton*>(controls_.at(1075))->setText(QStringLiteral("Pause"));
         taskbar_.SetState(ConvProgTaskbar::State::Normal);
         return;
     }
     taskbar_.SetState(ConvProgTaskbar::State::Indeterminate);
     aborting_ = true;
-    ctx_.Stop();
+    StopBatch();
     controls_.at(1075)->setEnabled(false);
     controls_.at(2)->setEnabled(false);
     setWindowTitle(QStringLiteral("Aborting, Please Wait..."));

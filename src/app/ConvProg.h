@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QPointer>
+#include <QTime>
 #include <QTimer>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/ConvProgLog.h"
@@ -22,12 +25,20 @@ namespace tonquill {
 
 class ConvProgObserver;
 class ConversionObserver;
+class ParallelBatch;
 class PipelineContext;
+struct ProgressInput;
 
 // The modal window that runs one batch: it starts the batch thread over the pipeline it is
 // given, shows the figures of the current file and of the batch, the paths of the current task
 // and the coloured log, and lets the person pause, resume and cancel. When the batch has
 // finished it offers to open the output folder.
+//
+// When the settings ask for several files at once (OUTPUT/Jobs) and the batch has several, the
+// batch thread runs them on that many pipelines of their own instead: each file's log lines
+// arrive together when it ends, the first failure stops new files from starting, pause and
+// cancel act on all of them, "Current Progress" follows the running file that started first and
+// the overall figures count every pipeline.
 class CConvProg : public CResizeDlg {
     Q_OBJECT
 public:
@@ -47,8 +58,10 @@ public:
     const ConvProgLog& Log() const { return log_; }
     ConvProgTaskbar& Taskbar() { return taskbar_; }
 
-    // Appends a log row at the handling time: number, local time, text, colours by level.
-    void AppendLogRow(const QString& text, LogLevel level);
+    // Appends a log row: number, local time (the handling time unless given), text, colours by
+    // level.
+    void AppendLogRow(const QString& text, LogLevel level,
+                      const QTime& time = QTime::currentTime());
 
     // The process-wide counters: the last log line number and the progress reports handled.
     static int LogLineNumber();
@@ -66,6 +79,11 @@ private:
     void CreateControls();
     QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
     void OnProgress(float taskPercent, float overallPercent);
+    void ShowFigures(const ProgressInput& in);
+    void OnParallelFigures();
+    void RunParallelBatch(int pipelines);
+    void SetPaused(bool paused);
+    void StopBatch();
     void OnDone();
     void OnStopped();
     void OnPauseButton();
@@ -84,6 +102,12 @@ private:
     QTimer columnTimer_;
     QTimer abortPoll_;
     WorkerThread batchThread_;
+    // The pipelines of a batch run several files at once; made on the batch thread (making
+    // them may ask the window a question) and read by the window under parallelMutex_.
+    std::mutex parallelMutex_;
+    std::unique_ptr<ParallelBatch> parallel_;
+    QTimer figuresTimer_;
+    std::vector<std::pair<QString, QString>> pipelinePaths_;
     bool started_ = false;
     bool finished_ = false;
     bool aborting_ = false;

@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <QString>
+#include <QTime>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "base/ConversionObserver.h"
 
@@ -19,6 +21,7 @@ constexpr int WM_CONV_STARTED = 1128;
 constexpr int WM_CONV_DONE = 1129;
 constexpr int WM_CONV_MESSAGE = 1130;
 constexpr int WM_CONV_STOPPED = 1131;
+constexpr int WM_CONV_LOG_BLOCK = 1132;
 
 // Set by the window once it has handled an event a worker waits for.
 using HandledFlag = std::shared_ptr<std::atomic<bool>>;
@@ -48,6 +51,21 @@ public:
     LogLevel level;
 };
 
+// One log line as a pipeline reported it, with the time it was reported at.
+struct ConvLogLine {
+    QString text;
+    LogLevel level;
+    QTime time;
+};
+
+// The lines of one file converted beside others, shown together when the file has ended.
+class ConvLogBlockEvent : public QEvent {
+public:
+    explicit ConvLogBlockEvent(std::vector<ConvLogLine> lines)
+        : QEvent(static_cast<QEvent::Type>(WM_CONV_LOG_BLOCK)), lines(std::move(lines)) {}
+    std::vector<ConvLogLine> lines;
+};
+
 class ConvCaptionEvent : public QEvent {
 public:
     explicit ConvCaptionEvent(QString text)
@@ -57,12 +75,15 @@ public:
 
 class ConvPathsEvent : public QEvent {
 public:
-    ConvPathsEvent(QString source, QString destination)
+    // pipeline: which of several pipelines converts the file; -1 with only one.
+    ConvPathsEvent(QString source, QString destination, int pipeline = -1)
         : QEvent(static_cast<QEvent::Type>(WM_CONV_PATHS)),
           source(std::move(source)),
-          destination(std::move(destination)) {}
+          destination(std::move(destination)),
+          pipeline(pipeline) {}
     QString source;
     QString destination;
+    int pipeline;
 };
 
 class ConvMessageEvent : public QEvent {

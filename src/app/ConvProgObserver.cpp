@@ -65,6 +65,15 @@ void ConvProgObserver::Paths(const std::string& source, const std::string& desti
     Post(new ConvPathsEvent(FromUtf8(source), FromUtf8(destination)));
 }
 
+void ConvProgObserver::LogBlock(std::vector<ConvLogLine> lines) {
+    Post(new ConvLogBlockEvent(std::move(lines)));
+}
+
+void ConvProgObserver::PipelinePaths(int pipeline, const std::string& source,
+                                     const std::string& destination) {
+    Post(new ConvPathsEvent(FromUtf8(source), FromUtf8(destination), pipeline));
+}
+
 void ConvProgObserver::Message(const std::string& text, MessageIcon icon) {
     auto handled = std::make_shared<std::atomic<bool>>(false);
     Post(new ConvMessageEvent(FromUtf8(text), icon, handled));

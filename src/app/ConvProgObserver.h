@@ -26,6 +26,11 @@ public:
     void Paths(const std::string& source, const std::string& destination) override;
     void Message(const std::string& text, MessageIcon icon) override;
 
+    // From a pipeline of several: the lines of a file that has ended, and the paths of the file
+    // it has begun.
+    void LogBlock(std::vector<ConvLogLine> lines);
+    void PipelinePaths(int pipeline, const std::string& source, const std::string& destination);
+
     // After this no worker waits for the window any more (it is closing).
     void Release() { released_.store(true, std::memory_order_release); }
 

@@ -227,7 +227,8 @@ const std::vector<OptionSpec>& Options() {
         {'R', "recursive", nullptr, true, true, false, "scan subfolders too",
          [](CommandLine& c, const std::string&) { c.recursive = true; }},
         {'j', "jobs", "N", true, false, false,
-         "convert N files at once (default: one per processor core)",
+         "convert N files at once (default: OUTPUT/Jobs of Config.ini,\n"
+         "one per processor core when it is 0)",
          [](CommandLine& c, const std::string& v) { c.jobs = ParseJobs(v); }},
         {0, "keep-going", nullptr, true, false, false,
          "convert every file and report the failures at the end\n"

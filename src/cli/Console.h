@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/ConversionObserver.h"
+#include "convert/ParallelBatch.h"
 
 namespace tonquill {
 
@@ -54,7 +55,7 @@ private:
 
 // The observer of one pipeline. With live set, each line goes to the console at once; otherwise
 // the lines of a task are held until Flush, so parallel tasks do not interleave their logs.
-class ConsoleObserver : public ConversionObserver {
+class ConsoleObserver : public PipelineObserver {
 public:
     ConsoleObserver(Console& console, bool live) : console_(console), live_(live) {}
 
@@ -68,6 +69,7 @@ public:
     void Message(const std::string& text, MessageIcon icon) override;
 
     void Flush();
+    void TaskEnded() override { Flush(); }
 
 private:
     Console& console_;

@@ -3,9 +3,10 @@
 
 #include "base/Format.h"
 #include "base/ProgramFolder.h"
+#include "base/Tick.h"
+#include "cli/BatchStatusLine.h"
 #include "cli/CliCommands.h"
 #include "cli/InterruptSignal.h"
-#include "cli/ParallelBatch.h"
 #include "cli/SettingOverridesApply.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/FileScan.h"
@@ -21,18 +22,6 @@ int TerminalWidth() {
         return size.ws_col;
     }
     return 80;
-}
-
-// Each pipeline gets its own WMA reader and writer when the batch reads or writes WMA, with the
-// preset of the settings selected when it writes WMA, as the window selects it.
-void SetupWma(PipelineContext& ctx, ConversionObserver& observer) {
-    if (!CreateWmaComponents(ctx, observer)) {
-        return;
-    }
-    LoadWmaPresetFile(ctx, ProgramFolder(), observer);
-    if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
-        SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
-    }
 }
 
 }  // namespace
@@ -89,22 +78,28 @@ int RunConvert(const CommandLine& line, Console& console) {
     PreparedBatch prepared = PrepareBatch(sources, settings);
     std::vector<TaskSource>().swap(sources);
     const int total = static_cast<int>(prepared.tasks.size());
-    const int jobs =
-        line.jobs > 0 ? line.jobs : std::max(1, static_cast<int>(sysconf(_SC_NPROCESSORS_ONLN)));
-    ParallelBatch batch(std::move(prepared), settings, jobs, line.keepGoing, console,
-                        [usesWma](PipelineContext& ctx, ConversionObserver& observer) {
-                            if (usesWma) {
-                                SetupWma(ctx, observer);
-                            }
-                        });
+    const int jobs = line.jobs > 0 ? line.jobs : PipelinesFor(settings.OUTPUT.Jobs);
+    const std::string programFolder = ProgramFolder();
+    ParallelBatch batch(
+        std::move(prepared), settings, jobs, line.keepGoing,
+        [&console](int, int n) {
+            // One pipeline logs as it goes; several hold each file's lines until it ends.
+            return std::make_unique<ConsoleObserver>(console, n == 1);
+        },
+        [usesWma, &programFolder](PipelineContext& ctx, ConversionObserver& observer) {
+            if (usesWma) {
+                SetUpWmaPipeline(ctx, programFolder, observer);
+            }
+        });
+    ConsoleObserver closing(console, true);
     bool interruptSent = false;
-    const BatchReport report = batch.Run([&] {
+    const BatchReport report = batch.Run(closing, [&] {
         if (!interruptSent && InterruptSignal::Raised()) {
             interruptSent = true;
             batch.Interrupt();
         }
         if (console.StatusEnabled()) {
-            console.SetStatus(batch.StatusText(TerminalWidth()));
+            console.SetStatus(BatchStatusLine(batch.Snapshot(), TickCount(), TerminalWidth()));
         }
     });
     console.ClearStatus();

@@ -47,6 +47,8 @@ struct ConversionSettings {
         std::string NamePattern;
         // 1: cover pictures beside a source (cover.jpg, folder.jpg, front.*) go to its outputs.
         int32_t CopyCovers = 0;
+        // Files converted at once: 0 one per processor core, 1 one after another, up to 16.
+        int32_t Jobs = 0;
     } OUTPUT;
     struct WavSection {
         int16_t SubFormat = 1;  // 0: unsigned 8-bit, 1: signed 16-bit, 2: signed 24-bit

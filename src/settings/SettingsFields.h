@@ -28,7 +28,7 @@ struct SettingsField {
     [](ConversionSettings& s) -> SettingsMember { return &s.path; }
 
 // In the order the fields are written to a new Config.ini.
-inline const std::array<SettingsField, 21> SettingsFieldTable{{
+inline const std::array<SettingsField, 22> SettingsFieldTable{{
     {"OUTPUT", "OutputFormat", TONQUILL_SETTINGS_MEMBER(OUTPUT.OutputFormat)},
     {"OUTPUT", "SameAsSrc", TONQUILL_SETTINGS_MEMBER(OUTPUT.SameAsSrc)},
     {"OUTPUT", "Filter", TONQUILL_SETTINGS_MEMBER(OUTPUT.Filter)},
@@ -37,6 +37,7 @@ inline const std::array<SettingsField, 21> SettingsFieldTable{{
     {"OUTPUT", "KeepFolders", TONQUILL_SETTINGS_MEMBER(OUTPUT.KeepFolders)},
     {"OUTPUT", "NamePattern", TONQUILL_SETTINGS_MEMBER(OUTPUT.NamePattern)},
     {"OUTPUT", "CopyCovers", TONQUILL_SETTINGS_MEMBER(OUTPUT.CopyCovers)},
+    {"OUTPUT", "Jobs", TONQUILL_SETTINGS_MEMBER(OUTPUT.Jobs)},
     {"WAV", "SubFormat", TONQUILL_SETTINGS_MEMBER(WAV.SubFormat)},
     {"WAV", "Freq", TONQUILL_SETTINGS_MEMBER(WAV.Freq)},
     {"WAV", "Channel", TONQUILL_SETTINGS_MEMBER(WAV.Channel)},

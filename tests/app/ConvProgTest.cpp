@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <fstream>
+#include <set>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -46,6 +47,8 @@ protected:
         std::filesystem::create_directories(dir.path() / "in");
         settings.OUTPUT.OutputFormat = FormatWav;
         settings.OUTPUT.DesDir = dir / "out/";
+        // One file at a time unless a test asks for more: the order of the log is then fixed.
+        settings.OUTPUT.Jobs = 1;
     }
 
     TaskSource AddWav(const std::string& name, size_t frames) {
@@ -275,6 +278,89 @@ TEST_F(ConvProgTest, StoppedAfterAnErrorClosesWithoutAsking) {
     Button(*w, 2)->click();
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(w->asked, 0);
+}
+
+// Several files at once: each file's lines stay together in the log, the figures count every
+// file, and the window ends as a batch on one pipeline does.
+TEST_F(ConvProgTest, SeveralFilesAtOnceKeepEachFilesLinesTogether) {
+    settings.OUTPUT.Jobs = 2;
+    const std::vector<std::string> names = {"a.wav", "b.wav", "c.wav", "d.wav"};
+    std::vector<TaskSource> sources;
+    for (size_t i = 0; i < names.size(); ++i) {
+        sources.push_back(AddWav(names[i], 20000 * (i + 1)));
+    }
+    auto w = Open(sources);
+    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
+
+    const std::vector<QString> texts = Texts(*w);
+    ASSERT_EQ(texts.size(), names.size() * 6 + 3);
+    const QString out = QString::fromStdString(dir / "out/");
+    const QString in = QString::fromStdString(dir / "in/");
+    std::set<QString> seen;
+    for (size_t block = 0; block < names.size(); ++block) {
+        const size_t first = block * 6;
+        EXPECT_EQ(texts[first], QString(99, '-'));
+        EXPECT_EQ(texts[first + 1], "Start a new converting task.");
+        ASSERT_TRUE(texts[first + 2].startsWith("Source:  " + in));
+        const QString name = texts[first + 2].mid(9 + in.size()).chopped(1);
+        seen.insert(name);
+        EXPECT_EQ(texts[first + 3], "Destination: " + out + name + ".");
+        EXPECT_TRUE(texts[first + 4].startsWith("Time elapsed ")) << texts[first + 4].toStdString();
+        EXPECT_EQ(texts[first + 5], "Converting status: OK.");
+    }
+    EXPECT_EQ(seen.size(), names.size());
+    EXPECT_TRUE(texts[texts.size() - 2].startsWith("Total time elapsed "));
+    EXPECT_EQ(texts.back(), "Finished converting, all done ^_^");
+    EXPECT_EQ(w->windowTitle(), "Finished Converting");
+    EXPECT_EQ(w->ControlText(1081), "100.00%");
+    EXPECT_EQ(Button(*w, 2)->text(), "Finish");
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(test::ReadSoundFile(dir / ("out/" + names[i])).samples.size(), 40000u * (i + 1));
+    }
+}
+
+// Pause holds every running file and no other starts; the cancel question pauses them all, and
+// Yes ends them all.
+TEST_F(ConvProgTest, PauseAndCancelActOnEveryRunningFile) {
+    settings.OUTPUT.Jobs = 2;
+    auto w =
+        Open({AddWav("a.wav", 44100 * 30), AddWav("b.wav", 44100 * 30), AddWav("c.wav", 1000)});
+    Button(*w, 1075)->click();
+    EXPECT_EQ(w->CurrentState(), CConvProg::State::Paused);
+    const auto out = [&](const char* name) {
+        return std::filesystem::exists(dir / (std::string("out/") + name));
+    };
+    ASSERT_TRUE(WaitFor([&] { return out("a.wav") && out("b.wav"); }));
+    QTest::qWait(300);
+    EXPECT_FALSE(out("c.wav"));
+    EXPECT_EQ(w->Log().RowCount(), 0);  // no file has ended
+
+    w->answer = true;
+    Button(*w, 2)->click();
+    EXPECT_EQ(w->stateWhileAsking, CConvProg::State::Paused);
+    ASSERT_TRUE(WaitFor([&] { return !w->isVisible(); }));
+    QTest::qWait(50);  // the last posted lines
+    const std::vector<QString> texts = Texts(*w);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "Converting status: ERROR."), 2);
+    EXPECT_FALSE(out("c.wav"));
+}
+
+// The first failure stops new files from starting; the file running beside it still finishes.
+TEST_F(ConvProgTest, AFailureAmongSeveralLetsTheRunningFileFinishAndStops) {
+    settings.OUTPUT.Jobs = 2;
+    auto w = Open({AddWav("a.wav", 44100 * 30), Row("missing.wav", 1000), AddWav("c.wav", 1000),
+                   AddWav("d.wav", 1000)});
+    Button(*w, 1075)->click();  // the long file waits until the failure is in the log
+    ASSERT_TRUE(WaitFor([&] { return w->Log().RowCount() >= 6; }));
+    EXPECT_EQ(Texts(*w).back(), "Converting status: ERROR.");
+    Button(*w, 1075)->click();
+    ASSERT_TRUE(WaitFor([&] { return Button(*w, 2)->text() == "Close"; }));
+    EXPECT_EQ(w->CurrentState(), CConvProg::State::Stopped);
+    EXPECT_EQ(w->windowTitle(), "Stopped after an error");
+    EXPECT_EQ(Texts(*w).back(), "Converting status: OK.");
+    EXPECT_EQ(test::ReadSoundFile(dir / "out/a.wav").samples.size(), 44100u * 30 * 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/c.wav"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/d.wav"));
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesAnEmptyFileAndTheFirstExitWritesEveryKe
     ASSERT_TRUE(store.SaveSettings(s, "/home/me/Music/"));
     EXPECT_EQ(ReadText(folder / "Config.ini"),
               "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=63\nDesDir=" + s.OUTPUT.DesDir +
-                  "\nLastDir=/home/me/Music/\nKeepFolders=0\nNamePattern=\nCopyCovers=0\n"
+                  "\nLastDir=/home/me/Music/\nKeepFolders=0\nNamePattern=\nCopyCovers=0\nJobs=0\n"
                   "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n"
                   "[MP3]\nLameBits=11\nLameChannel=0\nFreq=0\n"
                   "[WMA]\nProfile=47\n"

@@ -178,4 +178,15 @@ std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver
     }
 }
 
+void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
+                      ConversionObserver& observer) {
+    if (!CreateWmaComponents(ctx, observer)) {
+        return;
+    }
+    LoadWmaPresetFile(ctx, programFolder, observer);
+    if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
+        SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
+    }
+}
+
 }  // namespace tonquill

@@ -100,4 +100,10 @@ void LoadWmaPresetFile(PipelineContext& ctx, const std::string& programFolder,
 // loaded, or there is no writer, the start-up has already said why and it returns "" quietly.
 std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver& observer);
 
+// Everything a pipeline of a batch that reads or writes WMA needs: its own reader and writer,
+// the preset file of programFolder, and (when the batch writes WMA) the preset the settings in
+// ctx name, each problem told through observer as at start-up.
+void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
+                      ConversionObserver& observer);
+
 }  // namespace tonquill

@@ -1,7 +1,10 @@
-#include "cli/ParallelBatch.h"
+#include "convert/ParallelBatch.h"
 
 #include <algorithm>
 #include <mutex>
+#include <thread>
+
+#include <sched.h>
 
 #include "base/Format.h"
 #include "base/Tick.h"
@@ -9,9 +12,31 @@
 
 namespace tonquill {
 
+int UsableCores() {
+    // The affinity mask, not the machine's count: a container or `taskset` may give this process
+    // fewer cores than the machine has, and more pipelines than cores only compete.
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int count = CPU_COUNT(&set);
+        if (count > 0) {
+            return count;
+        }
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+int PipelinesFor(int jobsSetting) {
+    if (jobsSetting <= 0) {
+        return std::clamp(UsableCores(), 1, MaxPipelines);
+    }
+    return std::min(jobsSetting, MaxPipelines);
+}
+
 struct ParallelBatch::Job {
-    Job(Console& console, bool live) : observer(console, live), ctx(observer) {}
-    ConsoleObserver observer;
+    explicit Job(std::unique_ptr<PipelineObserver> made)
+        : observer(std::move(made)), ctx(*observer) {}
+    std::unique_ptr<PipelineObserver> observer;
     PipelineContext ctx;
     std::atomic<int> current{-1};
     std::thread thread;
@@ -19,18 +44,15 @@ struct ParallelBatch::Job {
     std::vector<int> failed;
 };
 
-ParallelBatch::ParallelBatch(
-    PreparedBatch batch, const ConversionSettings& settings, int jobs, bool keepGoing,
-    Console& console,
-    const std::function<void(PipelineContext&, ConversionObserver&)>& setupContext)
+ParallelBatch::ParallelBatch(PreparedBatch batch, const ConversionSettings& settings, int pipelines,
+                             bool keepGoing, const ObserverFactory& makeObserver,
+                             const ContextSetup& setupContext)
     : tasks_(std::move(batch.tasks)),
       overallTotal_(batch.overallSamplesTotal),
-      keepGoing_(keepGoing),
-      console_(console) {
-    const int count = std::max(1, std::min(jobs, static_cast<int>(tasks_.size())));
+      keepGoing_(keepGoing) {
+    const int count = std::max(1, std::min(pipelines, static_cast<int>(tasks_.size())));
     for (int i = 0; i < count; ++i) {
-        // One pipeline logs as it goes; several hold each task's lines until it ends.
-        auto job = std::make_unique<Job>(console, count == 1);
+        auto job = std::make_unique<Job>(makeObserver(i, count));
         PipelineContext& ctx = job->ctx;
         // The pipelines share tasks_; their contexts hold no list of their own.
         ctx.OverallSamplesTotal = overallTotal_;
@@ -38,7 +60,7 @@ ParallelBatch::ParallelBatch(
         ctx.StartDelayMs = 0;
         ctx.ResetForBatch();
         if (setupContext) {
-            setupContext(ctx, job->observer);
+            setupContext(ctx, *job->observer);
         }
         jobs_.push_back(std::move(job));
     }
@@ -73,10 +95,14 @@ void ParallelBatch::JobMain(Job& job) {
             break;
         }
         ctx.TaskIndex = index;
+        // The figures of the previous file must not show as this one's.
+        ctx.TaskSamplesDone = 0;
+        ctx.TaskAudioSeconds = 0.0;
+        ctx.TaskStartTick = TickCount();
         job.current = index;
         const TaskOutcome outcome =
             RunBatchTask(ctx, tasks_[static_cast<size_t>(index)], index + 1, count);
-        job.observer.Flush();
+        job.observer->TaskEnded();
         job.current = -1;
         if (outcome == TaskOutcome::Converted) {
             job.converted += 1;
@@ -88,7 +114,7 @@ void ParallelBatch::JobMain(Job& job) {
         }
     }
     ctx.Stop();
-    job.observer.Flush();
+    job.observer->TaskEnded();
     {
         std::lock_guard lock(finishMutex_);
         finished_ += 1;
@@ -96,10 +122,10 @@ void ParallelBatch::JobMain(Job& job) {
     finishedChanged_.notify_all();
 }
 
-BatchReport ParallelBatch::Run(const std::function<void()>& poll) {
+BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function<void()>& poll) {
     startTick_ = TickCount();
     for (auto& job : jobs_) {
-        job->ctx.BatchStartTick = startTick_;
+        job->ctx.BatchStartTick = startTick_.load();
         job->ctx.Observer().BatchStarted();
         Job* raw = job.get();
         job->thread = std::thread([this, raw] { JobMain(*raw); });
@@ -132,15 +158,13 @@ BatchReport ParallelBatch::Run(const std::function<void()>& poll) {
     report.notStarted = std::max(0, count - std::min(next_.load(), count)) + abandoned_.load();
     report.interrupted = interrupted_.load();
 
-    // The batch's closing lines, as the window's batch writes them after its last task.
+    // The batch's closing lines, as a batch on one pipeline writes them after its last task.
     if (failed.empty() && report.notStarted == 0 && !report.interrupted && count > 1) {
         const double elapsed = static_cast<uint32_t>(TickCount() - startTick_) / 1000.0;
         const double speed = elapsed > 0 ? audioSeconds / elapsed : 0.0;
-        console_.WriteLines(
-            {Console::Stamp(SeparatorLine, LogLevel::Info),
-             Console::Stamp(
-                 Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
-                 LogLevel::Info)});
+        batchLog.Log(SeparatorLine, LogLevel::Info);
+        batchLog.Log(Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
+                     LogLevel::Info);
     }
     return report;
 }
@@ -153,52 +177,48 @@ void ParallelBatch::Interrupt() {
     }
 }
 
-std::string ParallelBatch::StatusText(int width) const {
+void ParallelBatch::SetPaused(bool paused) {
+    for (auto& job : jobs_) {
+        job->ctx.Paused.store(paused ? 1 : 0, std::memory_order_release);
+    }
+}
+
+ParallelBatchSnapshot ParallelBatch::Snapshot() const {
+    ParallelBatchSnapshot s;
+    s.count = static_cast<int>(tasks_.size());
+    s.started = std::min(next_.load(), s.count);
+    s.batchStartTick = startTick_.load();
     uint64_t done = 0;
-    double audioSeconds = 0.0;
-    std::string files;
-    int running = 0;
-    for (const auto& job : jobs_) {
-        done += job->ctx.OverallSamplesDone.load();
-        audioSeconds += job->ctx.OverallAudioSeconds.load();
-        const int index = job->current.load();
-        if (index >= 0) {
-            const uint64_t estimated = tasks_[static_cast<size_t>(index)].EstimatedSamples;
-            const double part =
-                estimated ? std::min(1.0, static_cast<double>(job->ctx.TaskSamplesDone.load()) /
-                                              static_cast<double>(estimated))
-                          : 0.0;
-            files += Format(" %3.0f%%", part * 100.0);
-            running += 1;
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+        const Job& job = *jobs_[i];
+        done += job.ctx.OverallSamplesDone.load();
+        s.overallAudioSeconds += job.ctx.OverallAudioSeconds.load();
+        const int index = job.current.load();
+        if (index < 0) {
+            continue;
+        }
+        const uint64_t estimated = tasks_[static_cast<size_t>(index)].EstimatedSamples;
+        const float percent =
+            estimated ? static_cast<float>(
+                            std::min(1.0, static_cast<double>(job.ctx.TaskSamplesDone.load()) /
+                                              static_cast<double>(estimated)) *
+                            100.0)
+                      : 0.0f;
+        s.runningPercents.push_back(percent);
+        if (s.currentTask < 0 || index < s.currentTask) {
+            s.currentTask = index;
+            s.currentPipeline = static_cast<int>(i);
+            s.taskPercent = percent;
+            s.taskAudioSeconds = job.ctx.TaskAudioSeconds.load();
+            s.taskStartTick = job.ctx.TaskStartTick.load();
         }
     }
-    const double overall =
-        overallTotal_
-            ? std::min(1.0, static_cast<double>(done) / static_cast<double>(overallTotal_))
-            : 0.0;
-    const double elapsed = static_cast<uint32_t>(TickCount() - startTick_) / 1000.0;
-    const double speed = elapsed > 0 ? audioSeconds / elapsed : 0.0;
-    std::string left = "--:--";
-    if (overall > 0.001) {
-        const long seconds = static_cast<long>(elapsed * (1.0 - overall) / overall + 0.5);
-        left = Format("%ld:%02ld", seconds / 60, seconds % 60);
-    }
-    const int started = std::min(next_.load(), static_cast<int>(tasks_.size()));
-    const std::string tail =
-        Format(" %5.1f%%  %d/%zu  file%s  %.1fx  %s left", overall * 100.0, started, tasks_.size(),
-               running ? files.c_str() : " -", speed, left.c_str());
-    const int barWidth = std::clamp(width - static_cast<int>(tail.size()) - 3, 0, 30);
-    std::string bar;
-    if (barWidth >= 5) {
-        const int filled = static_cast<int>(overall * barWidth);
-        bar = "[" + std::string(static_cast<size_t>(filled), '=') +
-              std::string(static_cast<size_t>(barWidth - filled), ' ') + "]";
-    }
-    std::string text = bar + tail;
-    if (static_cast<int>(text.size()) > width - 1) {
-        text.resize(static_cast<size_t>(std::max(0, width - 1)));
-    }
-    return text;
+    s.overallPercent =
+        overallTotal_ ? static_cast<float>(std::min(1.0, static_cast<double>(done) /
+                                                             static_cast<double>(overallTotal_)) *
+                                           100.0)
+                      : 0.0f;
+    return s;
 }
 
 }  // namespace tonquill

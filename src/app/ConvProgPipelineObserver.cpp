@@ -1,0 +1,33 @@
+#include "app/ConvProgPipelineObserver.h"
+
+#include "app/ConvProgObserver.h"
+
+namespace tonquill {
+
+void ConvProgPipelineObserver::Log(const std::string& text, LogLevel level) {
+    ConvLogLine line{QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), level,
+                     QTime::currentTime()};
+    std::lock_guard lock(mutex_);
+    held_.push_back(std::move(line));
+}
+
+void ConvProgPipelineObserver::Paths(const std::string& source, const std::string& destination) {
+    window_.PipelinePaths(pipeline_, source, destination);
+}
+
+void ConvProgPipelineObserver::Message(const std::string& text, MessageIcon icon) {
+    window_.Message(text, icon);
+}
+
+void ConvProgPipelineObserver::TaskEnded() {
+    std::vector<ConvLogLine> lines;
+    {
+        std::lock_guard lock(mutex_);
+        lines.swap(held_);
+    }
+    if (!lines.empty()) {
+        window_.LogBlock(std::move(lines));
+    }
+}
+
+}  // namespace tonquill
