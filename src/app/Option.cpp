@@ -15,6 +15,7 @@
 #include "app/OptionRows.h"
 #include "base/AudioFormat.h"
 #include "convert/ConversionTask.h"
+#include "convert/ParallelBatch.h"
 #include "settings/ConversionSettings.h"
 #include "settings/SettingsStore.h"
 #include "tree/FolderDialog.h"
@@ -24,7 +25,8 @@ namespace tonquill {
 namespace {
 
 constexpr int DialogWidthDlu = 316;
-constexpr int DialogHeightDlu = 288 + 45;  // the naming rows below the folder
+// The naming rows below the folder, and the files-at-once row below the encoder settings.
+constexpr int DialogHeightDlu = 288 + 45 + 18;
 
 enum class Kind { Group, Check, Radio, Edit, Button, Label, List };
 
@@ -66,9 +68,11 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdEncoderList, Kind::List, "", 109, 253, 190, 12},
     {COption::IdNote, Kind::Label, "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.", 21, 278,
      257, 12},
-    {COption::IdReset, Kind::Button, "Reset", 61, 312, 50, 14},
-    {COption::IdOk, Kind::Button, "OK", 138, 312, 50, 14},
-    {COption::IdCancel, Kind::Button, "Cancel", 220, 312, 50, 14},
+    {COption::IdJobsLabel, Kind::Label, "Files at once:", 21, 307, 75, 12},
+    {COption::IdJobsList, Kind::List, "", 109, 307, 100, 12},
+    {COption::IdReset, Kind::Button, "Reset", 61, 330, 50, 14},
+    {COption::IdOk, Kind::Button, "OK", 138, 330, 50, 14},
+    {COption::IdCancel, Kind::Button, "Cancel", 220, 330, 50, 14},
 };
 
 // The type boxes in the order OK rebuilds the accepted types in, with their filter bits.
@@ -209,6 +213,10 @@ void COption::CreateControls() {
     connect(formatList_, &QComboBox::currentIndexChanged, this, &COption::UpdateNameExample);
     connect(static_cast<QLineEdit*>(Control(IdFolderEdit)), &QLineEdit::textChanged, this,
             &COption::UpdateNameExample);
+    List(IdJobsList)
+        ->setToolTip(QStringLiteral(
+            "How many files are converted side by side. Automatic: one per processor "
+            "core; 1: one file after another."));
 }
 
 TaskSource COption::DefaultExampleSource() {
@@ -294,6 +302,10 @@ void COption::InitDialog() {
     static_cast<QCheckBox*>(Control(IdCopyCovers))->setChecked(out.CopyCovers != 0);
     static_cast<QLineEdit*>(Control(IdPatternEdit))
         ->setText(QString::fromUtf8(out.NamePattern.c_str()));
+
+    QComboBox* jobs = List(IdJobsList);
+    jobs->clear();
+    Fill(jobs, OptionJobsRows(PipelinesFor(0)), out.Jobs);
 
     formatList_->clear();
     for (const OptionFormatRow& row : OptionFormatRows) {
@@ -420,6 +432,7 @@ void COption::accept() {
         }
     }
     StoreEncoderSettings();
+    StoreRow(List(IdJobsList), out.Jobs, 0, 0, MaxPipelines, ConversionSettings{}.OUTPUT.Jobs);
     QDialog::accept();
 }
 

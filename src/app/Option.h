@@ -51,6 +51,8 @@ public:
         IdPatternLabel = 1102,
         IdPatternEdit = 1103,
         IdExampleLabel = 1104,
+        IdJobsLabel = 1105,
+        IdJobsList = 1106,
     };
     // Drop-down widths of the rate list, in pixels: the WMA presets need the wider one.
     static constexpr int RateDropDownWidth = 256;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "convert/ParallelBatch.h"
 #include "convert/wma/WmaPresetList.h"
 #include "settings/ConversionSettings.h"
 
@@ -71,6 +72,15 @@ QStringList OptionOggQualityRows() {
 QStringList OptionWavCodecRows() {
     return {QStringLiteral(" Unsigned 8 bit PCM"), QStringLiteral(" Signed 16 bit PCM"),
             QStringLiteral(" Signed 24 bit PCM")};
+}
+
+QStringList OptionJobsRows(int cores) {
+    QStringList rows{cores == 1 ? QStringLiteral(" Automatic (1 file)")
+                                : QStringLiteral(" Automatic (%1 files)").arg(cores)};
+    for (int jobs = 1; jobs <= MaxPipelines; ++jobs) {
+        rows << QStringLiteral(" %1").arg(jobs);
+    }
+    return rows;
 }
 
 QStringList OptionFlacLevelRows() {

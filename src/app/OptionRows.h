@@ -51,6 +51,10 @@ inline constexpr std::array<int, 2> OptionFlacBits{16, 24};
 std::vector<int> OptionOpusBitrates(int stored);
 QStringList OptionOpusBitrateRows(const std::vector<int>& bitrates);
 
+// Files converted at once: row r is OUTPUT.Jobs r, row 0 "Automatic" (one per core; cores is
+// how many that is here).
+QStringList OptionJobsRows(int cores);
+
 // The WMA presets a row may name: WMA.Profile = row + OptionFirstWmaPreset.
 inline constexpr int OptionFirstWmaPreset = 12;
 inline constexpr int OptionLastWmaPreset = 55;

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <functional>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "base/ConversionObserver.h"
@@ -121,7 +123,7 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     // Every control lies inside the dialog, whatever the desktop's font.
     for (const int id :
          {COption::IdWmaBox, COption::IdOpusBox, COption::IdBrowse, COption::IdPatternEdit,
-          COption::IdEncoderList, COption::IdNote, COption::IdCancel}) {
+          COption::IdEncoderList, COption::IdNote, COption::IdJobsList, COption::IdCancel}) {
         EXPECT_TRUE(dialog.rect().contains(dialog.Control(id)->geometry())) << id;
     }
 }
@@ -441,6 +443,29 @@ TEST_F(OptionTest, HandEditedValuesOutsideTheListsShowNoSelectionAndOkRepairsThe
     RunDialog(unknown, [](COption& d) { Click(d, COption::IdOk); });
     EXPECT_EQ(settings_.OUTPUT.OutputFormat, 9);
     EXPECT_EQ(settings_.WAV.SubFormat, 7);
+}
+
+TEST_F(OptionTest, FilesAtOnceOffersAutomaticAndOneToSixteen) {
+    COption dialog(settings_, store_, &presets_);
+    QComboBox* jobs = dialog.List(COption::IdJobsList);
+    EXPECT_EQ(Text(dialog, COption::IdJobsLabel), "Files at once:");
+    ASSERT_EQ(jobs->count(), 17);
+    EXPECT_EQ(jobs->currentIndex(), 0);
+    EXPECT_TRUE(jobs->itemText(0).startsWith(" Automatic (")) << jobs->itemText(0).toStdString();
+    EXPECT_EQ(jobs->itemText(16), " 16");
+    Choose(dialog, COption::IdJobsList, 3);
+    RunDialog(dialog, [](COption& d) { Click(d, COption::IdOk); });
+    EXPECT_EQ(settings_.OUTPUT.Jobs, 3);
+
+    // A hand-edited value outside the list shows no row, and OK puts back the automatic count.
+    for (const auto& [stored, row, kept] :
+         {std::tuple{16, 16, 16}, std::tuple{40, -1, 0}, std::tuple{-2, -1, 0}}) {
+        settings_.OUTPUT.Jobs = stored;
+        COption edited(settings_, store_, &presets_);
+        EXPECT_EQ(edited.List(COption::IdJobsList)->currentIndex(), row) << stored;
+        RunDialog(edited, [](COption& d) { Click(d, COption::IdOk); });
+        EXPECT_EQ(settings_.OUTPUT.Jobs, kept) << stored;
+    }
 }
 
 TEST_F(OptionTest, WithoutThePresetFileEveryPresetKeepsItsRow) {
