@@ -62,7 +62,8 @@ constexpr ControlPlace ControlTable[] = {
     {1076, Kind::Label, "Done:", 24, 36, 20, 10, H::Centre, V::Fixed, false},
     {1080, Kind::Value, "0.00%", 48, 36, 30, 10, H::Centre, V::Fixed, true},
     {1078, Kind::Label, "Speed:", 106, 36, 26, 10, H::Centre, V::Fixed, false},
-    {1082, Kind::Value, "0.00x", 134, 36, 27, 10, H::Centre, V::Fixed, false},
+    // Speeds run to three digits (a fast machine, several files at once): " 512.34x" must fit.
+    {1082, Kind::Value, "0.00x", 126, 36, 40, 10, H::Centre, V::Fixed, false},
     {1085, Kind::Label, "Elapsed:", 191, 36, 28, 10, H::Centre, V::Fixed, false},
     {1087, Kind::Value, "00:00:00", 222, 37, 33, 10, H::Centre, V::Fixed, false},
     {1090, Kind::Label, "ETA:", 283, 36, 17, 10, H::Centre, V::Fixed, false},
@@ -71,7 +72,7 @@ constexpr ControlPlace ControlTable[] = {
     {1077, Kind::Label, "Done:", 24, 88, 20, 10, H::Centre, V::Fixed, false},
     {1081, Kind::Value, "0.00%", 48, 88, 30, 10, H::Centre, V::Fixed, false},
     {1079, Kind::Label, "Speed:", 106, 88, 26, 10, H::Centre, V::Fixed, false},
-    {1083, Kind::Value, "0.00x", 134, 88, 27, 10, H::Centre, V::Fixed, false},
+    {1083, Kind::Value, "0.00x", 126, 88, 40, 10, H::Centre, V::Fixed, false},
     {1084, Kind::Label, "Elapsed:", 191, 88, 28, 10, H::Centre, V::Fixed, false},
     {1086, Kind::Value, "00:00:00", 222, 89, 33, 10, H::Centre, V::Fixed, false},
     {1089, Kind::Label, "ETA:", 283, 88, 17, 10, H::Centre, V::Fixed, false},
