@@ -14,6 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 cli=$(cd "$build" && pwd)/bin/tonquill-cli
 micro=$(cd "$build" && pwd)/bin/tonquill-microbench
+window=$(cd "$build" && pwd)/bin/tonquill-windowbatch
 seconds=${BENCH_SECONDS:-600}
 runs=${BENCH_RUNS:-3}
 nfiles=${BENCH_FILES:-40}
@@ -82,6 +83,12 @@ add_case "$nfiles WAV to MP3, --jobs 2" "$tq -j 2 -f mp3 -b 128 batch" \
     "ls batch/*.wav | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 --cbr -q 9 \"\$1\" out/\$(basename \"\$1\" .wav).mp3' _ {}" ""
 add_case "$nfiles WAV to MP3, --jobs 2 vs 1" "$tq -j 2 -f mp3 -b 128 batch" \
     "tonquill --jobs 1" "$tq -j 1 -f mp3 -b 128 batch" 0.6
+# The progress window's batch (offscreen, no person): OUTPUT/Jobs 0, one pipeline per core,
+# against 1, one file after another.
+if [[ -x "$window" ]]; then
+    add_case "$nfiles WAV to MP3, window, per core vs 1" "$window 0 $work/out batch" \
+        "window, Jobs 1" "$window 1 $work/out batch" 0.6
+fi
 add_case "probe $nprobe files" "$cli probe probe" \
     "ffprobe per file" "for f in probe/*; do ffprobe -v error -show_format -show_streams \"\$f\"; done" ""
 
