@@ -405,16 +405,8 @@ bool CConvProg::event(QEvent* event) {
 }
 
 void CConvProg::OnProgress(float taskPercent, float overallPercent) {
-    ProgressInput in;
-    in.taskPercent = taskPercent;
-    in.overallPercent = overallPercent;
-    in.messageNumber = ++g_progressMessages;
-    const uint32_t now = TickCount();
-    in.taskSeconds = static_cast<uint32_t>(now - ctx_.TaskStartTick) / 1000.0;
-    in.batchSeconds = static_cast<uint32_t>(now - ctx_.BatchStartTick) / 1000.0;
-    in.taskAudioSeconds = ctx_.TaskAudioSeconds;
-    in.overallAudioSeconds = ctx_.OverallAudioSeconds;
-    ShowFigures(in);
+    ShowFigures(taskPercent, overallPercent, ctx_.TaskStartTick, ctx_.BatchStartTick,
+                ctx_.TaskAudioSeconds, ctx_.OverallAudioSeconds);
 }
 
 void CConvProg::OnParallelFigures() {
@@ -431,16 +423,8 @@ void CConvProg::OnParallelFigures() {
     if (!ctx_.IsRunning() || ctx_.Paused || finished_ || aborting_ || s.currentTask < 0) {
         return;
     }
-    ProgressInput in;
-    in.taskPercent = s.taskPercent;
-    in.overallPercent = s.overallPercent;
-    in.messageNumber = ++g_progressMessages;
-    const uint32_t now = TickCount();
-    in.taskSeconds = static_cast<uint32_t>(now - s.taskStartTick) / 1000.0;
-    in.batchSeconds = static_cast<uint32_t>(now - s.batchStartTick) / 1000.0;
-    in.taskAudioSeconds = s.taskAudioSeconds;
-    in.overallAudioSeconds = s.overallAudioSeconds;
-    ShowFigures(in);
+    ShowFigures(s.taskPercent, s.overallPercent, s.taskStartTick, s.batchStartTick,
+                s.taskAudioSeconds, s.overallAudioSeconds);
     setWindowTitle(QString::asprintf("Converting %d/%d", s.currentTask + 1, s.count));
     const auto followed = static_cast<size_t>(s.currentPipeline);
     if (followed < pipelinePaths_.size() && !pipelinePaths_[followed].first.isEmpty()) {
@@ -449,7 +433,18 @@ void CConvProg::OnParallelFigures() {
     }
 }
 
-void CConvProg::ShowFigures(const ProgressInput& in) {
+void CConvProg::ShowFigures(float taskPercent, float overallPercent, uint32_t taskStartTick,
+                            uint32_t batchStartTick, double taskAudioSeconds,
+                            double overallAudioSeconds) {
+    ProgressInput in;
+    in.taskPercent = taskPercent;
+    in.overallPercent = overallPercent;
+    in.messageNumber = ++g_progressMessages;
+    const uint32_t now = TickCount();
+    in.taskSeconds = static_cast<uint32_t>(now - taskStartTick) / 1000.0;
+    in.batchSeconds = static_cast<uint32_t>(now - batchStartTick) / 1000.0;
+    in.taskAudioSeconds = taskAudioSeconds;
+    in.overallAudioSeconds = overallAudioSeconds;
     const ProgressFigures f = ComputeProgressFigures(in);
 
     auto text = [this](int id, const QString& s) {

@@ -27,7 +27,6 @@ class ConvProgObserver;
 class ConversionObserver;
 class ParallelBatch;
 class PipelineContext;
-struct ProgressInput;
 
 // The modal window that runs one batch: it starts the batch thread over the pipeline it is
 // given, shows the figures of the current file and of the batch, the paths of the current task
@@ -79,7 +78,10 @@ private:
     void CreateControls();
     QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
     void OnProgress(float taskPercent, float overallPercent);
-    void ShowFigures(const ProgressInput& in);
+    // The figures of a progress report: the current file's and the batch's percentages, when
+    // each started and the seconds of audio each has converted.
+    void ShowFigures(float taskPercent, float overallPercent, uint32_t taskStartTick,
+                     uint32_t batchStartTick, double taskAudioSeconds, double overallAudioSeconds);
     void OnParallelFigures();
     void RunParallelBatch(int pipelines);
     void SetPaused(bool paused);
