@@ -1,12 +1,16 @@
 #include "app/ConvProgPipelineObserver.h"
 
 #include "app/ConvProgObserver.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 
 void ConvProgPipelineObserver::Log(const std::string& text, LogLevel level) {
+    // Not QTime::currentTime(): it reloads the time zone each call, which pipelines logging at
+    // once would race on.
+    const ClockTime now = LocalClockTime();
     ConvLogLine line{QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), level,
-                     QTime::currentTime()};
+                     QTime(now.hour, now.minute, now.second)};
     std::lock_guard lock(mutex_);
     held_.push_back(std::move(line));
 }

@@ -1,6 +1,7 @@
 #include "base/Tick.h"
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace tonquill {
@@ -13,6 +14,13 @@ uint32_t TickCount() {
 
 void SleepMs(unsigned ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+ClockTime LocalClockTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 }  // namespace tonquill

@@ -1,11 +1,11 @@
 #include "cli/Console.h"
 
 #include <cstring>
-#include <ctime>
 
 #include <unistd.h>
 
 #include "base/Format.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 
@@ -13,10 +13,8 @@ Console::Console(std::FILE* out, std::FILE* err, bool quiet)
     : out_(out), err_(err), quiet_(quiet), statusEnabled_(!quiet && isatty(fileno(err))) {}
 
 TimedLine Console::Stamp(const std::string& text, LogLevel level) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {text, level, local.tm_hour, local.tm_min, local.tm_sec};
+    const ClockTime now = LocalClockTime();
+    return {text, level, now.hour, now.minute, now.second};
 }
 
 std::string Console::LogLine(int number, const TimedLine& line) {

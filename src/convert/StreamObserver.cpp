@@ -1,19 +1,17 @@
 #include "convert/StreamObserver.h"
 
-#include <ctime>
 #include <ostream>
 
 #include "base/Format.h"
+#include "base/Tick.h"
 
 namespace tonquill {
 
 StreamObserver::StreamObserver(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
 std::string StreamObserver::LogLine(int number, const std::string& text) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return Format("%03d %02d:%02d:%02d ", number, local.tm_hour, local.tm_min, local.tm_sec) + text;
+    const ClockTime now = LocalClockTime();
+    return Format("%03d %02d:%02d:%02d ", number, now.hour, now.minute, now.second) + text;
 }
 
 void StreamObserver::Log(const std::string& text, LogLevel level) {
