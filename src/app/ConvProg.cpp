@@ -295,12 +295,15 @@ void CConvProg::RunParallelBatch(int pipelines) {
          std::any_of(ctx_.Tasks.begin(), ctx_.Tasks.end(),
                      [](const CConversionTask& task) { return task.InputType == FormatWma; }));
     const std::string programFolder = usesWma ? ProgramFolder() : std::string();
+    NullObserver quiet;
     auto made = std::make_unique<ParallelBatch>(
         PreparedBatch{ctx_.Tasks, ctx_.OverallSamplesTotal}, ctx_.Settings, pipelines, false,
         [this](int i, int) { return std::make_unique<ConvProgPipelineObserver>(*observer_, i); },
-        [usesWma, &programFolder](PipelineContext& ctx, ConversionObserver& observer) {
+        // Quietly: the start-up has told the person of a missing preset file already, and the
+        // list's Convert of an unknown preset.
+        [usesWma, &programFolder, &quiet](PipelineContext& ctx, ConversionObserver&, int) {
             if (usesWma) {
-                SetUpWmaPipeline(ctx, programFolder, observer);
+                SetUpWmaPipeline(ctx, programFolder, quiet);
             }
         });
     ParallelBatch* batch = made.get();

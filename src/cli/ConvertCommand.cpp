@@ -80,15 +80,18 @@ int RunConvert(const CommandLine& line, Console& console) {
     const int total = static_cast<int>(prepared.tasks.size());
     const int jobs = line.jobs > 0 ? line.jobs : PipelinesFor(settings.OUTPUT.Jobs);
     const std::string programFolder = ProgramFolder();
+    NullObserver quiet;
     ParallelBatch batch(
         std::move(prepared), settings, jobs, line.keepGoing,
         [&console](int, int n) {
             // One pipeline logs as it goes; several hold each file's lines until it ends.
             return std::make_unique<ConsoleObserver>(console, n == 1);
         },
-        [usesWma, &programFolder](PipelineContext& ctx, ConversionObserver& observer) {
+        [usesWma, &programFolder, &quiet](PipelineContext& ctx, ConversionObserver& observer,
+                                          int i) {
+            // A missing component or preset file is told once, not once per pipeline.
             if (usesWma) {
-                SetUpWmaPipeline(ctx, programFolder, observer);
+                SetUpWmaPipeline(ctx, programFolder, i == 0 ? observer : quiet);
             }
         });
     ConsoleObserver closing(console, true);

@@ -60,7 +60,7 @@ ParallelBatch::ParallelBatch(PreparedBatch batch, const ConversionSettings& sett
         ctx.StartDelayMs = 0;
         ctx.ResetForBatch();
         if (setupContext) {
-            setupContext(ctx, *job->observer);
+            setupContext(ctx, *job->observer, i);
         }
         jobs_.push_back(std::move(job));
     }

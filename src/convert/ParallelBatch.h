@@ -64,9 +64,10 @@ int UsableCores();
 class ParallelBatch {
 public:
     // makeObserver gives pipeline number i (of n) its observer. setupContext runs once per
-    // pipeline before its first task (codec components, presets).
+    // pipeline before its first task (codec components, presets), with the pipeline's observer
+    // and number.
     using ObserverFactory = std::function<std::unique_ptr<PipelineObserver>(int i, int n)>;
-    using ContextSetup = std::function<void(PipelineContext&, ConversionObserver&)>;
+    using ContextSetup = std::function<void(PipelineContext&, ConversionObserver&, int i)>;
 
     ParallelBatch(PreparedBatch batch, const ConversionSettings& settings, int pipelines,
                   bool keepGoing, const ObserverFactory& makeObserver,
