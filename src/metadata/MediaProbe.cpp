@@ -168,14 +168,21 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
 
 // Neither FLAC nor Opus stores more than a few thousand frames in a byte (a FLAC block of
 // silence, an Opus packet of the shortest kind); a header or last page that claims more than
-// twice that for the whole file is damaged or hostile, and its length cannot be trusted.
+// twice that for the whole file is damaged or hostile, and its length cannot be trusted. Nor
+// does a byte hold more than a second of sound (8192 frames at 8 kHz, the lowest rate music
+// comes at): a header claiming a rate of a few hertz would otherwise make a file of a hundred
+// bytes last for days, and the rate stage would fill a disk from it.
 constexpr uint64_t MaxFramesPerFileByte = 8192;
+constexpr double MaxSecondsPerFileByte = 1.0;
 
-uint64_t FramesTheFileCanHold(const std::string& path) {
+bool LengthFitsTheFile(uint64_t frames, int rate, const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && info.st_size > 0
-               ? static_cast<uint64_t>(info.st_size) * MaxFramesPerFileByte
-               : 0;
+    if (::stat(path.c_str(), &info) != 0 || info.st_size <= 0 || rate <= 0) {
+        return false;
+    }
+    const auto bytes = static_cast<uint64_t>(info.st_size);
+    return frames <= bytes * MaxFramesPerFileByte &&
+           static_cast<double>(frames) / rate <= static_cast<double>(bytes) * MaxSecondsPerFileByte;
 }
 
 }  // namespace
@@ -492,8 +499,9 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = properties->sampleRate();
     const uint64_t frames = properties->sampleFrames();
-    entry.totalSamples =
-        frames <= FramesTheFileCanHold(path) ? InterleavedSamples(frames, channels) : 0;
+    entry.totalSamples = LengthFitsTheFile(frames, entry.sampleRate, path)
+                             ? InterleavedSamples(frames, channels)
+                             : 0;
     entry.durationSeconds =
         entry.sampleRate > 0 && entry.channels > 0
             ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels
@@ -521,9 +529,10 @@ void MediaProbe::ProbeOpus(FileListRow& row, const std::string& path) {
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = 48000;
     const ogg_int64_t frames = op_pcm_total(file, -1);
-    entry.totalSamples = frames > 0 && static_cast<uint64_t>(frames) <= FramesTheFileCanHold(path)
-                             ? InterleavedSamples(frames, channels)
-                             : 0;
+    entry.totalSamples =
+        frames > 0 && LengthFitsTheFile(static_cast<uint64_t>(frames), entry.sampleRate, path)
+            ? InterleavedSamples(frames, channels)
+            : 0;
     entry.durationSeconds =
         entry.channels > 0 ? static_cast<double>(entry.totalSamples) / 48000 / entry.channels : 0;
     row.AddPlayTime(entry.durationSeconds);

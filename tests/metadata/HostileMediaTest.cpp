@@ -106,6 +106,22 @@ void FlacLengthBeyondItsBytes(const std::string& path) {
     WriteBytes(path, bytes);
 }
 
+// A FLAC stream information block that claims a rate of 2 Hz: its 16.7 million frames would
+// last 97 days, from a file of a few kilobytes.
+void FlacRateOfAFewHertz(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, TestSignal16(4410, 2));
+    std::vector<char> bytes = ReadBytes(path);
+    ASSERT_EQ(std::string(bytes.data(), 4), "fLaC");
+    // The rate is the stream information's bytes 10, 11 and the high half of 12.
+    bytes[8 + 10] = 0;
+    bytes[8 + 11] = 0;
+    bytes[8 + 12] = static_cast<char>((bytes[8 + 12] & 0x0F) | 0x20);
+    bytes[8 + 13] = static_cast<char>(bytes[8 + 13] & 0xF0);
+    const char frames[] = {'\x01', '\x00', '\x00', '\x00'};
+    std::copy(frames, frames + 4, bytes.begin() + 8 + 14);
+    WriteBytes(path, bytes);
+}
+
 const std::string Utf16Garbage = std::string("\x01\xff\xfe", 3) + RandomText(301, 7);
 const std::string Latin1Garbage = std::string("\x00", 1) + RandomText(300, 8);
 
@@ -125,6 +141,7 @@ const HostileCase HostileCases[] = {
      nullptr},
     {"FlacLengthBeyondItsBytes", "long.flac", FlacLengthBeyondItsBytes, Outcome::Unreadable,
      nullptr},
+    {"FlacRateOfAFewHertz", "slow.flac", FlacRateOfAFewHertz, Outcome::Unreadable, nullptr},
     {"GarbageWav", "noise.wav", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 1)); },
      Outcome::Unreadable, "Error : could not open file : "},
     {"GarbageOgg", "noise.ogg", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 2)); },
