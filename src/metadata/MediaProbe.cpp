@@ -166,9 +166,9 @@ uint64_t InterleavedSamples(int64_t frames, int64_t channels) {
     return frames > 0 && channels > 0 ? static_cast<uint64_t>(frames) * channels : 0;
 }
 
-// Neither FLAC nor Opus stores more than a few thousand frames in a byte (a FLAC block of
-// silence, an Opus packet of the shortest kind); a header or last page that claims more than
-// twice that for the whole file is damaged or hostile, and its length cannot be trusted. Nor
+// Neither FLAC, Vorbis nor Opus stores more than a few thousand frames in a byte (a FLAC block
+// of silence, a Vorbis or Opus packet of the shortest kind); a header or last page that claims more
+// than twice that for the whole file is damaged or hostile, and its length cannot be trusted. Nor
 // does a byte hold more than a second of sound (8192 frames at 8 kHz, the lowest rate music
 // comes at): a header claiming a rate of a few hertz would otherwise make a file of a hundred
 // bytes last for days, and the rate stage would fill a disk from it.
@@ -449,7 +449,13 @@ void MediaProbe::ProbeOgg(FileListRow& row, const std::string& path) {
     }
     const long bitrate = ov_bitrate(&vorbis, -1);
     entry.bitrateKbps = bitrate > 0 ? static_cast<int32_t>(bitrate / 1000) : 0;
-    entry.totalSamples = InterleavedSamples(ov_pcm_total(&vorbis, -1), entry.channels);
+    // The length is the last page's position, which a damaged or hostile file may set to
+    // anything.
+    const ogg_int64_t frames = ov_pcm_total(&vorbis, -1);
+    entry.totalSamples =
+        frames > 0 && LengthFitsTheFile(static_cast<uint64_t>(frames), entry.sampleRate, path)
+            ? InterleavedSamples(frames, entry.channels)
+            : 0;
     entry.durationSeconds =
         entry.sampleRate > 0 && entry.channels > 0
             ? static_cast<double>(entry.totalSamples) / entry.sampleRate / entry.channels

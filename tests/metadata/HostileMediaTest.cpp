@@ -122,6 +122,41 @@ void FlacRateOfAFewHertz(const std::string& path) {
     WriteBytes(path, bytes);
 }
 
+// The Ogg page checksum (CRC-32, polynomial 0x04C11DB7, no reflection) over a page whose own
+// checksum field is zero.
+uint32_t OggPageChecksum(const char* page, size_t size) {
+    uint32_t crc = 0;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= static_cast<uint32_t>(static_cast<unsigned char>(page[i])) << 24;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = crc & 0x80000000u ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+    }
+    return crc;
+}
+
+// An Ogg Vorbis identification header that claims a rate of 2 Hz (its page checksum made
+// right again, so the file still opens): a second of audio would then last six hours.
+void VorbisRateOfAFewHertz(const std::string& path) {
+    WriteOggFixture(path, 44100, 2, 1.0);
+    std::vector<char> bytes = ReadBytes(path);
+    ASSERT_EQ(std::string(bytes.data(), 4), "OggS");
+    const size_t packet = 27 + static_cast<unsigned char>(bytes[26]);
+    ASSERT_EQ(std::string(&bytes[packet], 7), "\x01vorbis");
+    const char rate[] = {'\x02', '\x00', '\x00', '\x00'};
+    std::copy(rate, rate + 4, bytes.begin() + static_cast<long>(packet) + 12);
+    size_t pageSize = packet;
+    for (int i = 0; i < static_cast<unsigned char>(bytes[26]); ++i) {
+        pageSize += static_cast<unsigned char>(bytes[27 + i]);
+    }
+    std::fill_n(bytes.begin() + 22, 4, '\0');
+    const uint32_t crc = OggPageChecksum(bytes.data(), pageSize);
+    for (int k = 0; k < 4; ++k) {
+        bytes[22 + k] = static_cast<char>((crc >> (8 * k)) & 0xFF);
+    }
+    WriteBytes(path, bytes);
+}
+
 const std::string Utf16Garbage = std::string("\x01\xff\xfe", 3) + RandomText(301, 7);
 const std::string Latin1Garbage = std::string("\x00", 1) + RandomText(300, 8);
 
@@ -142,6 +177,7 @@ const HostileCase HostileCases[] = {
     {"FlacLengthBeyondItsBytes", "long.flac", FlacLengthBeyondItsBytes, Outcome::Unreadable,
      nullptr},
     {"FlacRateOfAFewHertz", "slow.flac", FlacRateOfAFewHertz, Outcome::Unreadable, nullptr},
+    {"VorbisRateOfAFewHertz", "slow.ogg", VorbisRateOfAFewHertz, Outcome::Unreadable, nullptr},
     {"GarbageWav", "noise.wav", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 1)); },
      Outcome::Unreadable, "Error : could not open file : "},
     {"GarbageOgg", "noise.ogg", [](const std::string& p) { WriteBytes(p, RandomBytes(65536, 2)); },
