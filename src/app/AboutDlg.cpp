@@ -64,8 +64,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     support_->Attach();
 
     EtchedLine(this, dlu.Rect(7, 88, 198, 2));
-    auto* empty = new QLabel(QString(), this);
-    empty->setGeometry(dlu.Rect(14, 96, 184, 10));
+    // Which build this is, so a report about it can say.
+    version_ = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(TONQUILL_VERSION), this);
+    version_->setTextFormat(Qt::PlainText);
+    version_->setGeometry(dlu.Rect(14, 96, 184, 10));
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setDefault(true);

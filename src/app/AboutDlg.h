@@ -6,8 +6,12 @@
 namespace tonquill {
 
 class CHyperLink;
+}  // namespace tonquill
+class QLabel;
+namespace tonquill {
 
-// The about box: the program's icon and name, the web site and the support address as links.
+// The about box: the program's icon, name and version, the web site and the support address as
+// links.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
@@ -21,8 +25,10 @@ public:
 
     CHyperLink* Homepage() const { return homepage_; }
     CHyperLink* Support() const { return support_; }
+    QLabel* Version() const { return version_; }
 
 private:
+    QLabel* version_ = nullptr;
     CHyperLink* homepage_ = nullptr;
     CHyperLink* support_ = nullptr;
 };

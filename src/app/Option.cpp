@@ -20,6 +20,7 @@
 #include "settings/SettingsStore.h"
 #include "tree/FolderDialog.h"
 #include "ui/DialogUnits.h"
+#include "ui/MiddleElidedComboBox.h"
 
 namespace tonquill {
 namespace {
@@ -59,17 +60,17 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdPatternEdit, Kind::Edit, "", 80, 124, 224, 13},
     {COption::IdExampleLabel, Kind::Label, "", 19, 142, 285, 12},
     {COption::IdFormatLabel, Kind::Label, "Audio Format:", 21, 184, 75, 12},
-    {COption::IdFormatList, Kind::List, "", 110, 184, 190, 12},
+    {COption::IdFormatList, Kind::List, "", 100, 184, 203, 12},
     {COption::IdRateLabel, Kind::Label, "Sampling Frequency:", 21, 207, 75, 12},
-    {COption::IdRateList, Kind::List, "", 109, 207, 190, 12},
+    {COption::IdRateList, Kind::List, "", 100, 207, 203, 12},
     {COption::IdChannelLabel, Kind::Label, "Bitrate:", 21, 230, 75, 12},
-    {COption::IdChannelList, Kind::List, "", 109, 230, 190, 12},
+    {COption::IdChannelList, Kind::List, "", 100, 230, 203, 12},
     {COption::IdEncoderLabel, Kind::Label, "Channel Mode:", 21, 253, 75, 12},
-    {COption::IdEncoderList, Kind::List, "", 109, 253, 190, 12},
+    {COption::IdEncoderList, Kind::List, "", 100, 253, 203, 12},
     {COption::IdNote, Kind::Label, "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.", 21, 278,
      257, 12},
     {COption::IdJobsLabel, Kind::Label, "Files at once:", 21, 307, 75, 12},
-    {COption::IdJobsList, Kind::List, "", 109, 307, 100, 12},
+    {COption::IdJobsList, Kind::List, "", 100, 307, 100, 12},
     {COption::IdReset, Kind::Button, "Reset", 61, 330, 50, 14},
     {COption::IdOk, Kind::Button, "OK", 138, 330, 50, 14},
     {COption::IdCancel, Kind::Button, "Cancel", 220, 330, 50, 14},
@@ -158,7 +159,8 @@ void COption::CreateControls() {
                 break;
             }
             case Kind::List: {
-                auto* list = new QComboBox(this);
+                // Rows longer than the box keep their ends in sight.
+                auto* list = new MiddleElidedComboBox(this);
                 list->setMaxVisibleItems(12);
                 control = list;
                 break;
@@ -247,7 +249,7 @@ void COption::OutputNaming(ConversionSettings& settings) const {
 }
 
 QString COption::ExampleText() const {
-    return static_cast<QLabel*>(Control(IdExampleLabel))->text();
+    return QStringLiteral("Example: ") + static_cast<QLabel*>(Control(IdExampleLabel))->toolTip();
 }
 
 void COption::UpdateNameExample() {
@@ -265,7 +267,10 @@ void COption::UpdateNameExample() {
     }
     Control(IdKeepFolders)->setEnabled(shown.OUTPUT.SameAsSrc == 0);
     const QString path = QFile::decodeName(OutputPathOf(example_, shown).c_str());
-    label->setText(QStringLiteral("Example: ") + path);
+    // A long path loses its middle, not its end: the name and the folders nearest it are what
+    // the settings above change. The tooltip holds it whole.
+    const QString whole = QStringLiteral("Example: ") + path;
+    label->setText(label->fontMetrics().elidedText(whole, Qt::ElideMiddle, label->width()));
     label->setToolTip(path);
 }
 

@@ -53,6 +53,15 @@ int AllFilterBits() {
     return bits;
 }
 
+std::string FormatNamesText() {
+    std::string text;
+    for (size_t i = 0; i < FormatTable.size(); ++i) {
+        text += i == 0 ? "" : i + 1 == FormatTable.size() ? " and " : ", ";
+        text += FormatTable[i].title;
+    }
+    return text;
+}
+
 bool FormatHoldsTags(int code) {
     const FormatInfo* f = FindFormat(code);
     return f && f->tagKinds != 0;

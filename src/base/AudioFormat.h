@@ -45,17 +45,18 @@ struct FormatInfo {
     int filterBit;          // its bit in OUTPUT.Filter
     const char* section;    // INI section of the format's encoder settings
     const char* name;       // short name shown to people
+    const char* title;      // the format's name in a sentence: "Ogg Vorbis"
     uint8_t tagKinds;       // the tag kinds the format can hold; none for a format without tags
 };
 
 // In the order of the accepted-types list.
 inline constexpr std::array<FormatInfo, 6> FormatTable{{
-    {FormatWav, "wav", FilterWav, "WAV", "WAV", 0},
-    {FormatMp3, "mp3", FilterMp3, "MP3", "MP3", TagKindID3v1 | TagKindID3v2 | TagKindAPE},
-    {FormatWma, "wma", FilterWma, "WMA", "WMA", TagKindASF},
-    {FormatOgg, "ogg", FilterOgg, "OGG", "OGG", TagKindXiph},
-    {FormatFlac, "flac", FilterFlac, "FLAC", "FLAC", TagKindXiph},
-    {FormatOpus, "opus", FilterOpus, "OPUS", "OPUS", TagKindXiph},
+    {FormatWav, "wav", FilterWav, "WAV", "WAV", "WAV", 0},
+    {FormatMp3, "mp3", FilterMp3, "MP3", "MP3", "MP3", TagKindID3v1 | TagKindID3v2 | TagKindAPE},
+    {FormatWma, "wma", FilterWma, "WMA", "WMA", "WMA", TagKindASF},
+    {FormatOgg, "ogg", FilterOgg, "OGG", "OGG", "Ogg Vorbis", TagKindXiph},
+    {FormatFlac, "flac", FilterFlac, "FLAC", "FLAC", "FLAC", TagKindXiph},
+    {FormatOpus, "opus", FilterOpus, "OPUS", "OPUS", "Opus", TagKindXiph},
 }};
 
 // The format entry of a code, or nullptr for an unknown code.
@@ -69,6 +70,8 @@ std::string OutputExtension(int code);
 std::string UpperCaseExtension(const FormatInfo& format);
 // Every format's OUTPUT.Filter bit: a load that accepts every type.
 int AllFilterBits();
+// Every format's title in table order, as prose lists them: "WAV, MP3, ..., FLAC and Opus".
+std::string FormatNamesText();
 // Whether outputs of the format carry tags; false for an unknown code.
 bool FormatHoldsTags(int code);
 

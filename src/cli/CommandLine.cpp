@@ -8,7 +8,9 @@
 #include <functional>
 #include <map>
 
+#include "base/AudioFormat.h"
 #include "base/Format.h"
+#include "convert/ParallelBatch.h"
 #include "settings/ConversionSettings.h"
 
 namespace tonquill {
@@ -59,7 +61,10 @@ int ParseFormat(const std::string& value) {
             return info.code;
         }
     }
-    Invalid("format", value, "mp3, ogg, wav, wma, flac, opus");
+    for (const auto& info : FormatTable) {
+        valid += (valid.empty() ? "" : ", ") + std::string(info.extension);
+    }
+    Invalid("format", value, valid);
 }
 
 // Any bitrate of either table: MP3's fixed list or Opus's range. Which one applies is settled
@@ -150,12 +155,13 @@ int ParseWmaPreset(const std::string& value) {
     Invalid("WMA preset", value, "12 to 55");
 }
 
+// The values OUTPUT/Jobs takes, so a run can be tried on the command line and then stored.
 int ParseJobs(const std::string& value) {
     auto number = ParseInteger(value);
-    if (number && *number >= 1 && *number <= 256) {
+    if (number && *number >= 0 && *number <= MaxPipelines) {
         return static_cast<int>(*number);
     }
-    Invalid("job count", value, "1 to 256");
+    Invalid("job count", value, Format("0 (one per processor core) to %d", MaxPipelines));
 }
 
 // One option: its names, the value it takes, the commands it belongs to, its line of --help and
@@ -224,11 +230,16 @@ const std::vector<OptionSpec>& Options() {
         {0, "no-config", nullptr, true, false, true,
          "start from the default settings instead of Config.ini",
          [](CommandLine& c, const std::string&) { c.noConfig = true; }},
+        {0, "save", nullptr, false, false, true,
+         "store the settings shown in Config.ini, as the window's Options\n"
+         "dialog does (without it, settings shows them and saves nothing)",
+         [](CommandLine& c, const std::string&) { c.save = true; }},
         {'R', "recursive", nullptr, true, true, false, "scan subfolders too",
          [](CommandLine& c, const std::string&) { c.recursive = true; }},
         {'j', "jobs", "N", true, false, false,
-         "convert N files at once (default: OUTPUT/Jobs of Config.ini,\n"
-         "one per processor core when it is 0)",
+         Format("convert N files at once, 0 (one per processor core) to %d\n"
+                "(default: OUTPUT/Jobs of Config.ini)",
+                MaxPipelines),
          [](CommandLine& c, const std::string& v) { c.jobs = ParseJobs(v); }},
         {0, "keep-going", nullptr, true, false, false,
          "convert every file and report the failures at the end\n"
@@ -405,21 +416,30 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     return line;
 }
 
+bool SettingOverrides::Any() const {
+    return outputFormat || bitrateKbps || oggQuality || freqIndex || channels || wavSubFormat ||
+           flacLevel || sampleBits || wmaProfile || outDir || sameAsSource || keepFolders ||
+           namePattern || copyCovers;
+}
+
 std::string UsageText() {
     return std::string(R"(Usage: tonquill-cli convert [options] PATH...
   or:  tonquill-cli probe [--json] [-R] [--quiet] PATH...
-  or:  tonquill-cli settings [setting options] [--no-config]
+  or:  tonquill-cli settings [setting options] [--no-config] [--save]
   or:  tonquill-cli completion bash
   or:  tonquill-cli --help | --version
 
-Converts audio files between MP3, Ogg Vorbis, WAV and WMA with the settings of the Tonquill
-window (Config.ini), changed by the options below. Folders are scanned for the file types the
-settings accept. An existing file is never overwritten: the output takes the name "name (2).ext".
-
+Converts audio files with the settings of the Tonquill window (Config.ini), changed by the
+options below. Folders are scanned for the file types the settings accept. An existing file is
+never overwritten: the output takes the name "name (2).ext".
+)") +
+           "Formats read and written: " + FormatNamesText() + ".\n" + R"(
 Setting options (convert, settings):
-)") + OptionLines([](const OptionSpec& o) { return o.forSettings; }) +
+)" + OptionLines([](const OptionSpec& o) { return o.forSettings && o.forConvert; }) +
            "\nConvert options:\n" +
            OptionLines([](const OptionSpec& o) { return o.forConvert && !o.forSettings; }) +
+           "\nSettings options:\n" +
+           OptionLines([](const OptionSpec& o) { return o.forSettings && !o.forConvert; }) +
            "\nProbe options:\n" + OptionLines([](const OptionSpec& o) { return o.forProbe; }) +
            R"(
 Exit status: 0 all done, 1 a file failed or could not be read, 2 usage error,

@@ -32,6 +32,9 @@ struct SettingOverrides {
     bool keepFolders = false;
     std::optional<std::string> namePattern;
     bool copyCovers = false;
+
+    // Whether any setting was given.
+    bool Any() const;
 };
 
 struct CommandLine {
@@ -40,7 +43,8 @@ struct CommandLine {
     SettingOverrides overrides;
     bool recursive = false;
     bool noConfig = false;
-    int jobs = 0;  // 0: one per core
+    std::optional<int> jobs;  // as OUTPUT/Jobs: 0 one per core, 1 to 16; none: OUTPUT/Jobs
+    bool save = false;        // settings: store the changed settings in Config.ini
     bool keepGoing = false;
     bool quiet = false;
     bool json = false;

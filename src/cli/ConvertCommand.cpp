@@ -78,7 +78,7 @@ int RunConvert(const CommandLine& line, Console& console) {
     PreparedBatch prepared = PrepareBatch(sources, settings);
     std::vector<TaskSource>().swap(sources);
     const int total = static_cast<int>(prepared.tasks.size());
-    const int jobs = line.jobs > 0 ? line.jobs : PipelinesFor(settings.OUTPUT.Jobs);
+    const int jobs = PipelinesFor(line.jobs.value_or(settings.OUTPUT.Jobs));
     const std::string programFolder = ProgramFolder();
     NullObserver quiet;
     ParallelBatch batch(

@@ -44,6 +44,23 @@ int RunSettings(const CommandLine& line, Console& console) {
         std::printf("%s/%s=%s\n", field.section, field.key,
                     SettingsFieldText(field, settings).c_str());
     }
+    // Options change only what is shown unless --save asks for them to be kept, and the output
+    // says which of the two happened, so nobody believes a setting stored that was not.
+    if (line.save) {
+        ConsoleObserver observer(console, true);
+        SettingsStore store(SettingsStore::DefaultSettingsFolder(), observer);
+        std::error_code created;
+        std::filesystem::create_directories(store.SettingsFolder(), created);
+        if (!store.SaveSettings(settings, settings.OUTPUT.LastDir)) {
+            console.Error(Format("the settings could not be saved in %s", config.c_str()));
+            return ExitFailed;
+        }
+        std::printf("Saved in %s.\n", config.c_str());
+    } else if (line.overrides.Any()) {
+        std::printf(
+            "These are the settings as the options above would make them; nothing was saved "
+            "(--save stores them).\n");
+    }
     return ExitOk;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
 #include "ui/HyperLink.h"
 
 namespace tonquill {
@@ -18,6 +20,16 @@ TEST(AboutDlgTest, ShowsTheSiteAndTheSupportAddressAsLinks) {
     // The links fit inside the box, whatever the desktop's font.
     EXPECT_TRUE(about.rect().contains(about.Homepage()->geometry()));
     EXPECT_TRUE(about.rect().contains(about.Support()->geometry()));
+}
+
+// A person reporting a fault can tell which build they run: the box names the version that
+// `tonquill --version` prints, whole, inside the box.
+TEST(AboutDlgTest, ShowsTheBuildsVersion) {
+    CAboutDlg about;
+    about.show();
+    EXPECT_EQ(about.Version()->text(), QStringLiteral("Version " TONQUILL_VERSION));
+    EXPECT_TRUE(about.rect().contains(about.Version()->geometry()));
+    EXPECT_LE(about.Version()->sizeHint().width(), about.Version()->width());
 }
 
 }  // namespace

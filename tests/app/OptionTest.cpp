@@ -25,6 +25,7 @@
 #include "convert/wma/WmaPresetList.h"
 #include "settings/ConversionSettings.h"
 #include "settings/SettingsStore.h"
+#include "ui/MiddleElidedComboBox.h"
 
 namespace tonquill {
 namespace {
@@ -160,6 +161,39 @@ TEST_F(OptionTest, OutputNamingShowsALiveExampleAndOkStoresIt) {
     EXPECT_EQ(settings_.OUTPUT.CopyCovers, 1);
     EXPECT_EQ(settings_.OUTPUT.NamePattern, "{artist}/{title}");
     EXPECT_EQ(settings_.OUTPUT.SameAsSrc, 0);
+}
+
+// A row or a path longer than its control loses its middle, never its end, and its tooltip
+// holds it whole: the closing ")" of the automatic rows and an example's file name stay seen.
+TEST_F(OptionTest, LongRowsAndExamplesKeepTheirEndsInSight) {
+    settings_.OUTPUT.DesDir = "/out/" + std::string(30, 'x') + "/" + std::string(30, 'y') + "/";
+    COption dialog(settings_, store_, &presets_);
+    dialog.show();
+    TaskSource song;
+    song.folder = "/lib/";
+    song.fileName = "a song with a rather long name of its own.wav";
+    dialog.SetExampleSource(song);
+
+    for (const int id : {COption::IdRateList, COption::IdChannelList, COption::IdEncoderList}) {
+        auto* list = dialog.findChild<MiddleElidedComboBox*>(QString::number(id));
+        ASSERT_NE(list, nullptr) << id;
+        const QString shown = list->ShownText();
+        EXPECT_TRUE(shown.endsWith(list->currentText().right(1))) << shown.toStdString();
+        EXPECT_LE(list->fontMetrics().horizontalAdvance(shown), list->width()) << id;
+        if (shown != list->currentText()) {
+            EXPECT_EQ(list->toolTip(), list->currentText());
+        }
+    }
+
+    auto* example = static_cast<QLabel*>(dialog.Control(COption::IdExampleLabel));
+    const QString whole = QString::fromStdString(settings_.OUTPUT.DesDir) +
+                          "a song with a rather long name of its own.mp3";
+    EXPECT_EQ(dialog.ExampleText(), "Example: " + whole);
+    EXPECT_EQ(example->toolTip(), whole);
+    EXPECT_TRUE(example->text().startsWith("Example: ")) << example->text().toStdString();
+    EXPECT_TRUE(example->text().endsWith("own.mp3")) << example->text().toStdString();
+    EXPECT_LE(example->fontMetrics().horizontalAdvance(example->text()), example->width());
+    EXPECT_TRUE(dialog.rect().contains(example->geometry()));
 }
 
 TEST_F(OptionTest, FormatRowsChangeTheListsAndTheirLabels) {

@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UsageCase{"UnknownCommand", {"frobnicate"}, "valid: convert, probe, settings"},
         UsageCase{
-            "UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "mp3, ogg, wav, wma, flac, opus"},
+            "UnknownFormat", {"convert", "-f", "aac", "a.wav"}, "wav, mp3, wma, ogg, flac, opus"},
         UsageCase{
             "BitrateOutsideTable", {"convert", "-f", "mp3", "-b", "100", "a.wav"}, "8, 16, 24, 32"},
         UsageCase{"QualityAboveOne", {"convert", "-f", "ogg", "-q", "1.5", "a.wav"}, "-0.1 to 1.0"},
@@ -122,13 +122,16 @@ INSTANTIATE_TEST_SUITE_P(
             "BitsForMp3", {"convert", "-f", "mp3", "--bits", "16", "a.wav"}, "WAV: 8, 16, 24"},
         UsageCase{
             "RateForFlac", {"convert", "-f", "flac", "-r", "44100", "a.wav"}, "source's rate"},
+        // --jobs takes what OUTPUT/Jobs takes, so a value tried here can be stored.
+        UsageCase{"JobsAboveSixteen",
+                  {"convert", "-j", "17", "a.wav"},
+                  "0 (one per processor core) to 16"},
         UsageCase{"OpusBitrateBelowRange",
                   {"convert", "-f", "opus", "-b", "5", "a.wav"},
                   "OPUS: 6 to 510"},
         UsageCase{"Mp3BitrateOnlyOpusHas",
                   {"convert", "-f", "mp3", "-b", "100", "a.wav"},
                   "8, 16, 24, 32"},
-        UsageCase{"ZeroJobs", {"convert", "-j", "0", "a.wav"}, "1 to 256"},
         UsageCase{"NoPaths", {"convert", "-f", "wav"}, "at least one file"},
         UsageCase{"OutAndSameAsSource",
                   {"convert", "-o", "x", "--same-as-source", "a.wav"},
@@ -165,6 +168,7 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         {{"convert", "--for"}, "--format\n"},
         {{"probe", "--j"}, "--json\n"},
         {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
+        {{"settings", "--sav"}, "--save\n"},
         {{"convert", "-f", ""}, "flac\nmp3\nogg\nopus\nwav\nwma\n"},
         {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
         {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
@@ -423,7 +427,7 @@ TEST(CliTest, TwoJobsWriteTheSameFilesAsOne) {
         WriteWav(dir / ("src/t" + std::to_string(i) + ".wav"), 22050, 2, 10000 + 1000 * i,
                  static_cast<uint32_t>(i + 1));
     }
-    for (const char* jobs : {"1", "2"}) {
+    for (const char* jobs : {"0", "1", "2"}) {
         const CliResult result =
             RunCli({"convert", "--no-config", "-f", "wav", "-o", dir / ("out" + std::string(jobs)),
                     "-j", jobs, dir / "src"});
@@ -591,10 +595,39 @@ TEST(CliTest, SettingsReadConfigIniAndNeverWriteIt) {
               std::string::npos)
         << changed.out;
     EXPECT_EQ(ReadText(dir / "Tonquill/Config.ini"), ini);
+    // Options without --save say that they stored nothing.
+    EXPECT_NE(changed.out.find("nothing was saved (--save stores them)"), std::string::npos)
+        << changed.out;
+    EXPECT_EQ(stored.out.find("nothing was saved"), std::string::npos) << stored.out;
 
     TempDir empty;
     RunCli({"settings"}, {"XDG_CONFIG_HOME=" + empty.path().string()});
     EXPECT_FALSE(fs::exists(empty.path() / "Tonquill"));
+}
+
+// --save keeps the settings shown, so the next run and the window start from them; what the
+// file held beyond the fields stays.
+TEST(CliTest, SettingsSaveStoresTheChangedSettings) {
+    TempDir dir;
+    fs::create_directories(dir / "Tonquill");
+    std::ofstream(dir / "Tonquill/Config.ini") << "[OUTPUT]\nLastDir=/music/\n[MINE]\nKept=1\n";
+    const std::string env = "XDG_CONFIG_HOME=" + dir.path().string();
+    const CliResult saved = RunCli({"settings", "-f", "ogg", "-q", "0.6", "--save"}, {env});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_NE(saved.out.find("Saved in " + (dir / "Tonquill/Config.ini")), std::string::npos)
+        << saved.out;
+    const CliResult shown = RunCli({"settings"}, {env});
+    EXPECT_NE(shown.out.find("OUTPUT/OutputFormat=4\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("OGG/QualityCompression=6\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("OUTPUT/LastDir=/music/\n"), std::string::npos) << shown.out;
+    EXPECT_NE(ReadText(dir / "Tonquill/Config.ini").find("[MINE]\nKept=1"), std::string::npos);
+
+    // A folder where the settings cannot be written: the run says so and fails.
+    std::ofstream(dir / "blocker") << "a file where the settings folder should be";
+    const CliResult refused =
+        RunCli({"settings", "-f", "wav", "--save"}, {"XDG_CONFIG_HOME=" + (dir / "blocker")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("could not be saved"), std::string::npos) << refused.err;
 }
 
 TEST(CliTest, OutputFolderFromConfigIniWithoutItsFinalSlashHoldsTheOutputs) {
