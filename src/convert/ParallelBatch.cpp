@@ -79,17 +79,24 @@ void ParallelBatch::JobMain(Job& job) {
     PipelineContext& ctx = job.ctx;
     const int count = static_cast<int>(tasks_.size());
     for (;;) {
-        // Armed before the stop check, so an interrupt between the two is never lost.
-        ctx.Running.store(1, std::memory_order_release);
-        if (stopStarting_.load()) {
-            break;
+        // Taking a task and arming the pipeline happen under the lock Interrupt takes to raise
+        // stopStarting_. Separate atomics would let the store of Running and the load of the
+        // flag pass each other, and an interrupt falling between them would be overwritten, the
+        // file then running to its end. With the lock an interrupt comes either before (no task
+        // is taken) or after (its Stop() clears this Running).
+        int index = count;
+        {
+            std::lock_guard lock(startMutex_);
+            if (!stopStarting_.load()) {
+                index = next_.fetch_add(1);
+                ctx.Running.store(1, std::memory_order_release);
+            }
         }
-        const int index = next_.fetch_add(1);
         if (index >= count) {
             break;
         }
-        // An interrupt between the check above and taking the index has cleared Running: the
-        // task is left unstarted (no output claimed, no log) rather than begun and cut short.
+        // An interrupt since then has cleared Running: the task is left unstarted (no output
+        // claimed, no log) rather than begun and cut short.
         if (!ctx.IsRunning()) {
             abandoned_ += 1;
             break;
@@ -109,6 +116,7 @@ void ParallelBatch::JobMain(Job& job) {
         } else {
             job.failed.push_back(index);
             if (!keepGoing_) {
+                std::lock_guard lock(startMutex_);
                 stopStarting_ = true;
             }
         }
@@ -171,7 +179,10 @@ BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function
 
 void ParallelBatch::Interrupt() {
     interrupted_ = true;
-    stopStarting_ = true;
+    {
+        std::lock_guard lock(startMutex_);
+        stopStarting_ = true;
+    }
     for (auto& job : jobs_) {
         job->ctx.Stop();
     }

@@ -99,10 +99,11 @@ private:
     bool keepGoing_;
     std::vector<std::unique_ptr<Job>> jobs_;
     std::atomic<int> next_{0};
-    std::atomic<int> abandoned_{0};  // tasks taken but not begun because of an interrupt
     std::mutex finishMutex_;
     std::condition_variable finishedChanged_;
-    int finished_ = 0;  // pipelines that have ended, under finishMutex_
+    int finished_ = 0;               // pipelines that have ended, under finishMutex_
+    std::atomic<int> abandoned_{0};  // tasks taken but not begun because of an interrupt
+    std::mutex startMutex_;          // taking a task against raising stopStarting_
     std::atomic<bool> stopStarting_{false};
     std::atomic<bool> interrupted_{false};
     std::atomic<uint32_t> startTick_{0};
