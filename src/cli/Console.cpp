@@ -6,6 +6,7 @@
 
 #include "base/Format.h"
 #include "base/Tick.h"
+#include "cli/TerminalText.h"
 
 namespace tonquill {
 
@@ -18,7 +19,8 @@ TimedLine Console::Stamp(const std::string& text, LogLevel level) {
 }
 
 std::string Console::LogLine(int number, const TimedLine& line) {
-    return Format("%03d %02d:%02d:%02d ", number, line.hour, line.minute, line.second) + line.text;
+    return Format("%03d %02d:%02d:%02d ", number, line.hour, line.minute, line.second) +
+           TerminalText(line.text);
 }
 
 void Console::WriteLines(const std::vector<TimedLine>& lines) {
@@ -41,7 +43,7 @@ void Console::WriteLines(const std::vector<TimedLine>& lines) {
 void Console::Error(const std::string& text) {
     std::lock_guard lock(mutex_);
     HideStatusLocked();
-    std::fprintf(err_, "tonquill-cli: %s\n", text.c_str());
+    std::fprintf(err_, "tonquill-cli: %s\n", TerminalText(text).c_str());
     std::fflush(err_);
     ShowStatusLocked();
 }
@@ -52,7 +54,7 @@ void Console::Note(const std::string& text) {
     }
     std::lock_guard lock(mutex_);
     HideStatusLocked();
-    std::fprintf(out_, "%s\n", text.c_str());
+    std::fprintf(out_, "%s\n", TerminalText(text).c_str());
     std::fflush(out_);
     ShowStatusLocked();
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cli/CliCommands.h"
+#include "cli/TerminalText.h"
 #include "settings/SettingsStore.h"
 
 #ifndef TONQUILL_VERSION
@@ -51,10 +52,11 @@ int RunCli(const std::vector<std::string>& args) {
                 return RunSettings(line, console);
         }
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "tonquill-cli: %s\nTry 'tonquill-cli --help'.\n", error.what());
+        std::fprintf(stderr, "tonquill-cli: %s\nTry 'tonquill-cli --help'.\n",
+                     TerminalText(error.what()).c_str());
         return ExitUsage;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "tonquill-cli: %s\n", error.what());
+        std::fprintf(stderr, "tonquill-cli: %s\n", TerminalText(error.what()).c_str());
         return ExitFailed;
     }
 }

@@ -630,6 +630,29 @@ TEST(CliTest, SettingsSaveStoresTheChangedSettings) {
     EXPECT_NE(refused.err.find("could not be saved"), std::string::npos) << refused.err;
 }
 
+// A name may hold escape sequences; the log shows them escaped, so a file cannot recolour the
+// terminal, move its cursor or hide its own name.
+TEST(CliTest, ControlCharactersInNamesAreShownEscaped) {
+    TempDir dir;
+    const std::string hostile =
+        "a\x1b[31mred\x07\xc2\x9b"
+        "2J.wav";
+    WriteWav(dir / hostile, 22050, 1, 4000, 1);
+    std::ofstream(dir / ("bad\x1b]0;title\x07.wav")) << "not audio";
+    const CliResult result = RunCli({"convert", "--no-config", "--keep-going", "-f", "wav", "-o",
+                                     dir / "out", dir.path().string()});
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    for (const std::string* text : {&result.out, &result.err}) {
+        EXPECT_EQ(text->find('\x1b'), std::string::npos) << *text;
+        EXPECT_EQ(text->find('\x07'), std::string::npos) << *text;
+        EXPECT_EQ(text->find("\xc2\x9b"), std::string::npos) << *text;
+    }
+    EXPECT_NE(result.out.find("a\\x1B[31mred\\x07\\u009B2J.wav"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("bad\\x1B]0;title\\x07.wav"), std::string::npos) << result.err;
+    // The file itself keeps its name.
+    EXPECT_TRUE(fs::exists(dir.path() / "out" / hostile));
+}
+
 TEST(CliTest, OutputFolderFromConfigIniWithoutItsFinalSlashHoldsTheOutputs) {
     TempDir dir;
     fs::create_directories(dir / "Tonquill");
