@@ -1,6 +1,7 @@
 #include "app/AppIcons.h"
 
 #include <QPixmap>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -24,12 +25,16 @@ TEST(AppIconsTest, EveryPictureDrawsWithoutAnIconTheme) {
     EXPECT_TRUE(AppIcons::Toolbar(AppIcons::ToolbarImageCount).isNull());
 }
 
-TEST(AppIconsTest, TheFormatButtonShowsTheOutputFormat) {
-    EXPECT_EQ(AppIcons::FormatImage(FormatMp3), AppIcons::Mp3Image);
-    EXPECT_EQ(AppIcons::FormatImage(FormatWav), AppIcons::WavImage);
-    EXPECT_EQ(AppIcons::FormatImage(FormatWma), AppIcons::WmaImage);
-    EXPECT_EQ(AppIcons::FormatImage(FormatOgg), AppIcons::OggImage);
-    EXPECT_EQ(AppIcons::FormatImage(0), AppIcons::Mp3Image);
+// Every format of the table has a picture of its own for the Format button, and it draws; a code
+// no format has falls back to MP3's, the default output format.
+TEST(AppIconsTest, EveryOutputFormatHasAPictureOfItsOwn) {
+    std::set<int> seen;
+    for (const FormatInfo& format : FormatTable) {
+        const int image = AppIcons::FormatImage(format.code);
+        EXPECT_TRUE(seen.insert(image).second) << format.name << " shares its picture";
+        EXPECT_FALSE(AppIcons::Toolbar(image).pixmap(48, 48).isNull()) << format.name;
+    }
+    EXPECT_EQ(AppIcons::FormatImage(0), AppIcons::FormatImage(FormatMp3));
 }
 
 }  // namespace
