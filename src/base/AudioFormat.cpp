@@ -1,13 +1,7 @@
 #include "base/AudioFormat.h"
 
+#include "base/AsciiCase.h"
 namespace tonquill {
-namespace {
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-}  // namespace
 
 const FormatInfo* FindFormat(int code) {
     for (const auto& f : FormatTable) {
@@ -20,12 +14,7 @@ const FormatInfo* FindFormat(int code) {
 
 const FormatInfo* FindFormatByExtension(std::string_view extension) {
     for (const auto& f : FormatTable) {
-        const std::string_view own = f.extension;
-        bool same = own.size() == extension.size();
-        for (size_t i = 0; same && i < own.size(); ++i) {
-            same = Upper(own[i]) == Upper(extension[i]);
-        }
-        if (same) {
+        if (EqualIgnoringAsciiCase(f.extension, extension)) {
             return &f;
         }
     }
@@ -38,11 +27,7 @@ std::string OutputExtension(int code) {
 }
 
 std::string UpperCaseExtension(const FormatInfo& format) {
-    std::string text = format.extension;
-    for (char& c : text) {
-        c = Upper(c);
-    }
-    return text;
+    return AsciiUpper(format.extension);
 }
 
 int AllFilterBits() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "base/AsciiCase.h"
 #include "base/AudioFormat.h"
 #include "base/Format.h"
 #include "convert/ParallelBatch.h"
@@ -15,15 +16,6 @@
 
 namespace tonquill {
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return text;
-}
 
 // A whole decimal number and nothing else.
 std::optional<long> ParseInteger(const std::string& text) {
@@ -57,7 +49,7 @@ std::string JoinValues(const Table& table, size_t first = 0) {
 int ParseFormat(const std::string& value) {
     std::string valid;
     for (const auto& info : FormatTable) {
-        if (Lower(value) == info.extension) {
+        if (AsciiLower(value) == info.extension) {
             return info.code;
         }
     }
@@ -96,7 +88,7 @@ int ParseQuality(const std::string& value) {
 }
 
 int ParseRate(const std::string& value) {
-    if (Lower(value) == "auto") {
+    if (AsciiLower(value) == "auto") {
         return 0;
     }
     if (auto hz = ParseInteger(value)) {
@@ -110,7 +102,7 @@ int ParseRate(const std::string& value) {
 }
 
 std::string ParseChannels(const std::string& value) {
-    const std::string lower = Lower(value);
+    const std::string lower = AsciiLower(value);
     for (const char* name : {"auto", "mono", "stereo", "joint", "dual"}) {
         if (lower == name) {
             return lower;

@@ -5,14 +5,14 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/AsciiCase.h"
+
 namespace tonquill {
 
 namespace fs = std::filesystem;
 
 bool IsCoverFileName(const std::string& name) {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lower = AsciiLower(name);
     return lower == "cover.jpg" || lower == "folder.jpg" ||
            (lower.rfind("front.", 0) == 0 && lower.size() > 6);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/AsciiCase.h"
 #include "base/Format.h"
 
 namespace tonquill {
@@ -21,13 +22,7 @@ std::string UpperExtension(std::string_view fileName) {
     if (dot == std::string_view::npos) {
         return {};
     }
-    std::string ext(fileName.substr(dot + 1));
-    for (char& c : ext) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return ext;
+    return AsciiUpper(fileName.substr(dot + 1));
 }
 
 int TypeByExtension(std::string_view extension) {

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include "base/AsciiCase.h"
+
 namespace tonquill {
 namespace {
 
@@ -24,16 +26,7 @@ std::string Trim(const std::string& s) {
 }
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return EqualIgnoringAsciiCase(a, b);
 }
 
 // "[name]" gives name; anything else gives nothing.
