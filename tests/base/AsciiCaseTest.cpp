@@ -19,7 +19,7 @@ TEST(AsciiCaseTest, OnlyAsciiLettersChangeCase) {
     const Case cases[] = {
         {"Mp3", "MP3", "mp3"},
         {"[OUTPUT] DesDir=~/x", "[OUTPUT] DESDIR=~/X", "[output] desdir=~/x"},
-        {"\xC9t\xE9.WAV", "\xC9T\xE9.WAV", "\xC9t\xE9.wav"},          // Latin-1 bytes stay
+        {"\xC9t\xE9.WAV", "\xC9T\xE9.WAV", "\xC9t\xE9.wav"},  // Latin-1 bytes stay
         {"\xC3\x89t\xC3\xA9.wav", "\xC3\x89T\xC3\xA9.WAV", "\xC3\x89t\xC3\xA9.wav"},  // UTF-8
         {"", "", ""},
     };
