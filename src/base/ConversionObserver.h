@@ -10,6 +10,10 @@ enum class LogLevel : int { Info = 0, Warning = 1, Error = 2 };
 
 enum class MessageIcon { Information, Warning, Error };
 
+// "TEXT (PATH: REASON)", the reason being the system's text for errno value error ("No space
+// left on device"), or "reason unknown" for 0.
+std::string FileErrorText(const std::string& text, const std::string& path, int error);
+
 // The only way the core reaches a person. The progress window turns these calls into events on
 // its own thread; the command-line front end prints them. Every call may come from any thread.
 class ConversionObserver {
@@ -17,13 +21,10 @@ public:
     virtual ~ConversionObserver() = default;
 
     virtual void Log(const std::string& text, LogLevel level) = 0;
-    // An error line about a file or folder the system refused to create, with the system's
-    // reason (an errno value). The window shows the line as it is; a terminal adds the path and
-    // the reason after it.
+    // An error line about a file or folder the system refused (to create, to read, to write),
+    // followed by the path and the system's reason (an errno value): FileErrorText.
     virtual void LogFileError(const std::string& text, const std::string& path, int error) {
-        (void)path;
-        (void)error;
-        Log(text, LogLevel::Error);
+        Log(FileErrorText(text, path, error), LogLevel::Error);
     }
     // Percentages of the current file and of the whole batch. A synchronous report returns only
     // once it has been shown.

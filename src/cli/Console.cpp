@@ -99,11 +99,6 @@ void ConsoleObserver::Log(const std::string& text, LogLevel level) {
     held_.push_back(std::move(line));
 }
 
-void ConsoleObserver::LogFileError(const std::string& text, const std::string& path, int error) {
-    Log(text + " (" + path + ": " + (error ? std::strerror(error) : "reason unknown") + ")",
-        LogLevel::Error);
-}
-
 void ConsoleObserver::Message(const std::string& text, MessageIcon icon) {
     console_.Error(icon == MessageIcon::Information ? text
                    : icon == MessageIcon::Warning   ? "warning: " + text

@@ -61,7 +61,6 @@ public:
 
     void Log(const std::string& text, LogLevel level) override;
     // The line as the window shows it, then the path and the system's reason.
-    void LogFileError(const std::string& text, const std::string& path, int error) override;
     void Progress(float, float, bool) override {}
     void Done() override {}
     void Caption(const std::string&) override {}

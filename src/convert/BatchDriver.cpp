@@ -28,7 +28,8 @@ bool Exists(const std::string& path) {
 // by design, however long the person takes (the cancel question pauses too). A worker that
 // overruns cannot have finished its output, so the task fails: Running is cleared, which ends
 // every stage within milliseconds, and then the worker is joined.
-void JoinWorker(PipelineContext& ctx, WorkerThread& worker) {
+void JoinWorker(PipelineContext& ctx, WorkerThread& worker, const char* stage,
+                const CConversionTask& task) {
     constexpr unsigned SliceMs = 10;
     uint64_t unpausedMs = 0;
     uint32_t last = TickCount();
@@ -39,6 +40,9 @@ void JoinWorker(PipelineContext& ctx, WorkerThread& worker) {
         }
         last = now;
         if (unpausedMs >= ctx.JoinBoundMs) {
+            ctx.PostLog(Format("The %s of %s did not finish within %u seconds.", stage,
+                               task.SourcePath.c_str(), ctx.JoinBoundMs / 1000),
+                        LogLevel::Error);
             ctx.Stop();
             worker.Join();
             return;
@@ -124,6 +128,7 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
     ctx.TaskSamplesDone = 0;
     ctx.TaskAudioSeconds = 0.0;
     ctx.TaskStartTick = TickCount();
+    ctx.BeginTaskRecord();
     ctx.DecodedRing.Reset();
     ctx.ProcessedRing.Reset();
 
@@ -131,9 +136,9 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
         ctx.Stop();
     }
     if (task.NeedsProcessing && ctx.ProcessorThread.Started()) {
-        JoinWorker(ctx, ctx.ProcessorThread);
+        JoinWorker(ctx, ctx.ProcessorThread, "rate and channel conversion", task);
     }
-    JoinWorker(ctx, ctx.EncoderThread);
+    JoinWorker(ctx, ctx.EncoderThread, "encoder", task);
     ctx.CurrentTask = nullptr;
 
     if (ctx.IsRunning()) {
@@ -146,9 +151,24 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
         ctx.PostLog("Converting status: OK.", LogLevel::Info);
         return TaskOutcome::Converted;
     }
-    // A claimed name that never received a byte is not a partial output: give it back.
-    if (claimed.created) {
+    // An output whose writing failed is unfinished however much it holds, and a player would
+    // take it for the whole file: it goes. A claimed name that never received a byte is not a
+    // partial output either: give it back.
+    if (ctx.OutputWriteFailed()) {
+        std::error_code removeError;
+        if (std::filesystem::remove(task.DestPath, removeError)) {
+            ctx.PostLog(Format("The unfinished output %s was removed.", task.DestPath.c_str()),
+                        LogLevel::Warning);
+        }
+    } else if (claimed.created) {
         RemoveIfEmpty(task.DestPath);
+    }
+    // The task's last line before its status names the file and repeats the cause, which may
+    // lie several lines up or name neither file.
+    const std::string cause = ctx.FirstTaskError();
+    if (!cause.empty()) {
+        ctx.PostLog(Format("%s was not converted: %s", task.SourcePath.c_str(), cause.c_str()),
+                    LogLevel::Error);
     }
     ctx.PostLog("Converting status: ERROR.", LogLevel::Error);
     return TaskOutcome::Failed;

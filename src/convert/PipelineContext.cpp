@@ -23,12 +23,41 @@ PipelineContext::~PipelineContext() {
 }
 
 void PipelineContext::PostLog(const std::string& text, LogLevel level) const {
+    if (level == LogLevel::Error) {
+        std::lock_guard lock(taskErrorMutex_);
+        if (firstTaskError_.empty()) {
+            firstTaskError_ = text;
+        }
+    }
     observer_->Log(text, level);
 }
 
 void PipelineContext::PostFileError(const std::string& text, const std::string& path,
                                     int error) const {
+    {
+        std::lock_guard lock(taskErrorMutex_);
+        if (firstTaskError_.empty()) {
+            firstTaskError_ = FileErrorText(text, path, error);
+        }
+    }
     observer_->LogFileError(text, path, error);
+}
+
+void PipelineContext::PostOutputWriteError(const std::string& path, int error) {
+    outputWriteFailed_.store(true, std::memory_order_release);
+    PostFileError("Output file write error", path, error);
+    Stop();
+}
+
+void PipelineContext::BeginTaskRecord() {
+    std::lock_guard lock(taskErrorMutex_);
+    firstTaskError_.clear();
+    outputWriteFailed_.store(false, std::memory_order_release);
+}
+
+std::string PipelineContext::FirstTaskError() const {
+    std::lock_guard lock(taskErrorMutex_);
+    return firstTaskError_;
 }
 
 void PipelineContext::LoadBatch(const PreparedBatch& batch) {

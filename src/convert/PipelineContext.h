@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,15 @@ public:
     void PostLog(const std::string& text, LogLevel level) const;
     // An error line about path, which the system refused with errno value error.
     void PostFileError(const std::string& text, const std::string& path, int error) const;
+    // A write to the output at path failed with errno value error: logs it with the system's
+    // reason and stops the task, whose unfinished output the driver then removes.
+    void PostOutputWriteError(const std::string& path, int error);
+
+    // A task's own record of what went wrong, cleared as it starts: its first error line (the
+    // cause its last line repeats) and whether its output could not be written.
+    void BeginTaskRecord();
+    std::string FirstTaskError() const;
+    bool OutputWriteFailed() const { return outputWriteFailed_.load(std::memory_order_acquire); }
 
     // Takes a prepared batch's tasks and total.
     void LoadBatch(const PreparedBatch& batch);
@@ -77,6 +87,9 @@ public:
 
 private:
     ConversionObserver* observer_;
+    mutable std::mutex taskErrorMutex_;  // the stages log from their own threads
+    mutable std::string firstTaskError_;
+    std::atomic<bool> outputWriteFailed_{false};
 };
 
 // The producer rule: waits in 1 ms sleeps until ring has room for n samples. False when the

@@ -42,6 +42,11 @@ void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
         if (FormatHoldsTags(task.OutputType)) {
             WriteOutputTags(ctx, task);
         }
+    } catch (const std::exception& error) {
+        ctx.Stop();
+        ctx.PostLog(
+            Format("An error occurred while encoding %s: %s", task.DestPath.c_str(), error.what()),
+            LogLevel::Error);
     } catch (...) {
         ctx.Stop();
         ctx.PostLog(Format("An error occurred while encoding %s", task.DestPath.c_str()),
@@ -59,7 +64,8 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
     task.DecoderRunning = 1;
 
     if (!CheckSourceReadable(task.SourcePath)) {
-        ctx.PostLog(Format("File Error: %s", std::strerror(errno)), LogLevel::Error);
+        ctx.PostLog(Format("File Error: %s (%s)", std::strerror(errno), task.SourcePath.c_str()),
+                    LogLevel::Error);
         task.DecoderRunning = 0;
         return false;
     }
@@ -89,6 +95,12 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
         } else {
             ctx.PostLog(Format("Unsupported source format %d", task.InputType), LogLevel::Error);
         }
+    } catch (const std::exception& error) {
+        ctx.Stop();
+        ctx.PostLog(Format("An error occurred while decoding %s: %s", task.SourcePath.c_str(),
+                           error.what()),
+                    LogLevel::Error);
+        result = false;
     } catch (...) {
         ctx.Stop();
         ctx.PostLog(Format("An error occurred while decoding %s", task.SourcePath.c_str()),

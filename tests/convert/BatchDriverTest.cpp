@@ -1,7 +1,11 @@
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <thread>
+
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -123,7 +127,10 @@ TEST_F(BatchDriverTest, FailingSecondTaskOfFiveStopsTheBatch) {
     expected.insert(
         expected.end(),
         {SeparatorLine, "Start a new converting task.", "Source:  " + dir / "in/2.wav" + ".",
-         "Destination: " + dir / "out/2.wav" + ".", "File Error: No such file or directory",
+         "Destination: " + dir / "out/2.wav" + ".",
+         "File Error: No such file or directory (" + dir / "in/2.wav" + ")",
+         dir / "in/2.wav" + " was not converted: File Error: No such file or directory (" +
+             dir / "in/2.wav" + ")",
          "Converting status: ERROR."});
     EXPECT_EQ(Log(), expected);
     const auto lines = observer.lines();
@@ -149,9 +156,39 @@ TEST_F(BatchDriverTest, UncreatableOutputFolderEndsTheBatchAtOnce) {
     settings.OUTPUT.DesDir = dir / "blocker/sub/";
     Run({AddWav("a.wav", 44100, 2, 100), AddWav("b.wav", 44100, 2, 100)});
     EXPECT_EQ(Log(), (std::vector<std::string>{
-                         SeparatorLine, "Fail to create folder " + dir / "blocker/sub" + " !"}));
+                         SeparatorLine, "Fail to create folder " + dir / "blocker/sub" + " ! (" +
+                                            dir / "blocker/sub" + ": Not a directory)"}));
     EXPECT_EQ(observer.lines().back().level, LogLevel::Error);
     EXPECT_EQ(observer.doneCount(), 0);
+    EXPECT_EQ(observer.stoppedCount(), 1);
+}
+
+// A disk that fills up mid-file (a file-size limit stands for it): the output, which a player
+// would take for the whole file, is removed and the log says why, naming both files.
+TEST_F(BatchDriverTest, FullDiskRemovesTheUnfinishedOutputAndSaysWhy) {
+    std::filesystem::create_directories(dir / "in");
+    std::filesystem::create_directories(dir / "out");
+    const TaskSource row = AddWav("long.wav", 44100, 2, 44100 * 4);
+    const std::string out = dir / "out/long.wav";
+
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = old;
+    limited.rlim_cur = 64 * 1024;
+    setrlimit(RLIMIT_FSIZE, &limited);
+    Run({row});
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    const std::string cause = "Output file write error (" + out + ": " + std::strerror(EFBIG) + ")";
+    const auto log = Log();
+    ASSERT_GE(log.size(), 4u);
+    EXPECT_EQ(log[log.size() - 4], cause);
+    EXPECT_EQ(log[log.size() - 3], "The unfinished output " + out + " was removed.");
+    EXPECT_EQ(log[log.size() - 2], dir / "in/long.wav" + " was not converted: " + cause);
+    EXPECT_EQ(log.back(), "Converting status: ERROR.");
+    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(observer.stoppedCount(), 1);
 }
 

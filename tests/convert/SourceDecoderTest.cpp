@@ -424,7 +424,11 @@ TEST(DecoderErrorLineTest, UnreadableWmaFailsTheTaskWithTheDecodingLine) {
 
     const auto texts = observer.texts();
     ASSERT_GE(texts.size(), 2u);
-    EXPECT_EQ(texts[texts.size() - 2], "An error occurred while decoding " + source);
+    // The decoder's line with FFmpeg's reason, then the task's own line repeating it.
+    const std::string decoding = "An error occurred while decoding " + source + ": ";
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts[texts.size() - 3].rfind(decoding, 0), 0u) << texts[texts.size() - 3];
+    EXPECT_EQ(texts[texts.size() - 2], source + " was not converted: " + texts[texts.size() - 3]);
     EXPECT_EQ(texts.back(), "Converting status: ERROR.");
     // The reader is closed again and serves the next task.
     EXPECT_FALSE(ctx.WmaReader->IsOpen());

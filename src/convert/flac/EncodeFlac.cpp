@@ -112,13 +112,14 @@ bool EncodeFlac(PipelineContext& ctx, CConversionTask& task) {
         if (!FLAC__stream_encoder_process_interleaved(encoder, scaled.data(),
                                                       n / static_cast<uint32_t>(channels))) {
             failed = true;
-            Fail(ctx, "Output file write error");
+            ctx.PostOutputWriteError(task.DestPath, errno);
         }
     });
 
     // Also after a stop, so a stopped task leaves a shorter, complete file.
+    errno = 0;
     if (!FLAC__stream_encoder_finish(encoder) && !failed) {
-        Fail(ctx, "Output file write error");
+        ctx.PostOutputWriteError(task.DestPath, errno);
     }
     ReportProgress(ctx, task, true);
     return true;

@@ -35,9 +35,14 @@ void Fail(PipelineContext& ctx, const std::string& line) {
 // the file is not written again, so the failure is reported once.
 class Mp3Output {
 public:
-    Mp3Output(PipelineContext& ctx, const LameLibrary& lame, FILE* file, lameenc::BeStream stream,
-              uint32_t bufferSize)
-        : ctx_(ctx), lame_(lame), file_(file), stream_(stream), buffer_(bufferSize) {}
+    Mp3Output(PipelineContext& ctx, const LameLibrary& lame, FILE* file, std::string path,
+              lameenc::BeStream stream, uint32_t bufferSize)
+        : ctx_(ctx),
+          lame_(lame),
+          file_(file),
+          path_(std::move(path)),
+          stream_(stream),
+          buffer_(bufferSize) {}
 
     void EncodePass(const int32_t* samples, uint32_t n, int channels) {
         if (closed_) {
@@ -88,9 +93,10 @@ public:
             }
         }
         FILE* file = file_.release();
+        errno = 0;
         if (std::fclose(file) != 0 && !writeFailed_) {
             writeFailed_ = true;
-            Fail(ctx_, "Output file write error");
+            ctx_.PostOutputWriteError(path_, errno);
         }
         // A file cut short by a write error keeps its empty first frame: a frame count that
         // claims audio the file does not hold would be worse.
@@ -113,15 +119,17 @@ private:
         if (writeFailed_) {
             return;
         }
+        errno = 0;
         if (std::fwrite(buffer_.data(), 1, bytes, file_.get()) != bytes) {
             writeFailed_ = true;
-            Fail(ctx_, "Output file write error");
+            ctx_.PostOutputWriteError(path_, errno);
         }
     }
 
     PipelineContext& ctx_;
     const LameLibrary& lame_;
     std::unique_ptr<FILE, FileCloser> file_;
+    std::string path_;
     lameenc::BeStream stream_;
     std::vector<uint8_t> buffer_;
     std::vector<float> left_;
@@ -195,7 +203,7 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
     }
 
     // Steps 5 and 6: whole chunks of the library's size while the batch runs.
-    Mp3Output output(ctx, lame, file.release(), stream, bufferSize);
+    Mp3Output output(ctx, lame, file.release(), task.DestPath, stream, bufferSize);
     const int channels = task.TargetChannels;
     RunEncoderLoop(ctx, task, samplesPerChunk, [&](const int32_t* samples, uint32_t n) {
         output.EncodePass(samples, n, channels);

@@ -48,6 +48,7 @@ public:
     }
 
     bool Create(const std::string& path) {
+        path_ = path;
         file_ = std::fopen(path.c_str(), "w+b");
         return file_ != nullptr;
     }
@@ -127,14 +128,16 @@ private:
         }
         const size_t headerLen = static_cast<size_t>(page.header_len);
         const size_t bodyLen = static_cast<size_t>(page.body_len);
+        errno = 0;
         if (std::fwrite(page.header, 1, headerLen, file_) != headerLen ||
             std::fwrite(page.body, 1, bodyLen, file_) != bodyLen) {
             writeFailed_ = true;
-            Fail(ctx_, "Output file write error");
+            ctx_.PostOutputWriteError(path_, errno);
         }
     }
 
     PipelineContext& ctx_;
+    std::string path_;
     vorbis_info info_;
     vorbis_comment comment_;
     vorbis_dsp_state dsp_;
@@ -179,8 +182,9 @@ bool EncodeOgg(PipelineContext& ctx, CConversionTask& task) {
 
     // Step 7: also after a stop, so a stopped task leaves a shorter, complete stream.
     output.Finish();
+    errno = 0;
     if (!output.Close() && !output.WriteFailed()) {
-        Fail(ctx, "Output file write error");
+        ctx.PostOutputWriteError(task.DestPath, errno);
     }
     ReportProgress(ctx, task, true);
     return true;

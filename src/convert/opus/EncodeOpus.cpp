@@ -73,13 +73,14 @@ bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
         const int frames = static_cast<int>(n / static_cast<uint32_t>(channels));
         if (ope_encoder_write_float(encoder.get(), pcm.data(), frames) != OPE_OK) {
             failed = true;
-            Fail(ctx, "Output file write error");
+            ctx.PostOutputWriteError(task.DestPath, errno);
         }
     });
 
     // Also after a stop, so a stopped task leaves a shorter, complete stream.
+    errno = 0;
     if (ope_encoder_drain(encoder.get()) != OPE_OK && !failed) {
-        Fail(ctx, "Output file write error");
+        ctx.PostOutputWriteError(task.DestPath, errno);
     }
     ReportProgress(ctx, task, true);
     return true;

@@ -34,15 +34,18 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
     // source of the output's width comes out bit-exact.
     const uint32_t chunk = static_cast<uint32_t>(task.TargetChannels) * 4096;
     RunEncoderLoop(ctx, task, chunk, [&](const int32_t* samples, uint32_t n) {
+        if (ctx.OutputWriteFailed()) {
+            return;  // told once
+        }
+        errno = 0;
         if (sf_write_int(file, samples, n) != static_cast<sf_count_t>(n)) {
-            ctx.PostLog("Output file write error", LogLevel::Error);
-            ctx.Stop();
+            ctx.PostOutputWriteError(task.DestPath, errno);
         }
     });
 
-    if (sf_close(file) != 0) {
-        ctx.PostLog("Output file write error", LogLevel::Error);
-        ctx.Stop();
+    errno = 0;
+    if (sf_close(file) != 0 && !ctx.OutputWriteFailed()) {
+        ctx.PostOutputWriteError(task.DestPath, errno);
     }
     ReportProgress(ctx, task, true);
     return true;
