@@ -54,6 +54,12 @@ void RemoveIfEmpty(const std::string& path) {
     }
 }
 
+bool HasContent(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 &&
+           !ec;
+}
+
 }  // namespace
 
 ClaimedOutput ClaimOutputPath(const std::string& path) {
@@ -149,6 +155,12 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
     // A claimed name that never received a byte is not a partial output: give it back.
     if (claimed.created) {
         RemoveIfEmpty(task.DestPath);
+    }
+    // A cancel closes the output as a valid, shorter file: the person is told it is there.
+    if (ctx.IsCancelled() && HasContent(task.DestPath)) {
+        ctx.PostLog(
+            Format("The output %s holds what was converted before Cancel.", task.DestPath.c_str()),
+            LogLevel::Warning);
     }
     ctx.PostLog("Converting status: ERROR.", LogLevel::Error);
     return TaskOutcome::Failed;

@@ -173,7 +173,7 @@ void ParallelBatch::Interrupt() {
     interrupted_ = true;
     stopStarting_ = true;
     for (auto& job : jobs_) {
-        job->ctx.Stop();
+        job->ctx.Cancel();
     }
 }
 
