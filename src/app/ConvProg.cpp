@@ -145,7 +145,7 @@ CConvProg::CConvProg(PipelineContext& ctx, QWidget* parent)
     columnTimer_.setInterval(1000);
     connect(&columnTimer_, &QTimer::timeout, this, &CConvProg::OnColumnTimer);
     figuresTimer_.setInterval(100);
-    connect(&figuresTimer_, &QTimer::timeout, this, &CConvProg::OnParallelFigures);
+    connect(&figuresTimer_, &QTimer::timeout, this, &CConvProg::OnFiguresTimer);
     abortPoll_.setInterval(10);
     connect(&abortPoll_, &QTimer::timeout, this, &CConvProg::OnAbortPoll);
 
@@ -165,6 +165,8 @@ CConvProg::~CConvProg() {
 
 QLabel* CConvProg::AddLabel(int id, const QString& text, const QRect& rect, Qt::Alignment align) {
     auto* label = new QLabel(text, this);
+    // Paths and file names are shown as they are, never read as markup.
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(rect);
     label->setAlignment(align | Qt::AlignVCenter);
     controls_[id] = label;
@@ -268,6 +270,10 @@ void CConvProg::showEvent(QShowEvent* event) {
 }
 
 void CConvProg::StartBatch() {
+    // The rows the batch leaves out are named first, each with why it cannot be read.
+    for (const LeftOutSource& source : ctx_.LeftOut) {
+        AppendLogRow(QString::fromStdString(LeftOutLine(source)), LogLevel::Error);
+    }
     // Step 6: the bars start from zero.
     taskbar_.SetState(ConvProgTaskbar::State::Normal);
     QCoreApplication::postEvent(this, new ConvProgressEvent(0.0f, 0.0f));
@@ -297,7 +303,7 @@ void CConvProg::RunParallelBatch(int pipelines) {
     const std::string programFolder = usesWma ? ProgramFolder() : std::string();
     NullObserver quiet;
     auto made = std::make_unique<ParallelBatch>(
-        PreparedBatch{ctx_.Tasks, ctx_.OverallSamplesTotal}, ctx_.Settings, pipelines, false,
+        PreparedBatch{ctx_.Tasks, ctx_.OverallSamplesTotal, {}}, ctx_.Settings, pipelines, false,
         [this](int i, int) { return std::make_unique<ConvProgPipelineObserver>(*observer_, i); },
         // Quietly: the start-up has told the person of a missing preset file already, and the
         // list's Convert of an unknown preset.
@@ -329,6 +335,7 @@ void CConvProg::RunParallelBatch(int pipelines) {
 
 void CConvProg::SetPaused(bool paused) {
     ctx_.Paused = paused ? 1 : 0;
+    figures_.SetPaused(paused);
     std::lock_guard lock(parallelMutex_);
     if (parallel_) {
         parallel_->SetPaused(paused);
@@ -336,7 +343,7 @@ void CConvProg::SetPaused(bool paused) {
 }
 
 void CConvProg::StopBatch() {
-    ctx_.Stop();
+    ctx_.Cancel();
     std::lock_guard lock(parallelMutex_);
     if (parallel_) {
         parallel_->Interrupt();
@@ -363,7 +370,7 @@ bool CConvProg::event(QEvent* event) {
             }
             return true;
         case WM_CONV_CAPTION:
-            if (!aborting_) {
+            if (!aborting_ && !cancelled_) {
                 setWindowTitle(static_cast<ConvCaptionEvent*>(event)->text);
             }
             return true;
@@ -381,10 +388,10 @@ bool CConvProg::event(QEvent* event) {
             return true;
         }
         case WM_CONV_STARTED:
+            // The batch's clock starts with its first file, from zero for every batch.
+            figures_.Start();
             columnTimer_.start();
-            if (!pipelinePaths_.empty()) {
-                figuresTimer_.start();
-            }
+            figuresTimer_.start();
             return true;
         case WM_CONV_DONE:
             OnDone();
@@ -408,69 +415,104 @@ bool CConvProg::event(QEvent* event) {
 }
 
 void CConvProg::OnProgress(float taskPercent, float overallPercent) {
-    ShowFigures(taskPercent, overallPercent, ctx_.TaskStartTick, ctx_.BatchStartTick,
-                ctx_.TaskAudioSeconds, ctx_.OverallAudioSeconds);
+    ++g_progressMessages;
+    ShowPercents(taskPercent, overallPercent);
 }
 
-void CConvProg::OnParallelFigures() {
+void CConvProg::ShowPercents(float taskPercent, float overallPercent) {
+    ProgressInput in;
+    in.taskPercent = taskPercent;
+    in.overallPercent = overallPercent;
+    const ProgressFigures f = ComputeProgressFigures(in);
+    lastTaskPercent_ = taskPercent;
+    lastOverallPercent_ = overallPercent;
+    static_cast<QLabel*>(controls_.at(1080))->setText(f.taskPercent);
+    static_cast<QLabel*>(controls_.at(1081))->setText(f.overallPercent);
+    static_cast<QProgressBar*>(controls_.at(1073))->setValue(f.taskBar);
+    static_cast<QProgressBar*>(controls_.at(1074))->setValue(f.overallBar);
+}
+
+BatchReading CConvProg::ReadBatch() {
+    BatchReading r;
+    if (pipelinePaths_.empty()) {
+        // One pipeline: the percentages come with its progress reports.
+        r.task = ctx_.TaskIndex.load();
+        r.taskPercent = lastTaskPercent_;
+        r.taskAudioSeconds = ctx_.TaskAudioSeconds.load();
+        r.overallPercent = lastOverallPercent_;
+        r.overallAudioSeconds = ctx_.OverallAudioSeconds.load();
+        return r;
+    }
     ParallelBatchSnapshot s;
     {
         std::lock_guard lock(parallelMutex_);
         if (!parallel_) {
-            return;
+            return r;
         }
         s = parallel_->Snapshot();
     }
-    // Paused pipelines report nothing, as one pipeline does; between two files there is no
-    // file to follow for the moment.
-    if (!ctx_.IsRunning() || ctx_.Paused || finished_ || aborting_ || s.currentTask < 0) {
-        return;
-    }
-    ShowFigures(s.taskPercent, s.overallPercent, s.taskStartTick, s.batchStartTick,
-                s.taskAudioSeconds, s.overallAudioSeconds);
-    setWindowTitle(QString::asprintf("Converting %d/%d", s.currentTask + 1, s.count));
-    const auto followed = static_cast<size_t>(s.currentPipeline);
-    if (followed < pipelinePaths_.size() && !pipelinePaths_[followed].first.isEmpty()) {
-        static_cast<QLabel*>(controls_.at(1092))->setText(pipelinePaths_[followed].first);
-        static_cast<QLabel*>(controls_.at(1093))->setText(pipelinePaths_[followed].second);
-    }
+    r.task = s.currentTask;
+    r.taskPercent = s.taskPercent;
+    r.taskAudioSeconds = s.taskAudioSeconds;
+    r.overallPercent = s.overallPercent;
+    r.overallAudioSeconds = s.overallAudioSeconds;
+    followedPipeline_ = s.currentPipeline;
+    taskCount_ = s.count;
+    return r;
 }
 
-void CConvProg::ShowFigures(float taskPercent, float overallPercent, uint32_t taskStartTick,
-                            uint32_t batchStartTick, double taskAudioSeconds,
-                            double overallAudioSeconds) {
-    ProgressInput in;
-    in.taskPercent = taskPercent;
-    in.overallPercent = overallPercent;
-    in.messageNumber = ++g_progressMessages;
-    const uint32_t now = TickCount();
-    in.taskSeconds = static_cast<uint32_t>(now - taskStartTick) / 1000.0;
-    in.batchSeconds = static_cast<uint32_t>(now - batchStartTick) / 1000.0;
-    in.taskAudioSeconds = taskAudioSeconds;
-    in.overallAudioSeconds = overallAudioSeconds;
-    const ProgressFigures f = ComputeProgressFigures(in);
+void CConvProg::OnFiguresTimer() {
+    if (!ctx_.IsRunning() || finished_ || aborting_) {
+        return;
+    }
+    const BatchReading r = ReadBatch();
+    ShowTimes(figures_.Update(r));
+    if (pipelinePaths_.empty()) {
+        return;
+    }
+    // Between two files the last file's percentage stands; the batch's moves on.
+    ShowPercents(r.task >= 0 ? r.taskPercent : lastTaskPercent_, r.overallPercent);
+    if (r.task < 0 || static_cast<size_t>(r.task) >= ctx_.Tasks.size()) {
+        return;
+    }
+    setWindowTitle(QString::asprintf("Converting %d/%d", r.task + 1, taskCount_));
+    // The paths of the file followed: its pipeline's report names it once it has arrived; until
+    // then the source is known from the list and the output name is not settled yet.
+    const QString source =
+        QString::fromStdString(ctx_.Tasks[static_cast<size_t>(r.task)].SourcePath);
+    QString destination;
+    const auto followed = static_cast<size_t>(followedPipeline_);
+    if (followed < pipelinePaths_.size() && pipelinePaths_[followed].first == source) {
+        destination = pipelinePaths_[followed].second;
+    }
+    static_cast<QLabel*>(controls_.at(1092))->setText(source);
+    static_cast<QLabel*>(controls_.at(1093))->setText(destination);
+}
 
+void CConvProg::ShowTimes(const BatchTimes& t) {
     auto text = [this](int id, const QString& s) {
         static_cast<QLabel*>(controls_.at(id))->setText(s);
     };
-    text(1080, f.taskPercent);
-    text(1081, f.overallPercent);
-    static_cast<QProgressBar*>(controls_.at(1073))->setValue(f.taskBar);
-    static_cast<QProgressBar*>(controls_.at(1074))->setValue(f.overallBar);
-    if (!f.timed) {
-        return;
+    text(1087, TimeText(t.taskElapsed));
+    text(1086, TimeText(t.batchElapsed));
+    if (t.taskEta) {
+        text(1088, TimeText(*t.taskEta));
     }
-    text(1087, f.taskElapsed);
-    if (f.taskEta) {
-        text(1088, *f.taskEta);
+    if (t.batchEta) {
+        text(1091, TimeText(*t.batchEta));
     }
-    text(1086, f.overallElapsed);
-    if (f.overallEta) {
-        text(1091, *f.overallEta);
+    if (t.taskSpeed) {
+        text(1082, SpeedText(*t.taskSpeed));
     }
-    text(1082, f.taskSpeed);
-    text(1083, f.overallSpeed);
-    taskbar_.SetValue(f.taskbarValue, 100);
+    if (t.batchSpeed) {
+        text(1083, SpeedText(*t.batchSpeed));
+    }
+    // The taskbar hears of whole percents only, not of every tick.
+    const int value = static_cast<int>(std::min(lastOverallPercent_, 100.0f));
+    if (value != taskbarValue_) {
+        taskbarValue_ = value;
+        taskbar_.SetValue(value, 100);
+    }
 }
 
 void CConvProg::AppendLogRow(const QString& text, LogLevel level, const QTime& time) {
@@ -479,6 +521,11 @@ void CConvProg::AppendLogRow(const QString& text, LogLevel level, const QTime& t
                 text, static_cast<int>(level));
     if (static_cast<int>(level) > 0) {
         taskbar_.SetState(ConvProgTaskbar::State::Error);
+        // The status lines of the files a cancel cuts short are errors that say nothing new;
+        // a warning (the partial output that stays) is worth reading.
+        if (aborting_ && level == LogLevel::Warning) {
+            ++cancelNotes_;
+        }
     }
 }
 
@@ -486,6 +533,15 @@ void CConvProg::OnDone() {
     ctx_.Stop();
     finished_ = true;
     figuresTimer_.stop();
+    double audioSeconds = ctx_.OverallAudioSeconds.load();
+    {
+        std::lock_guard lock(parallelMutex_);
+        if (parallel_) {
+            audioSeconds = parallel_->Snapshot().overallAudioSeconds;
+        }
+    }
+    lastOverallPercent_ = 100.0f;
+    ShowTimes(figures_.Finish(audioSeconds));
     for (int id : {1080, 1081}) {
         static_cast<QLabel*>(controls_.at(id))->setText(QStringLiteral("100.00%"));
     }
@@ -500,12 +556,24 @@ void CConvProg::OnDone() {
     openDir->setEnabled(!ctx_.Settings.OUTPUT.SameAsSrc);
     static_cast<QPushButton*>(controls_.at(2))->setText(QStringLiteral("Finish"));
     setWindowTitle(QStringLiteral("Finished Converting"));
-    AppendLogRow(QStringLiteral("Finished converting, all done ^_^"), LogLevel::Info);
+    if (ctx_.LeftOut.empty()) {
+        AppendLogRow(QStringLiteral("Finished converting, all done ^_^"), LogLevel::Info);
+    } else {
+        const int leftOut = static_cast<int>(ctx_.LeftOut.size());
+        AppendLogRow(QStringLiteral("Finished converting: %1 of %2 files converted, %3 left out "
+                                    "because %4 cannot be read.")
+                         .arg(ctx_.Tasks.size())
+                         .arg(ctx_.Tasks.size() + ctx_.LeftOut.size())
+                         .arg(leftOut)
+                         .arg(leftOut == 1 ? QStringLiteral("it") : QStringLiteral("they")),
+                     LogLevel::Error);
+    }
     taskbar_.SetValue(100, 100);
 }
 
 void CConvProg::OnStopped() {
     figuresTimer_.stop();
+    figures_.SetPaused(true);
     // A cancel closes the window by itself; only a failure leaves it open for the log.
     if (aborting_ || finished_) {
         return;
@@ -530,9 +598,22 @@ void CConvProg::OnPauseButton() {
     }
     // Open Dir: the output folder, unless the outputs went beside their sources.
     if (!ctx_.Settings.OUTPUT.SameAsSrc) {
-        QDesktopServices::openUrl(
-            QUrl::fromLocalFile(QString::fromStdString(ctx_.Settings.OUTPUT.DesDir)));
+        const QString folder = QString::fromStdString(ctx_.Settings.OUTPUT.DesDir);
+        if (!OpenInDesktop(QUrl::fromLocalFile(folder))) {
+            Tell(QStringLiteral("Unable to open the output folder: no application opens it.\n%1")
+                     .arg(folder));
+        }
     }
+}
+
+bool CConvProg::OpenInDesktop(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
+void CConvProg::Tell(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tonquill"), text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void CConvProg::OnClearButton() {
@@ -574,10 +655,27 @@ void CConvProg::OnCancelButton() {
 }
 
 void CConvProg::OnAbortPoll() {
-    if (batchThread_.WaitFor(0)) {
-        abortPoll_.stop();
-        done(QDialog::Rejected);
+    if (!batchThread_.WaitFor(0)) {
+        return;
     }
+    abortPoll_.stop();
+    // The batch's last lines were posted before its thread ended.
+    QCoreApplication::sendPostedEvents(this);
+    if (cancelNotes_ == 0) {
+        done(QDialog::Rejected);
+        return;
+    }
+    // The cancel left something to read (a file cut short stays as a partial output): the window
+    // stays open on its log until the person closes it.
+    aborting_ = false;
+    cancelled_ = true;
+    auto* openDir = static_cast<QPushButton*>(controls_.at(1075));
+    openDir->setText(QStringLiteral("Open Dir"));
+    openDir->setEnabled(!ctx_.Settings.OUTPUT.SameAsSrc);
+    auto* close = static_cast<QPushButton*>(controls_.at(2));
+    close->setText(QStringLiteral("Close"));
+    close->setEnabled(true);
+    setWindowTitle(QStringLiteral("Cancelled"));
 }
 
 void CConvProg::OnColumnTimer() {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/ConvProgFigures.h"
 #include "app/ConvProgLog.h"
 #include "app/ConvProgTaskbar.h"
 #include "base/ConversionObserver.h"
@@ -20,6 +21,7 @@
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QUrl;
 
 namespace tonquill {
 
@@ -73,16 +75,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     // Asks "Do You Want to Cancel?"; true for Yes.
     virtual bool AskCancel();
+    // Opens url with the desktop's handler; false when none answers.
+    virtual bool OpenInDesktop(const QUrl& url);
+    // A message box with a warning, its text shown as it is.
+    virtual void Tell(const QString& text);
 
 private:
     void CreateControls();
     QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
     void OnProgress(float taskPercent, float overallPercent);
-    // The figures of a progress report: the current file's and the batch's percentages, when
-    // each started and the seconds of audio each has converted.
-    void ShowFigures(float taskPercent, float overallPercent, uint32_t taskStartTick,
-                     uint32_t batchStartTick, double taskAudioSeconds, double overallAudioSeconds);
-    void OnParallelFigures();
+    void ShowPercents(float taskPercent, float overallPercent);
+    // Reads the running batch: its one pipeline, or the snapshot of its several.
+    BatchReading ReadBatch();
+    void OnFiguresTimer();
+    void ShowTimes(const BatchTimes& times);
     void RunParallelBatch(int pipelines);
     void SetPaused(bool paused);
     void StopBatch();
@@ -110,9 +116,18 @@ private:
     std::unique_ptr<ParallelBatch> parallel_;
     QTimer figuresTimer_;
     std::vector<std::pair<QString, QString>> pipelinePaths_;
+    int followedPipeline_ = -1;
+    int taskCount_ = 0;
+    BatchFigures figures_;
+    float lastTaskPercent_ = 0;
+    float lastOverallPercent_ = 0;
+    int taskbarValue_ = -1;
     bool started_ = false;
     bool finished_ = false;
     bool aborting_ = false;
+    bool cancelled_ = false;
+    // Warning lines that came after the cancel was confirmed.
+    int cancelNotes_ = 0;
 };
 
 }  // namespace tonquill

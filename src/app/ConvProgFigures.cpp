@@ -1,6 +1,7 @@
 #include "app/ConvProgFigures.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace tonquill {
 
@@ -29,24 +30,123 @@ ProgressFigures ComputeProgressFigures(const ProgressInput& in) {
     f.overallPercent = PercentText(q);
     f.taskBar = static_cast<int>(p);
     f.overallBar = static_cast<int>(q);
-    const double h = in.taskSeconds;
-    const double m = in.batchSeconds;
-    if (in.messageNumber % 10 != 0 || !(h > 0.1)) {
-        return f;
-    }
-    f.timed = true;
-    f.taskElapsed = TimeText(h);
-    if (p > 0) {
-        f.taskEta = TimeText((100.0 - p) * h / p);
-    }
-    f.overallElapsed = TimeText(m);
-    if (q > 0) {
-        f.overallEta = TimeText((100.0 - q) * m / q);
-    }
-    f.taskSpeed = SpeedText(in.taskAudioSeconds / h);
-    f.overallSpeed = SpeedText(m > 0 ? in.overallAudioSeconds / m : 0.0);
-    f.taskbarValue = static_cast<int>(q);
     return f;
+}
+
+BatchFigures::BatchFigures(Clock clock) : clock_(std::move(clock)) {}
+
+double BatchFigures::SteadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void BatchFigures::Start() {
+    running_ = true;
+    banked_ = 0;
+    resumedAt_ = clock_();
+    task_ = -1;
+    taskStart_ = 0;
+    taskSpeed_.reset();
+    last_ = BatchTimes{};
+    // A batch paused before its first file keeps its clock stopped.
+    if (paused_) {
+        paused_ = false;
+        SetPaused(true);
+    }
+}
+
+void BatchFigures::SetPaused(bool paused) {
+    if (paused == paused_) {
+        return;
+    }
+    if (running_) {
+        if (paused) {
+            banked_ += clock_() - resumedAt_;
+        } else {
+            resumedAt_ = clock_();
+        }
+    }
+    paused_ = paused;
+}
+
+double BatchFigures::Elapsed() const {
+    if (!running_) {
+        return 0;
+    }
+    return paused_ ? banked_ : banked_ + (clock_() - resumedAt_);
+}
+
+namespace {
+
+// Below this a rate is mostly noise: a file that has run for a few milliseconds.
+constexpr double MinimumSeconds = 0.1;
+
+std::optional<double> Rate(double audioSeconds, double seconds) {
+    if (audioSeconds > 0 && seconds >= MinimumSeconds) {
+        return audioSeconds / seconds;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> TimeLeft(float percent, double seconds) {
+    const double p = std::min(static_cast<double>(percent), 100.0);
+    if (p > 0 && seconds > 0) {
+        return (100.0 - p) * seconds / p;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+BatchTimes BatchFigures::Update(const BatchReading& reading) {
+    if (!running_) {
+        return last_;
+    }
+    const double now = Elapsed();
+    BatchTimes t;
+    t.batchElapsed = now;
+    t.batchSpeed = Rate(reading.overallAudioSeconds, now);
+    t.batchEta = TimeLeft(reading.overallPercent, now);
+    if (reading.task >= 0) {
+        if (reading.task != task_) {
+            task_ = reading.task;
+            taskStart_ = now;
+        }
+        t.taskElapsed = now - taskStart_;
+        t.taskEta = TimeLeft(reading.taskPercent, t.taskElapsed);
+        // A file just begun has no rate of its own yet: the last one stands until it has.
+        if (const auto rate = Rate(reading.taskAudioSeconds, t.taskElapsed)) {
+            taskSpeed_ = rate;
+        }
+    } else {
+        // Between files the last file's figures stand.
+        t.taskElapsed = last_.taskElapsed;
+        t.taskEta = last_.taskEta;
+    }
+    t.taskSpeed = taskSpeed_ ? taskSpeed_ : t.batchSpeed;
+    if (!t.batchSpeed) {
+        t.batchSpeed = last_.batchSpeed;
+    }
+    last_ = t;
+    return t;
+}
+
+BatchTimes BatchFigures::Finish(double overallAudioSeconds) {
+    const double now = Elapsed();
+    BatchTimes t = last_;
+    t.batchElapsed = now;
+    // A whole batch may take less than the noise bound; its rate is still the true one.
+    if (overallAudioSeconds > 0 && now > 0) {
+        t.batchSpeed = overallAudioSeconds / now;
+    }
+    if (!t.taskSpeed) {
+        t.taskSpeed = t.batchSpeed;
+    }
+    t.taskEta = 0.0;
+    t.batchEta = 0.0;
+    running_ = false;
+    last_ = t;
+    return t;
 }
 
 QColor LogBackground(int row) {

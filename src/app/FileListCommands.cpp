@@ -17,6 +17,7 @@
 #include "app/ConvProg.h"
 #include "app/FileListPane.h"
 #include "app/FileListView.h"
+#include "base/AudioFormat.h"
 #include "base/RenameNoReplace.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
@@ -300,16 +301,24 @@ void FileListPane::StartConversion(bool selectedOnly) {
     }
     const ConversionSettings& settings = ctx_.Settings;
     std::vector<TaskSource> sources;
+    std::vector<LeftOutSource> leftOut;
     for (int row = 0; row < list_->GetItemCount(); ++row) {
         const FileListEntry* entry = Entry(row);
-        if (entry == nullptr || entry->unreadable != 0 ||
-            (selectedOnly && (list_->ReadRowStates(row) & ROW_SELECTED) == 0)) {
+        if (entry == nullptr || (selectedOnly && (list_->ReadRowStates(row) & ROW_SELECTED) == 0)) {
+            continue;
+        }
+        if (entry->unreadable != 0) {
+            // Left out, and the progress window says which and why.
+            const FormatInfo* format = FindFormat(entry->type);
+            leftOut.push_back({FullPath(row).toStdString(), format ? format->name : std::string(),
+                               std::string()});
             continue;
         }
         sources.push_back(TaskSourceOf(row));
     }
     // The output folder is made (when outputs go there) even when no row can be converted.
-    const PreparedBatch batch = PrepareBatch(sources, settings);
+    PreparedBatch batch = PrepareBatch(sources, settings);
+    batch.leftOut = std::move(leftOut);
     if (batch.tasks.empty()) {
         return;
     }

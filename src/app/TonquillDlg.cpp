@@ -341,8 +341,14 @@ void CTonquillDlg::RunOptions() {
 
 void CTonquillDlg::OpenUrl(const QUrl& url, const QString& what) {
     if (!QDesktopServices::openUrl(url)) {
-        QMessageBox::warning(this, QStringLiteral("Tonquill"),
-                             QStringLiteral("Unable to open %1:\n%2").arg(what, url.toString()));
+        // A path is shown as it is, never read as markup.
+        const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Tonquill"),
+            QStringLiteral("Unable to open %1: no application opens it.\n%2").arg(what, where),
+            QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
 }
 

@@ -58,6 +58,12 @@ void RemoveIfEmpty(const std::string& path) {
     }
 }
 
+bool HasContent(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) > 0 &&
+           !ec;
+}
+
 }  // namespace
 
 ClaimedOutput ClaimOutputPath(const std::string& path) {
@@ -162,6 +168,12 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
         }
     } else if (claimed.created) {
         RemoveIfEmpty(task.DestPath);
+    }
+    // A cancel closes the output as a valid, shorter file: the person is told it is there.
+    if (ctx.IsCancelled() && HasContent(task.DestPath)) {
+        ctx.PostLog(
+            Format("The output %s holds what was converted before Cancel.", task.DestPath.c_str()),
+            LogLevel::Warning);
     }
     // The task's last line before its status names the file and repeats the cause, which may
     // lie several lines up or name neither file.

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "base/CreateFolderPath.h"
+#include "base/Format.h"
 #include "convert/OutputNamePattern.h"
 #include "tags/ExtraTags.h"
 
@@ -155,6 +156,16 @@ PreparedBatch PrepareBatch(const std::vector<TaskSource>& sources,
         batch.overallSamplesTotal += batch.tasks.back().EstimatedSamples;
     }
     return batch;
+}
+
+std::string LeftOutLine(const LeftOutSource& source) {
+    const std::string as =
+        source.typeName.empty() ? std::string("audio") : source.typeName + " audio";
+    if (source.reason.empty()) {
+        return Format("%s cannot be read as %s; it is left out.", source.path.c_str(), as.c_str());
+    }
+    return Format("%s cannot be read as %s: %s; it is left out.", source.path.c_str(), as.c_str(),
+                  source.reason.c_str());
 }
 
 }  // namespace tonquill

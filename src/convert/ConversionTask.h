@@ -67,9 +67,21 @@ std::string OutputPathOf(const TaskSource& source, const ConversionSettings& set
 // driver settles it when the task runs.
 CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& settings);
 
+// A chosen source the batch leaves out because it cannot be read: its path, the name of the type
+// it claims to be ("MP3") and why it cannot be read (empty when no reason is known).
+struct LeftOutSource {
+    std::string path;
+    std::string typeName;
+    std::string reason;
+};
+
+// The log line that tells of a source left out.
+std::string LeftOutLine(const LeftOutSource& source);
+
 struct PreparedBatch {
     std::vector<CConversionTask> tasks;
     uint64_t overallSamplesTotal = 0;
+    std::vector<LeftOutSource> leftOut;
 };
 
 // Prepares every row in order. When outputs go to OUTPUT.DesDir and it does not exist yet, it

@@ -184,7 +184,7 @@ void ParallelBatch::Interrupt() {
         stopStarting_ = true;
     }
     for (auto& job : jobs_) {
-        job->ctx.Stop();
+        job->ctx.Cancel();
     }
 }
 

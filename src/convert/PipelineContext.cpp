@@ -63,11 +63,13 @@ std::string PipelineContext::FirstTaskError() const {
 void PipelineContext::LoadBatch(const PreparedBatch& batch) {
     Tasks = batch.tasks;
     OverallSamplesTotal = batch.overallSamplesTotal;
+    LeftOut = batch.leftOut;
 }
 
 void PipelineContext::ResetForBatch() {
     Running = 0;
     Paused = 0;
+    Cancelled = 0;
     OverallSamplesDone = 0;
     TaskSamplesDone = 0;
     OverallAudioSeconds = 0.0;

@@ -51,10 +51,17 @@ public:
     void ResetForBatch();
     bool IsRunning() const { return Running.load(std::memory_order_acquire) != 0; }
     void Stop() { Running.store(0, std::memory_order_release); }
+    // The person's cancel: the batch stops as Stop() stops it, and a file cut short says so.
+    void Cancel() {
+        Cancelled.store(1, std::memory_order_release);
+        Stop();
+    }
+    bool IsCancelled() const { return Cancelled.load(std::memory_order_acquire) != 0; }
 
     // The batch: its stop and pause flags, counters and threads.
     std::atomic<int32_t> Running{0};
     std::atomic<int32_t> Paused{0};
+    std::atomic<int32_t> Cancelled{0};
     std::atomic<uint64_t> OverallSamplesDone{0};
     std::atomic<uint64_t> TaskSamplesDone{0};
     uint64_t OverallSamplesTotal = 0;
@@ -64,6 +71,8 @@ public:
     std::atomic<uint32_t> TaskStartTick{0};
     std::atomic<uint32_t> BatchStartTick{0};
     std::vector<CConversionTask> Tasks;
+    // The chosen sources the batch leaves out because they cannot be read.
+    std::vector<LeftOutSource> LeftOut;
     WorkerThread EncoderThread;
     WorkerThread ProcessorThread;
 

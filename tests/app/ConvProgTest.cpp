@@ -1,8 +1,13 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
+#include <QToolTip>
 
 #include <fstream>
 #include <set>
@@ -14,6 +19,8 @@
 #include "convert/ConversionTask.h"
 #include "convert/PipelineContext.h"
 #include "support/TestSupport.h"
+#include "ui/ReportCtrl.h"
+#include "ui/ReportRowState.h"
 
 namespace tonquill {
 namespace {
@@ -22,13 +29,17 @@ using test::TempDir;
 
 constexpr int Wav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
-// Answers the cancel question as the test says and counts the questions.
+// Answers the cancel question as the test says and counts the questions; opens nothing and
+// keeps the messages it would show.
 class ScriptedConvProg : public CConvProg {
 public:
     using CConvProg::CConvProg;
     bool answer = false;
     int asked = 0;
     CConvProg::State stateWhileAsking = CConvProg::State::Converting;
+    bool opens = true;
+    std::vector<QUrl> opened;
+    std::vector<QString> told;
 
 protected:
     bool AskCancel() override {
@@ -36,6 +47,11 @@ protected:
         stateWhileAsking = CurrentState();
         return answer;
     }
+    bool OpenInDesktop(const QUrl& url) override {
+        opened.push_back(url);
+        return opens;
+    }
+    void Tell(const QString& text) override { told.push_back(text); }
 };
 
 class ConvProgTest : public ::testing::Test {
@@ -189,6 +205,11 @@ TEST_F(ConvProgTest, ConvertsABatchAndFinishes) {
     EXPECT_EQ(w->ControlText(1091), "00:00:00");
     EXPECT_EQ(static_cast<QProgressBar*>(w->Control(1074))->value(), 100);
     EXPECT_EQ(w->ControlText(1093), out + "b.wav");
+    // However short the batch, it ends with the speed it had.
+    for (int id : {1082, 1083}) {
+        const double speed = w->ControlText(id).trimmed().chopped(1).toDouble();
+        EXPECT_GT(speed, 0.0) << id << " " << w->ControlText(id).toStdString();
+    }
     EXPECT_EQ(Button(*w, 1075)->text(), "Open Dir");
     EXPECT_TRUE(Button(*w, 1075)->isEnabled());
     EXPECT_EQ(Button(*w, 2)->text(), "Finish");
@@ -208,6 +229,103 @@ TEST_F(ConvProgTest, ConvertsABatchAndFinishes) {
     EXPECT_EQ(profile.value("Position/" + CConvProg::PlacementKeyName).toByteArray().size(), 44);
     // The pipeline reports to its former observer again.
     EXPECT_EQ(&ctx.Observer(), &fallback);
+}
+
+// Where no application opens the folder, a message names it, as it is.
+TEST_F(ConvProgTest, OpenDirThatNothingOpensSaysSo) {
+    settings.OUTPUT.DesDir = dir / "<b>out</b>/";
+    auto w = Open({AddWav("a.wav", 1000)});
+    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
+    Button(*w, 1075)->click();
+    ASSERT_EQ(w->opened.size(), 1u);
+    EXPECT_EQ(w->opened[0], QUrl::fromLocalFile(QString::fromStdString(dir / "<b>out</b>/")));
+    EXPECT_TRUE(w->told.empty());
+    w->opens = false;
+    Button(*w, 1075)->click();
+    ASSERT_EQ(w->told.size(), 1u);
+    EXPECT_TRUE(w->told[0].contains(QString::fromStdString(dir / "<b>out</b>/")))
+        << w->told[0].toStdString();
+}
+
+// Paths are shown as they are: a name that looks like markup is not read as markup.
+TEST_F(ConvProgTest, PathLabelsShowMarkupLiterally) {
+    auto w = Open({AddWav("<b>x<i>.wav", 1000)});
+    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
+    const std::pair<int, QString> paths[] = {
+        {1092, QString::fromStdString(dir / "in/<b>x<i>.wav")},
+        {1093, QString::fromStdString(dir / "out/<b>x<i>.wav")}};
+    for (const auto& [id, path] : paths) {
+        auto* label = static_cast<QLabel*>(w->Control(id));
+        EXPECT_EQ(label->text(), path);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << id;
+    }
+}
+
+// Rows that cannot be read are left out, each named in red with why, and the end counts them.
+TEST_F(ConvProgTest, LeftOutRowsAreNamedAndCounted) {
+    ctx.LeftOut = {{"/music/bad.mp3", "MP3", "no MPEG frame in the first 64 KiB"},
+                   {"/music/odd.ogg", "OGG", ""}};
+    auto w = Open({AddWav("a.wav", 1000)});
+    ASSERT_TRUE(WaitFor([&] { return w->CurrentState() == CConvProg::State::Finished; }));
+    const std::vector<QString> texts = Texts(*w);
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts[0],
+              "/music/bad.mp3 cannot be read as MP3 audio: no MPEG frame in the first "
+              "64 KiB; it is left out.");
+    EXPECT_EQ(texts[1], "/music/odd.ogg cannot be read as OGG audio; it is left out.");
+    EXPECT_EQ(w->Log().Level(0), 2);
+    EXPECT_EQ(w->Log().Level(1), 2);
+    EXPECT_EQ(texts.back(),
+              "Finished converting: 1 of 3 files converted, 2 left out because they cannot be "
+              "read.");
+    EXPECT_EQ(w->Log().Level(static_cast<int>(texts.size()) - 1), 2);
+}
+
+// The description column takes the width the list has and grows to its longest line; a line
+// shows whole in its tooltip; selected lines copy as plain text; saving tells a failure.
+TEST_F(ConvProgTest, LogFillsItsWidthCopiesAndSaves) {
+    auto w = std::make_unique<ScriptedConvProg>(ctx);
+    w->show();
+    const ConvProgLog& log = w->Log();
+    CReportCtrl* list = log.List();
+    w->AppendLogRow("short", LogLevel::Info);
+    const QString longLine = "long " + QString(150, 'x') + " end";
+    w->AppendLogRow(longLine, LogLevel::Error);
+    const auto available = [&] {
+        return list->viewport()->width() - list->GetColumnWidth(1) - list->GetColumnWidth(2) -
+               list->GetColumnWidth(0);
+    };
+    for (int width : {700, 2600}) {
+        w->resize(width, w->height());
+        QCoreApplication::processEvents();
+        EXPECT_GE(list->GetColumnWidth(3), available()) << width;
+        EXPECT_GE(list->GetColumnWidth(3), list->fontMetrics().horizontalAdvance(longLine))
+            << width;
+    }
+    EXPECT_EQ(list->GetColumnWidth(3), available());
+    const QPoint onLong = list->visualRect(list->model()->index(1, 1)).center();
+    QHelpEvent help(QEvent::ToolTip, onLong, list->viewport()->mapToGlobal(onLong));
+    QCoreApplication::sendEvent(list->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), longLine);
+
+    list->ApplyRowStates(0, ROW_SELECTED);
+    list->ApplyRowStates(1, ROW_SELECTED);
+    const QString a = log.Cell(0, 1).trimmed() + "\t" + log.Cell(0, 2) + "\tshort\n";
+    const QString b = log.Cell(1, 1).trimmed() + "\t" + log.Cell(1, 2) + "\t" + longLine + "\n";
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), a + b);
+
+    const std::string saved = dir / "log.txt";
+    EXPECT_EQ(log.SaveTo(QString::fromStdString(saved)), "");
+    std::ifstream in(saved);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(QString::fromStdString(text), a + b);
+    const QString nowhere = QString::fromStdString(dir / "no such folder/log.txt");
+    const QString problem = log.SaveTo(nowhere);
+    EXPECT_TRUE(problem.startsWith("The log could not be saved to " + nowhere + ": "))
+        << problem.toStdString();
+    EXPECT_GT(problem.size(), ("The log could not be saved to " + nowhere + ": .").size());
 }
 
 TEST_F(ConvProgTest, OpenDirStaysDisabledWhenOutputsGoBesideTheirSources) {
@@ -243,7 +361,8 @@ TEST_F(ConvProgTest, PauseResumeAndCancelAnsweredNoThenYes) {
     EXPECT_EQ(ctx.Paused.load(), 0);
     EXPECT_TRUE(w->isVisible());
 
-    // Yes: the batch stops and the window closes once it has wound down.
+    // Yes: the batch stops; the file cut short stays as a partial output, and the window stays
+    // on the log that says so until it is closed.
     w->answer = true;
     Button(*w, 2)->click();
     EXPECT_EQ(w->asked, 2);
@@ -251,12 +370,32 @@ TEST_F(ConvProgTest, PauseResumeAndCancelAnsweredNoThenYes) {
     EXPECT_FALSE(Button(*w, 1075)->isEnabled());
     EXPECT_FALSE(Button(*w, 2)->isEnabled());
     EXPECT_EQ(w->windowTitle(), "Aborting, Please Wait...");
-    ASSERT_TRUE(WaitFor([&] { return !w->isVisible(); }));
+    ASSERT_TRUE(WaitFor([&] { return w->windowTitle() == "Cancelled"; }));
     EXPECT_FALSE(ctx.IsRunning());
-    QTest::qWait(50);  // the last posted lines
-    ASSERT_FALSE(Texts(*w).empty());
-    EXPECT_EQ(Texts(*w).back(), "Converting status: ERROR.");
+    const std::vector<QString> texts = Texts(*w);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2], "The output " +
+                                           QString::fromStdString(dir / "out/long.wav") +
+                                           " holds what was converted before Cancel.");
+    EXPECT_EQ(texts.back(), "Converting status: ERROR.");
     EXPECT_LT(ctx.TaskSamplesDone.load(), ctx.Tasks[0].EstimatedSamples);
+    EXPECT_TRUE(std::filesystem::exists(dir / "out/long.wav"));
+    EXPECT_EQ(Button(*w, 2)->text(), "Close");
+    EXPECT_TRUE(Button(*w, 2)->isEnabled());
+    EXPECT_TRUE(w->isVisible());
+    Button(*w, 2)->click();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(w->asked, 2);
+}
+
+// A cancel before any file has begun leaves nothing to tell: the window closes at once.
+TEST_F(ConvProgTest, CancelBeforeTheFirstFileClosesTheWindow) {
+    ctx.StartDelayMs = 2000;
+    auto w = Open({AddWav("a.wav", 1000)});
+    w->answer = true;
+    Button(*w, 2)->click();
+    ASSERT_TRUE(WaitFor([&] { return !w->isVisible(); }));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/a.wav"));
 }
 
 TEST_F(ConvProgTest, StoppedAfterAnErrorClosesWithoutAsking) {
@@ -313,6 +452,8 @@ TEST_F(ConvProgTest, SeveralFilesAtOnceKeepEachFilesLinesTogether) {
     EXPECT_EQ(texts.back(), "Finished converting, all done ^_^");
     EXPECT_EQ(w->windowTitle(), "Finished Converting");
     EXPECT_EQ(w->ControlText(1081), "100.00%");
+    EXPECT_GT(w->ControlText(1083).trimmed().chopped(1).toDouble(), 0.0)
+        << w->ControlText(1083).toStdString();
     EXPECT_EQ(Button(*w, 2)->text(), "Finish");
     for (size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(test::ReadSoundFile(dir / ("out/" + names[i])).samples.size(), 40000u * (i + 1));
@@ -338,10 +479,14 @@ TEST_F(ConvProgTest, PauseAndCancelActOnEveryRunningFile) {
     w->answer = true;
     Button(*w, 2)->click();
     EXPECT_EQ(w->stateWhileAsking, CConvProg::State::Paused);
-    ASSERT_TRUE(WaitFor([&] { return !w->isVisible(); }));
-    QTest::qWait(50);  // the last posted lines
+    ASSERT_TRUE(WaitFor([&] { return w->windowTitle() == "Cancelled"; }));
     const std::vector<QString> texts = Texts(*w);
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "Converting status: ERROR."), 2);
+    for (const char* name : {"a.wav", "b.wav"}) {
+        const QString told = "The output " + QString::fromStdString(dir / "out/") + name +
+                             " holds what was converted before Cancel.";
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), told), 1) << name;
+    }
     EXPECT_FALSE(out("c.wav"));
 }
 

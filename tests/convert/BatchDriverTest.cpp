@@ -282,7 +282,7 @@ TEST_F(BatchDriverTest, PauseLongerThanTheWorkerBoundDoesNotFailTheTask) {
     EXPECT_EQ(observer.doneCount(), 1);
 }
 
-TEST_F(BatchDriverTest, StopRequestEndsARunningBatchPromptly) {
+TEST_F(BatchDriverTest, CancelEndsARunningBatchPromptlyAndNamesThePartialOutput) {
     std::filesystem::create_directories(dir / "in");
     RecordingObserver obs;
     PipelineContext small(obs, 4096 * 2 * 3);
@@ -298,12 +298,16 @@ TEST_F(BatchDriverTest, StopRequestEndsARunningBatchPromptly) {
         finished = true;
     });
     ASSERT_TRUE(test::WaitUntil([&] { return small.DecodedRing.FreeSpace() < 4096 * 2; }));
-    small.Stop();
+    small.Cancel();
     const bool endedInTime =
         test::WaitUntil([&] { return finished.load(); }, std::chrono::seconds(5));
     batchThread.join();
     EXPECT_TRUE(endedInTime);
-    EXPECT_EQ(obs.texts().back(), "Converting status: ERROR.");
+    const std::vector<std::string> texts = obs.texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts.back(), "Converting status: ERROR.");
+    EXPECT_EQ(texts[texts.size() - 2],
+              "The output " + dir / "out/long.wav" + " holds what was converted before Cancel.");
     EXPECT_EQ(obs.doneCount(), 0);
     test::SoundFile out = test::ReadSoundFile(dir / "out/long.wav");
     EXPECT_LT(out.samples.size(), 400000u);

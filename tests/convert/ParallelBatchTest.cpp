@@ -178,6 +178,17 @@ TEST_F(ParallelBatchTest, InterruptEndsEveryRunningFileAndStartsNoOther) {
     EXPECT_EQ(report.failedSources.size(), 2u);
     EXPECT_EQ(report.notStarted, 1);
     EXPECT_FALSE(Out("c.wav"));
+    // Each file cut short says that its output stays, with what it holds, before its status.
+    std::set<std::string> told;
+    for (const auto& block : log.Blocks()) {
+        ASSERT_GE(block.size(), 2u);
+        EXPECT_EQ(block.back(), "Converting status: ERROR.");
+        told.insert(block[block.size() - 2]);
+    }
+    const std::string out = dir / "out/";
+    EXPECT_EQ(told, (std::set<std::string>{
+                        "The output " + out + "a.wav holds what was converted before Cancel.",
+                        "The output " + out + "b.wav holds what was converted before Cancel."}));
 }
 
 TEST(PipelinesForTest, AutomaticIsTheUsableCoresAndOddValuesStayInRange) {
