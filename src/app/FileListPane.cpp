@@ -231,6 +231,10 @@ ReportRowData FileListPane::MakeRow(PlainFileListRow& row) {
             cell.tooltip = reason;
         }
     }
+    // The folder, often cut short in its column, shows whole over its cell.
+    if (static_cast<int>(data.cells.size()) > ColumnPath) {
+        data.cells[ColumnPath].tooltip = data.cells[ColumnPath].text;
+    }
     fileCount_ += 1;
     totalMegabytes_ += entry->sizeMegabytes;
     totalSeconds_ += row.playTime;

@@ -4,9 +4,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -268,6 +270,30 @@ TEST_F(FileListPaneTest, ABulkEditDuringALoadLetsTheLoadGoOn) {
     pane.DropFiles({Q(dir / "bulk/100.wav")});
     WaitLoaded();
     EXPECT_EQ(Names(), all);
+}
+
+TEST_F(FileListPaneTest, ColumnsMoveTheFolderShowsWholeAndASecondClickRenames) {
+    Wav("a deep/folder of songs/a.wav");
+    Wav("a deep/folder of songs/b.wav");
+    pane.LoadFolder(Q(dir / "a deep/folder of songs"), false);
+    WaitLoaded();
+    pane.resize(600, 300);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+
+    QHeaderView* header = pane.List()->header();
+    EXPECT_TRUE(header->sectionsMovable());
+    const QModelIndex path = pane.List()->model()->index(0, ColumnPath);
+    EXPECT_EQ(path.data(Qt::ToolTipRole).toString(), Q(dir / "a deep/folder of songs/"));
+
+    // A click selects the row, a second one on its name opens the editor there.
+    QWidget* viewport = pane.List()->viewport();
+    const QPoint name =
+        pane.List()->visualRect(pane.List()->model()->index(1, ColumnName)).center();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, name);
+    EXPECT_FALSE(pane.List()->HasOpenEditor());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, name, QApplication::doubleClickInterval() + 50);
+    EXPECT_TRUE(pane.List()->HasOpenEditor());
 }
 
 TEST(AudioFileFilterTest, EveryReadableTypeAllAudioFirstAllFilesLast) {
