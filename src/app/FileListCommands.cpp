@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <unordered_set>
 
+#include "app/AudioFileFilter.h"
 #include "app/CanonicalPathCache.h"
 #include "app/ConvProg.h"
 #include "app/FileListPane.h"
@@ -40,8 +41,21 @@ std::string LocalPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-// Sets the list's busy flag for a bulk edit and clears it again, as the selection handler and
-// a running load read it.
+// The question before files are deleted, with the first few of them named under it.
+QString DeleteQuestion(const QStringList& paths) {
+    constexpr int kNamesShown = 10;
+    QString text = QStringLiteral("Permanently Delete the File(s), Are You Sure?\n");
+    for (int i = 0; i < paths.size() && i < kNamesShown; ++i) {
+        text += QLatin1Char('\n') + paths[i];
+    }
+    if (paths.size() > kNamesShown) {
+        text += QStringLiteral("\nand %1 more").arg(paths.size() - kNamesShown);
+    }
+    return text;
+}
+
+// Sets the list's busy flag for a bulk edit and clears it again, as the selection handler
+// reads it. A running load has a flag of its own, which this one leaves alone.
 class BusyScope {
 public:
     explicit BusyScope(std::atomic<int>& busy) : busy_(busy) { busy_ = 1; }
@@ -202,12 +216,15 @@ void FileListPane::RemoveDuplicates() {
 
 void FileListPane::DeleteFiles() {
     if (FirstSelected() < 0) {
-        Ask(QStringLiteral("Please select ONE file First!"), kConfirmation, QMessageBox::Warning,
-            QMessageBox::Ok);
         return;
     }
-    if (Ask(QStringLiteral("Permanently Delete the File(s), Are You Sure?"), kConfirmation,
-            QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+    // The files go for good: the question names them and No is what Enter answers.
+    QStringList names;
+    for (int row = FirstSelected(); row >= 0; row = list_->FindNextRow(ROW_SELECTED, row)) {
+        names << list_->GetItemText(row, ColumnName);
+    }
+    if (Ask(DeleteQuestion(names), kConfirmation, QMessageBox::Warning,
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
     {
@@ -292,7 +309,7 @@ void FileListPane::Properties() {
 // ---- Conversion ----
 
 void FileListPane::StartConversion(bool selectedOnly) {
-    if (g_listBusy != 0 || busy_ != 0) {
+    if (g_listBusy != 0 || busy_ != 0 || loading_) {
         return;
     }
     RemoveDead();
@@ -371,8 +388,13 @@ void FileListPane::OnDragRows() {
 
 QMessageBox::StandardButton FileListPane::Ask(const QString& text, const QString& title,
                                               QMessageBox::Icon icon,
-                                              QMessageBox::StandardButtons buttons) {
+                                              QMessageBox::StandardButtons buttons,
+                                              QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, title, text, buttons, window());
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -430,10 +452,7 @@ void FileListPane::RunProgressWindow() {
 }
 
 QStringList FileListPane::AskFiles() {
-    return QFileDialog::getOpenFileNames(
-        window(), QString(), QString(),
-        QStringLiteral("Audio Files (*.mp3 *.ogg *.wav *.wma);;Mp3 File ( *.mp3);;"
-                       "Ogg File ( *.ogg);;Wav File ( *.wav);;Wma File (*.wma)"));
+    return QFileDialog::getOpenFileNames(window(), QString(), QString(), AudioFileFilter());
 }
 
 QString FileListPane::AskFolder(bool subfolders) {

@@ -57,7 +57,7 @@ FileListPane::FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget
       status_(status),
       list_(new FileListView(this)),
       processing_(new CProcessing(this)),
-      loader_(busy_) {
+      loader_(loadRun_) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
@@ -70,11 +70,19 @@ FileListPane::FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget
     list_->notifyTarget = this;
     list_->ShowEmptyHints(true);
     list_->SetHeaderImageList(AppIcons::HeaderImages());
+    // Columns can be dragged into another order; a second click on a selected row's name
+    // renames its file in place.
+    constexpr unsigned kHeaderDragDrop = 0x10;
+    list_->ApplyExtendedStyle(kHeaderDragDrop);
+    list_->EnableCellEditing(true);
+    list_->AllowColumnEditing(ColumnName);
 
     connect(processing_, &CProcessing::cancelRequested, this, &FileListPane::CancelLoad);
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &FileListPane::OnSelectionChanged);
     connect(list_, &QAbstractItemView::doubleClicked, this, [this] {
+        // The first click of a double click on a selected row may have opened the editor.
+        list_->EndCellEdit(false);
         if (FirstSelected() >= 0) {
             StartConversion(true);
         }
@@ -91,7 +99,8 @@ FileListPane::FileListPane(PipelineContext& ctx, FileListStatus& status, QWidget
 }
 
 FileListPane::~FileListPane() {
-    busy_ = 0;
+    loadRun_ = 0;
+    requestedLoad_.reset();
     loader_.Join();
     loader_.TakeRows(std::numeric_limits<size_t>::max());
     for (const ReportRowData& held : heldRows_) {
@@ -184,7 +193,7 @@ void FileListPane::UpdateSelectionSummary() {
 }
 
 void FileListPane::OnSelectionChanged() {
-    if (g_listBusy == 0 && busy_ == 0) {
+    if (g_listBusy == 0 && busy_ == 0 && !loading_) {
         UpdateSelectionSummary();
     }
 }
@@ -213,6 +222,18 @@ ReportRowData FileListPane::MakeRow(PlainFileListRow& row) {
     }
     if (!data.cells.empty()) {
         data.cells[ColumnName].image = IconFor(data.cells[ColumnName].text);
+    }
+    // Why a file cannot be read shows over its whole row.
+    if (entry->unreadable != 0 && !entry->unreadableReason.empty()) {
+        const QString reason =
+            QStringLiteral("Cannot be read: ") + QString::fromStdString(entry->unreadableReason);
+        for (ReportCell& cell : data.cells) {
+            cell.tooltip = reason;
+        }
+    }
+    // The folder, often cut short in its column, shows whole over its cell.
+    if (static_cast<int>(data.cells.size()) > ColumnPath) {
+        data.cells[ColumnPath].tooltip = data.cells[ColumnPath].text;
     }
     fileCount_ += 1;
     totalMegabytes_ += entry->sizeMegabytes;
@@ -249,13 +270,33 @@ std::vector<std::string> FileListPane::CurrentScanExtensions() const {
     return ScanExtensions(ctx_.Settings.OUTPUT.Filter);
 }
 
+class FileListPane::LoadSetUpScope {
+public:
+    explicit LoadSetUpScope(FileListPane& pane) : pane_(pane) { ++pane_.loadSetUps_; }
+    ~LoadSetUpScope() {
+        if (--pane_.loadSetUps_ == 0 && pane_.requestedLoad_) {
+            pane_.RunRequestedLoads();
+        }
+    }
+    LoadSetUpScope(const LoadSetUpScope&) = delete;
+    LoadSetUpScope& operator=(const LoadSetUpScope&) = delete;
+
+private:
+    FileListPane& pane_;
+};
+
 void FileListPane::CancelLoad() {
     g_listBusy = 1;
-    busy_ = 0;
+    loadRun_ = 0;
 }
 
 void FileListPane::StopLoader() {
-    busy_ = 0;
+    LoadSetUpScope scope(*this);
+    StopLoaderNow();
+}
+
+void FileListPane::StopLoaderNow() {
+    loadRun_ = 0;
     if (loader_.HasThread()) {
         // The loader stops between two files; a slow probe may outlast the half second, and it
         // is then simply waited for, so no row is left half made.
@@ -269,14 +310,62 @@ void FileListPane::StopLoader() {
 }
 
 void FileListPane::StartLoaderThread(FileLoader::Job job, const LoadLook& look) {
-    StopLoader();
-    BeginLoad(look);
-    if (look.clearRows) {
-        ClearRows();
-        status_.SetPaneText(0, QStringLiteral("No file"));
-        status_.SetPaneTooltip(0, QStringLiteral("No file"));
+    // Setting a load up moves the focus, commits editors and may show a box, and any of these
+    // can ask for a load in turn: such a request waits until the set-up under way returns.
+    requestedLoad_ = LoadRequest{std::move(job), look};
+    if (loadSetUps_ == 0) {
+        RunRequestedLoads();
     }
-    loader_.Start(std::move(job));
+}
+
+void FileListPane::RunRequestedLoads() {
+    ++loadSetUps_;
+    bool begun = false;  // the load's look is on, no thread started yet
+    while (requestedLoad_) {
+        LoadRequest request = std::move(*requestedLoad_);
+        requestedLoad_.reset();
+        if (!begun) {
+            StopLoaderNow();
+            if (requestedLoad_) {
+                continue;
+            }
+        }
+        if (begun) {
+            ApplyLook(request.look);
+        } else {
+            BeginLoad(request.look);
+            begun = true;
+        }
+        if (requestedLoad_) {
+            continue;  // a later request takes this set-up over: the newest wish is loaded
+        }
+        if (request.look.clearRows) {
+            ClearRows();
+            status_.SetPaneText(0, QStringLiteral("No file"));
+            status_.SetPaneTooltip(0, QStringLiteral("No file"));
+        }
+        if (requestedLoad_) {
+            continue;
+        }
+        loadRun_ = 1;
+        if (!loader_.Start(std::move(request.job))) {
+            // Never the case while set-ups wait their turn; a refused start ends as an empty load.
+            loadRun_ = 0;
+            CompleteLoad();
+        }
+    }
+    --loadSetUps_;
+}
+
+void FileListPane::ApplyLook(const LoadLook& look) {
+    holdRows_ = look.holdRows;
+    sortAtEnd_ = look.sortAtEnd;
+    if (look.showAtOnce) {
+        processing_->show();
+    }
+    if (!look.windowTitle.isEmpty()) {
+        status_.SetWindowTitle(look.windowTitle);
+    }
 }
 
 void FileListPane::BeginLoad(const LoadLook& look) {
@@ -291,7 +380,7 @@ void FileListPane::BeginLoad(const LoadLook& look) {
     }
     status_.SetLoading(true);
     taskbar_.SetState(ConvProgTaskbar::State::Indeterminate);
-    busy_ = 1;
+    loadRun_ = 1;
     loading_ = true;
     if (!look.windowTitle.isEmpty()) {
         status_.SetWindowTitle(look.windowTitle);
@@ -300,7 +389,7 @@ void FileListPane::BeginLoad(const LoadLook& look) {
 }
 
 void FileListPane::EndLoad() {
-    busy_ = 0;
+    loadRun_ = 0;
     loading_ = false;
     loadTick_.stop();
     processing_->Conceal();
@@ -353,7 +442,8 @@ void FileListPane::ShowHeldRows() {
 }
 
 void FileListPane::OnLoadTick() {
-    if (inTick_) {
+    // While a load is set up or stopped its loader is not yet (or no longer) the running one.
+    if (inTick_ || loadSetUps_ > 0) {
         return;
     }
     inTick_ = true;
@@ -374,7 +464,10 @@ void FileListPane::OnLoadTick() {
     TakeLoadedRows(ended ? std::numeric_limits<size_t>::max() : kRowsPerTick);
     if (ended && loading_) {
         loader_.Join();
+        inTick_ = false;
+        LoadSetUpScope scope(*this);
         CompleteLoad();
+        return;
     }
     inTick_ = false;
 }
@@ -441,7 +534,7 @@ void FileListPane::LoadTreeFolder(const QString& path, Qt::KeyboardModifiers mod
 }
 
 void FileListPane::DropFiles(const QStringList& paths) {
-    if (g_listBusy != 0 || busy_ != 0) {
+    if (g_listBusy != 0 || busy_ != 0 || loading_) {
         return;  // a load or a sort runs: the drop is discarded
     }
     FileLoader::Job job;

@@ -41,7 +41,8 @@ public:
     int FileCount() const { return fileCount_; }
     double TotalMegabytes() const { return totalMegabytes_; }
     double TotalSeconds() const { return totalSeconds_; }
-    bool Busy() const { return busy_.load() != 0; }
+    // A bulk edit of the rows or a load runs.
+    bool Busy() const { return busy_.load() != 0 || loadRun_.load() != 0; }
     // A load is running or its rows still wait to be shown.
     bool IsLoading() const { return loading_; }
     const FileListEntry* Entry(int row) const;
@@ -104,9 +105,11 @@ protected:
     bool event(QEvent* event) override;
 
     // Platform seams, replaced by the tests.
-    virtual QMessageBox::StandardButton Ask(const QString& text, const QString& title,
-                                            QMessageBox::Icon icon,
-                                            QMessageBox::StandardButtons buttons);
+    // text is shown as it is, never as markup (it may hold file names).
+    virtual QMessageBox::StandardButton Ask(
+        const QString& text, const QString& title, QMessageBox::Icon icon,
+        QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     virtual OpenResult OpenInShell(const QString& path);
     virtual void ShowProperties(const QString& path);
     // Runs the batch loaded into the pipeline in the progress window, modally.
@@ -130,10 +133,23 @@ private:
         bool clearRows = false;
     };
 
+    // A load asked for, waiting until no other load is being set up or stopped.
+    struct LoadRequest {
+        FileLoader::Job job;
+        LoadLook look;
+    };
+    // Counts the set-ups and stops under way; the last one to leave runs the load asked for
+    // meanwhile.
+    class LoadSetUpScope;
+
     // Loads.
     void StopLoader();
+    void StopLoaderNow();
     void StartLoaderThread(FileLoader::Job job, const LoadLook& look);
+    void RunRequestedLoads();
     void BeginLoad(const LoadLook& look);
+    // A later request's look, taken over by a set-up already begun.
+    void ApplyLook(const LoadLook& look);
     void EndLoad();
     void FinishLoad(bool sort);
     void TakeLoadedRows(size_t max);
@@ -164,9 +180,12 @@ private:
     int fileCount_ = 0;
     double totalMegabytes_ = 0.0;
     double totalSeconds_ = 0.0;
-    std::atomic<int> busy_{0};
+    std::atomic<int> busy_{0};     // a bulk edit of the rows runs
+    std::atomic<int> loadRun_{0};  // the running load may go on
 
     FileLoader loader_;
+    int loadSetUps_ = 0;
+    std::optional<LoadRequest> requestedLoad_;
     ConvProgTaskbar taskbar_;  // an endless progress on the launcher entry while loading
     QTimer loadTick_;
     bool loading_ = false;

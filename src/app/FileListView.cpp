@@ -1,13 +1,34 @@
 #include "app/FileListView.h"
 
+#include <QStyledItemDelegate>
+
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
+#include "metadata/FileListEntry.h"
+
 namespace tonquill {
 
+namespace {
+
+// A folder's start says least about it: a long path keeps its end ("…/deep/folder/").
+class ElideStartDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->textElideMode = Qt::ElideLeft;
+    }
+};
+
+}  // namespace
+
 FileListView::FileListView(QWidget* parent) : CReportCtrl(parent) {
+    setItemDelegateForColumn(ColumnPath, new ElideStartDelegate(this));
     setDragEnabled(true);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);

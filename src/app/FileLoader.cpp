@@ -26,16 +26,22 @@ void FileLoader::MessageObserver::Message(const std::string& text, MessageIcon i
     loader_.messagePending_ = false;
 }
 
-FileLoader::FileLoader(std::atomic<int>& busy) : busy_(busy), observer_(*this) {}
+FileLoader::FileLoader(std::atomic<int>& run) : run_(run), observer_(*this) {}
 
 FileLoader::~FileLoader() {
     if (thread_.joinable()) {
-        busy_ = 0;
+        run_ = 0;
         thread_.join();
     }
 }
 
-void FileLoader::Start(Job job) {
+bool FileLoader::Start(Job job) {
+    if (thread_.joinable()) {
+        if (!Ended()) {
+            return false;
+        }
+        thread_.join();
+    }
     job_ = std::move(job);
     {
         std::lock_guard lock(mutex_);
@@ -53,6 +59,7 @@ void FileLoader::Start(Job job) {
     ended_ = false;
     failed_ = false;
     thread_ = std::thread([this] { Run(); });
+    return true;
 }
 
 bool FileLoader::WaitFor(std::chrono::milliseconds timeout) {

@@ -20,7 +20,7 @@ class RowLoader;
 // in the order the files were found, for the window's thread to take in batches. Probing is most
 // of a load's time, so a few probe threads (one per core, at most four) each read their own
 // files. Nothing here touches a widget; the window polls. It stops between two files as soon as
-// the list's busy flag is cleared. One load at a time.
+// the load's run flag is cleared. One load at a time.
 class FileLoader {
 public:
     enum class Kind {
@@ -35,13 +35,15 @@ public:
         std::vector<std::string> extensions;  // upper case, the folder scan's order
     };
 
-    explicit FileLoader(std::atomic<int>& busy);
+    // run: set while the load may go on; the window clears it to stop the load.
+    explicit FileLoader(std::atomic<int>& run);
     ~FileLoader();
     FileLoader(const FileLoader&) = delete;
     FileLoader& operator=(const FileLoader&) = delete;
 
-    // Starts a thread for job; the previous one must have been joined.
-    void Start(Job job);
+    // Starts a thread for job. A previous thread that has ended is joined first; one still
+    // running is left alone and the job refused (false): a thread is never replaced running.
+    bool Start(Job job);
     // Waits up to timeout for the thread's body to return; true when it has.
     bool WaitFor(std::chrono::milliseconds timeout);
     void Join();
@@ -73,7 +75,7 @@ private:
     };
 
     void Run();
-    bool Keep() const { return busy_.load(std::memory_order_acquire) != 0; }
+    bool Keep() const { return run_.load(std::memory_order_acquire) != 0; }
     bool ScanFolderOf(const std::string& folder, bool subfolders);
     // Queues a found file for the probe threads.
     // baseFolder: the folder the file was found under, ending with '/'; empty for a file given
@@ -82,7 +84,7 @@ private:
     void ProbeFiles(RowLoader& rowLoader);
     void SetTitle(const std::string& title);
 
-    std::atomic<int>& busy_;
+    std::atomic<int>& run_;
     MessageObserver observer_;
     std::mutex messageOrder_;                             // one probe's message at a time
     std::vector<std::unique_ptr<RowLoader>> rowLoaders_;  // one per probe thread, kept

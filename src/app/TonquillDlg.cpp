@@ -282,7 +282,12 @@ void CTonquillDlg::LoadPaths(const QStringList& paths) {
 
 void CTonquillDlg::Activate() {
     if (isMinimized()) {
-        showNormal();
+        // A window minimised from maximised comes back maximised.
+        if (windowState() & Qt::WindowMaximized) {
+            showMaximized();
+        } else {
+            showNormal();
+        }
     }
     raise();
     activateWindow();
@@ -316,6 +321,7 @@ void CTonquillDlg::RefreshSettingsSummary() {
 void CTonquillDlg::SetOutputFormat(int format) {
     ctx_.Settings.OUTPUT.OutputFormat = static_cast<int16_t>(format);
     RefreshSettingsSummary();
+    SaveSettings();
 }
 
 void CTonquillDlg::ShowFormatMenu() {
@@ -337,6 +343,13 @@ void CTonquillDlg::RunOptions() {
     options.exec();
     // Whatever the result: a refused folder or a reset has changed the record already.
     RefreshSettingsSummary();
+    SaveSettings();
+}
+
+void CTonquillDlg::SaveSettings() {
+    // Written at once, not only at a clean exit: a crash or a killed session keeps them.
+    const std::string lastDir = QFile::encodeName(tree_->CurrentPath()).toStdString();
+    store_.SaveSettings(ctx_.Settings, lastDir);
 }
 
 void CTonquillDlg::OpenUrl(const QUrl& url, const QString& what) {
@@ -379,8 +392,7 @@ void CTonquillDlg::SetLoading(bool loading) {
 void CTonquillDlg::SaveState() {
     ++saveCount_;
     QSettings profile = Profile();
-    const std::string lastDir = QFile::encodeName(tree_->CurrentPath()).toStdString();
-    store_.SaveSettings(ctx_.Settings, lastDir);
+    SaveSettings();
     WindowPlacementStore::SavePlacement(*this, PlacementKeyName, profile);
     FileListView* list = pane_->List();
     profile.setValue(QString::fromLatin1(ColumnEntry), list->ColumnLayoutBytes());

@@ -84,6 +84,8 @@ private:
     void RestoreListLayout();
     void SelectInitialFolder();
     void SaveState();
+    // Config.ini from the settings record and the tree's folder.
+    void SaveSettings();
     void LayoutParts();
     void ShowFormatMenu();
     void SetOutputFormat(int format);

@@ -14,8 +14,10 @@ namespace tonquill {
 // the conversion copies its technical values and tags into a task.
 struct FileListEntry {
     int32_t unreadable = 0;  // 0 or 1
-    uint8_t type = 0;        // FormatCode from the extension, 0 when it has none
-    uint8_t tagKinds = 0;    // TagKind bits
+    // Why an unreadable file could not be read, in plain words ("the file is empty").
+    std::string unreadableReason;
+    uint8_t type = 0;      // FormatCode from the extension, 0 when it has none
+    uint8_t tagKinds = 0;  // TagKind bits
     uint8_t trackNumber = 0;
     uint8_t trackTotal = 0;
     int32_t sampleRate = 0;

@@ -229,20 +229,32 @@ void MediaProbe::ProbeMediaInfo(FileListRow& row, const std::string& path) {
         row.SetCellText(column, std::string());
     }
 
+    struct stat info {};
     if (!IsReadableFile(path)) {
         entry.unreadable = 1;
+        entry.unreadableReason = "the file cannot be opened";
+    } else if (::stat(path.c_str(), &info) == 0 && info.st_size == 0) {
+        entry.unreadable = 1;
+        entry.unreadableReason = "the file is empty";
     } else {
         try {
             if (const ProbeEntry* probe = FindProbe(entry.type)) {
                 (this->*probe->probe)(row, path);
             }
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             // A library that gives up on a hostile file (memory, a bad length) leaves the row
             // unreadable rather than ending the load.
             entry.unreadable = 1;
+            entry.unreadableReason = std::string("the file is damaged: ") + error.what();
         }
         if (entry.channels == 0 || entry.sampleRate == 0 || entry.totalSamples == 0) {
             entry.unreadable = 1;
+        }
+        if (entry.unreadable && entry.unreadableReason.empty()) {
+            const ProbeEntry* probe = FindProbe(entry.type);
+            entry.unreadableReason =
+                probe ? "no sound found: the file is damaged or not the type its name says"
+                      : "not an audio type this program reads";
         }
     }
 
@@ -291,9 +303,8 @@ void MediaProbe::ProbeWav(FileListRow& row, const std::string& path) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) {
-        observer_.Message(Format("Error : could not open file : %s", path.c_str()),
-                          MessageIcon::Warning);
         entry.unreadable = 1;
+        entry.unreadableReason = Format("not WAV audio: %s", sf_strerror(nullptr));
         return;
     }
     entry.channels = info.channels > 0 ? static_cast<uint32_t>(info.channels) : 0;
@@ -339,8 +350,8 @@ void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {
     } else {
         const char* reason =
             mp3Handle_ ? mpg123_strerror(mp3Handle_) : mpg123_plain_strerror(MPG123_OK);
-        observer_.Message(Format("Trouble with mpg123: %s", reason), MessageIcon::Error);
         entry.unreadable = 1;
+        entry.unreadableReason = Format("not MP3 audio: %s", reason);
     }
     if (mp3Handle_) {
         mpg123_close(mp3Handle_);

@@ -77,6 +77,11 @@ std::unique_ptr<PlainFileListRow> RowLoader::Load(const std::string& path) {
     }
     probe->ProbeMediaInfo(*row, path);
     probe->ProbeBitrate(*row, path);
+    // A terminal tells why a file could not be read; a window's list keeps the reason in the
+    // row, where it is seen without stopping the load.
+    if (observer_.NamesFiles() && row->entry.unreadable && !row->entry.unreadableReason.empty()) {
+        observer_.Message(row->entry.unreadableReason, MessageIcon::Warning);
+    }
     return row;
 }
 

@@ -18,7 +18,8 @@ class WmaComponent;
 class RowLoader {
 public:
     // nameFiles: the probe's reports name the file they are about (a terminal shows many files'
-    // reports in one stream); a message box beside the list needs no name and keeps its text.
+    // reports in one stream), and why a file is unreadable is reported too; a list beside its
+    // messages needs no name and keeps the reason in the row.
     explicit RowLoader(ConversionObserver& observer, bool nameFiles = true);
     ~RowLoader();
     RowLoader(const RowLoader&) = delete;
@@ -34,6 +35,7 @@ private:
         FileNamingObserver(ConversionObserver& target, bool nameFiles)
             : target_(target), nameFiles_(nameFiles) {}
         void SetPath(const std::string& path) { path_ = path; }
+        bool NamesFiles() const { return nameFiles_; }
         void Log(const std::string& text, LogLevel level) override;
         void Message(const std::string& text, MessageIcon icon) override;
 

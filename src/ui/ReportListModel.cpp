@@ -56,6 +56,8 @@ QVariant ReportListModel::data(const QModelIndex& index, int role) const {
             return QBrush(QColor::fromRgb(cell.backColour));
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(AlignmentOf(columns[index.column()].format));
+        case Qt::ToolTipRole:
+            return cell.tooltip.isEmpty() ? QVariant() : QVariant(cell.tooltip);
         default:
             return {};
     }

@@ -16,6 +16,7 @@ struct ReportCell {
     int image = -1;
     QRgb textColour = 0;
     QRgb backColour = 0;
+    QString tooltip;  // none when empty
 };
 
 // Everything the list holds for one row; `ownerData` points at the owner's record, which the

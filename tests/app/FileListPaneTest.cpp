@@ -1,11 +1,15 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -13,15 +17,18 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "app/AudioFileFilter.h"
 #include "app/FileListPane.h"
 #include "app/FileListStatus.h"
 #include "app/FileListView.h"
 #include "app/ListSummaryText.h"
 #include "app/Processing.h"
+#include "base/AudioFormat.h"
 #include "convert/PipelineContext.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/ProbeFixtures.h"
@@ -38,8 +45,19 @@ public:
     void SetPaneText(int pane, const QString& text) override { texts[pane] = text; }
     void SetPaneTooltip(int pane, const QString& tooltip) override { tooltips[pane] = tooltip; }
     void SetWindowTitle(const QString& title) override { windowTitle = title; }
-    void SetLoading(bool on) override { loading = on; }
+    void SetLoading(bool on) override {
+        loading = on;
+        loadsEnded += on ? 0 : 1;
+        if (on && onLoadBegins) {
+            // Once only, as a rename box commits once when the tree loses the focus.
+            std::function<void()> hook = std::move(onLoadBegins);
+            onLoadBegins = nullptr;
+            hook();
+        }
+    }
 
+    std::function<void()> onLoadBegins;  // runs inside the set-up of the next load
+    int loadsEnded = 0;
     std::array<QString, 3> texts;
     std::array<QString, 3> tooltips;
     QString windowTitle;
@@ -61,10 +79,15 @@ public:
 
 protected:
     QMessageBox::StandardButton Ask(const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons) override {
+                                    QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton defaultButton) override {
         asked << text;
+        defaults.push_back(defaultButton);
         return answer;
     }
+
+public:
+    std::vector<QMessageBox::StandardButton> defaults;
     OpenResult OpenInShell(const QString& path) override {
         opened << path;
         return openResult;
@@ -216,6 +239,84 @@ TEST_F(FileListPaneTest, CancelKeepsTheRowsFoundSoFarAndReturnsToIdle) {
     EXPECT_TRUE(pane.LoadingWindow()->isHidden());
 }
 
+TEST_F(FileListPaneTest, ALoadAskedForWhileAnotherIsSetUpWaitsItsTurn) {
+    // Setting a load up moves the focus away from an open editor, whose commit may ask for a
+    // load of its own (the tree selecting a renamed folder): that one is loaded, once.
+    Wav("dropped/a.wav");
+    Wav("renamed/b.wav");
+    status.onLoadBegins = [this] { pane.LoadTreeFolder(Q(dir / "renamed"), Qt::NoModifier); };
+    pane.DropFiles({Q(dir / "dropped")});
+    WaitLoaded();
+    EXPECT_EQ(Names(), std::vector<std::string>{"renamed/b.wav"});
+    EXPECT_EQ(status.loadsEnded, 1);
+    EXPECT_FALSE(pane.Busy());
+
+    // The list takes the next load as usual.
+    pane.LoadTreeFolder(Q(dir / "dropped"), Qt::NoModifier);
+    WaitLoaded();
+    EXPECT_EQ(Names(), std::vector<std::string>{"dropped/a.wav"});
+    EXPECT_EQ(status.loadsEnded, 2);
+}
+
+TEST_F(FileListPaneTest, ABulkEditDuringALoadLetsTheLoadGoOn) {
+    std::vector<std::string> all;
+    for (int i = 0; i < 60; ++i) {
+        all.push_back("bulk/" + std::to_string(100 + i) + ".wav");
+        Wav(all.back());
+    }
+    pane.LoadFolder(Q(dir / "bulk"), false);
+    pane.SelectAll();
+    EXPECT_TRUE(pane.Busy());  // the drop and Convert guards still see the load
+    pane.DropFiles({Q(dir / "bulk/100.wav")});
+    WaitLoaded();
+    EXPECT_EQ(Names(), all);
+}
+
+TEST_F(FileListPaneTest, ColumnsMoveTheFolderShowsWholeAndASecondClickRenames) {
+    Wav("a deep/folder of songs/a.wav");
+    Wav("a deep/folder of songs/b.wav");
+    pane.LoadFolder(Q(dir / "a deep/folder of songs"), false);
+    WaitLoaded();
+    pane.resize(600, 300);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+
+    QHeaderView* header = pane.List()->header();
+    EXPECT_TRUE(header->sectionsMovable());
+    const QModelIndex path = pane.List()->model()->index(0, ColumnPath);
+    EXPECT_EQ(path.data(Qt::ToolTipRole).toString(), Q(dir / "a deep/folder of songs/"));
+
+    // A click selects the row, a second one on its name opens the editor there.
+    QWidget* viewport = pane.List()->viewport();
+    const QPoint name =
+        pane.List()->visualRect(pane.List()->model()->index(1, ColumnName)).center();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, name);
+    EXPECT_FALSE(pane.List()->HasOpenEditor());
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, name, QApplication::doubleClickInterval() + 50);
+    EXPECT_TRUE(pane.List()->HasOpenEditor());
+}
+
+TEST(AudioFileFilterTest, EveryReadableTypeAllAudioFirstAllFilesLast) {
+    const QStringList entries = AudioFileFilter().split(";;");
+    ASSERT_GE(entries.size(), 3);
+    EXPECT_TRUE(entries.front().startsWith("All audio files ("));
+    EXPECT_EQ(entries.back(), "All files (*)");
+    QStringList patterns{"*.oga"};
+    for (const FormatInfo& format : FormatTable) {
+        patterns << QStringLiteral("*.") + format.extension;
+    }
+    for (const QString& pattern : patterns) {
+        EXPECT_TRUE(entries.front().contains(pattern + ' ') ||
+                    entries.front().contains(pattern + ')'))
+            << pattern.toStdString();
+        // Each type has an entry of its own besides the first.
+        EXPECT_EQ(std::count_if(entries.begin() + 1, entries.end() - 1,
+                                [&](const QString& e) { return e.contains(pattern); }),
+                  1)
+            << pattern.toStdString();
+    }
+}
+
 TEST_F(FileListPaneTest, SecondLoadReplacesTheRunningLoader) {
     for (int i = 0; i < 30; ++i) {
         Wav("first/" + std::to_string(100 + i) + ".wav");
@@ -334,7 +435,7 @@ TEST_F(FileListPaneTest, RemovalCommands) {
     EXPECT_TRUE(fs::exists(dir.path() / "rm/c.wav"));  // removing rows leaves the files
 }
 
-TEST_F(FileListPaneTest, DeleteFilesAsksOnceAndDeletesForGood) {
+TEST_F(FileListPaneTest, DeleteFilesNamesTheFilesAndDeletesForGoodOnlyOnYes) {
     const std::string a = Wav("del/a.wav");
     const std::string b = Wav("del/b.wav");
     const std::string c = Wav("del/c.wav");
@@ -343,9 +444,8 @@ TEST_F(FileListPaneTest, DeleteFilesAsksOnceAndDeletesForGood) {
 
     pane.SelectNone();
     pane.DeleteFiles();
-    EXPECT_EQ(pane.asked, QStringList{"Please select ONE file First!"});
+    EXPECT_TRUE(pane.asked.isEmpty());
 
-    pane.asked.clear();
     Select({0, 2});
     pane.answer = QMessageBox::No;
     pane.DeleteFiles();
@@ -353,12 +453,62 @@ TEST_F(FileListPaneTest, DeleteFilesAsksOnceAndDeletesForGood) {
 
     pane.answer = QMessageBox::Yes;
     pane.DeleteFiles();
-    EXPECT_EQ(pane.asked, (QStringList{"Permanently Delete the File(s), Are You Sure?",
-                                       "Permanently Delete the File(s), Are You Sure?"}));
+    const QString question = "Permanently Delete the File(s), Are You Sure?\n\na.wav\nc.wav";
+    EXPECT_EQ(pane.asked, (QStringList{question, question}));
+    EXPECT_EQ(pane.defaults, (std::vector{QMessageBox::No, QMessageBox::No}));
     EXPECT_FALSE(fs::exists(a));
     EXPECT_TRUE(fs::exists(b));
     EXPECT_FALSE(fs::exists(c));
     EXPECT_EQ(Names(), std::vector<std::string>{"del/b.wav"});
+}
+
+TEST_F(FileListPaneTest, DeleteQuestionNamesTenFilesThenCountsTheRest) {
+    for (int i = 10; i < 22; ++i) {
+        Wav("many/" + std::to_string(i) + ".wav");
+    }
+    pane.LoadFolder(Q(dir / "many"), false);
+    WaitLoaded();
+    pane.SelectAll();
+    pane.answer = QMessageBox::No;
+    pane.DeleteFiles();
+    ASSERT_EQ(pane.asked.size(), 1);
+    QString expected = "Permanently Delete the File(s), Are You Sure?\n";
+    for (int i = 10; i < 20; ++i) {
+        expected += QStringLiteral("\n%1.wav").arg(i);
+    }
+    expected += "\nand 2 more";
+    EXPECT_EQ(pane.asked.front(), expected);
+}
+
+TEST_F(FileListPaneTest, TheDeleteQuestionShowsNamesAsTheyAreWithNoAsDefault) {
+    // The real message box, answered by its default button.
+    Wav("markup/<b>x<i>.wav");
+    FileListPane real(ctx, status);
+    real.LoadFolder(Q(dir / "markup"), false);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (real.IsLoading() && std::chrono::steady_clock::now() < until) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    ASSERT_EQ(real.List()->GetItemCount(), 1);
+    real.SelectAll();
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QString defaultText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        format = box->textFormat();
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        box->defaultButton()->click();
+    });
+    real.DeleteFiles();
+    EXPECT_TRUE(shown.endsWith("\n<b>x<i>.wav")) << shown.toStdString();
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(
+        defaultText,
+        QMessageBox(QMessageBox::NoIcon, "", "", QMessageBox::No).button(QMessageBox::No)->text());
+    EXPECT_TRUE(fs::exists(dir.path() / "markup/<b>x<i>.wav"));
 }
 
 TEST_F(FileListPaneTest, RenameNeverReplacesAnExistingFile) {
@@ -410,6 +560,31 @@ TEST_F(FileListPaneTest, OpenAnswersAVanishedFileAndAFileWithoutHandler) {
     EXPECT_EQ(Names(), std::vector<std::string>{"open/b.wav"});
 }
 
+TEST_F(FileListPaneTest, DamagedFilesBecomeUnknownRowsSayingWhyWithoutAsking) {
+    Wav("bad/good.wav");
+    test::WriteBytes(dir / "bad/empty.mp3", {});
+    const std::string text = "just some words, no sound at all\n";
+    test::WriteBytes(dir / "bad/words.mp3", std::vector<char>(text.begin(), text.end()));
+    for (int visit = 0; visit < 2; ++visit) {  // a visit again (Back, Forward) asks nothing too
+        pane.LoadTreeFolder(Q(dir / "bad"), Qt::NoModifier);
+        WaitLoaded();
+    }
+    EXPECT_TRUE(pane.asked.isEmpty()) << pane.asked.join(" | ").toStdString();
+    ASSERT_EQ(Names(),
+              (std::vector<std::string>{"bad/good.wav", "bad/empty.mp3", "bad/words.mp3"}));
+    const auto tooltip = [this](int row, int column) {
+        return pane.List()->model()->index(row, column).data(Qt::ToolTipRole).toString();
+    };
+    EXPECT_TRUE(tooltip(0, ColumnName).isEmpty());
+    for (const auto& [row, reason] : {std::pair{1, "the file is empty"}, {2, "not MP3 audio: "}}) {
+        EXPECT_EQ(pane.List()->GetItemText(row, ColumnType), "Unknown");
+        for (int column : {int(ColumnName), int(ColumnType)}) {
+            EXPECT_TRUE(tooltip(row, column).contains(reason))
+                << tooltip(row, column).toStdString();
+        }
+    }
+}
+
 TEST_F(FileListPaneTest, ConvertRemovesDeadRowsAndSkipsUnreadableOnes) {
     const std::string good = Wav("conv/good.wav");
     const std::string gone = Wav("conv/gone.wav");
@@ -419,9 +594,6 @@ TEST_F(FileListPaneTest, ConvertRemovesDeadRowsAndSkipsUnreadableOnes) {
     ASSERT_EQ(Names(),
               (std::vector<std::string>{"conv/broken.wav", "conv/gone.wav", "conv/good.wav"}));
     EXPECT_NE(pane.Entry(0)->unreadable, 0);
-    // The probe's complaint about the broken file was shown while loading.
-    ASSERT_FALSE(pane.asked.isEmpty());
-    EXPECT_TRUE(pane.asked.front().startsWith("Error : could not open file : "));
 
     Select({0});
     pane.ConvertSelected();  // only an unreadable row selected: no window

@@ -2,8 +2,11 @@
 // its close, its keys, the quick format menu and a second start handing over files.
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
@@ -272,6 +275,87 @@ TEST_F(TonquillDlgTest, ASecondStartHandsItsFilesToTheWindow) {
     WaitUntil([&] { return window->Pane()->FileCount() == 2 && !window->Pane()->IsLoading(); });
     EXPECT_EQ(window->Pane()->FullPath(0), music + "/song0.wav");
     EXPECT_EQ(window->Pane()->FullPath(1), music + "/song2.wav");
+}
+
+TEST_F(TonquillDlgTest, HandedOverPathsWhileTheTreeRenamesAFolderLoadOnceWithoutACrash) {
+    const QString music = MusicFolder(3);
+    home.Make({"Other"});
+    test::WriteWavFixture((home.At("Other") + "/other.wav").toStdString(), 8000, 1, 0.1);
+    auto window = Start();
+    ShowActive(*window);
+    const QString socket = home.dir.path() + "/instance.socket";
+    SingleInstance first(socket);
+    ASSERT_TRUE(first.Claim({}));
+    window->ListenTo(first);
+
+    ASSERT_NE(window->Tree()->SelectPath(music), nullptr);
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    window->Tree()->view()->setFocus();
+    QTest::keyClick(window->windowHandle(), Qt::Key_F2);
+    ASSERT_TRUE(window->Tree()->view()->IsEditing());
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Renamed");
+
+    // The load of the handed-over paths takes the focus from the box, which renames the folder
+    // and has the tree select it again while that load is being set up.
+    std::atomic<int> claimed{-1};
+    std::thread later([&] {
+        SingleInstance second(socket);
+        claimed = second.Claim({home.At("Other")}) ? 1 : 0;
+    });
+    WaitUntil([&] { return claimed >= 0; });
+    later.join();
+    WaitUntil([&] { return !window->Pane()->IsLoading() && window->Pane()->FileCount() > 0; });
+    QTest::qWait(200);
+    EXPECT_FALSE(window->Pane()->IsLoading());
+    EXPECT_TRUE(QDir(home.At("Renamed")).exists());
+    // One load ran: the renamed folder's files, each once.
+    QStringList paths;
+    for (int row = 0; row < window->Pane()->List()->GetItemCount(); ++row) {
+        paths << window->Pane()->FullPath(row);
+    }
+    paths.sort();
+    EXPECT_EQ(paths,
+              (QStringList{home.At("Renamed") + "/song0.wav", home.At("Renamed") + "/song1.wav",
+                           home.At("Renamed") + "/song2.wav"}));
+}
+
+TEST_F(TonquillDlgTest, AFormatPickOrOptionsAreOnDiskAtOnce) {
+    auto window = Start();
+    ShowActive(*window);
+    const auto stored = [this] {
+        QFile file(QString::fromStdString((settingsFolder / "Config.ini").string()));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    for (const auto& [id, format] :
+         {std::pair{IdFormatFlac, FormatFlac}, {IdFormatWav, FormatWav}}) {
+        window->Commands().Action(id)->trigger();
+        EXPECT_TRUE(stored().contains(QStringLiteral("OutputFormat=%1").arg(format)))
+            << stored().toStdString();
+    }
+    // The options dialog, closed with OK, is saved before the window closes too.
+    window->Context().Settings.OUTPUT.OutputFormat = FormatOpus;
+    QTimer::singleShot(0, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    window->Commands().Action(IdOptions)->trigger();
+    EXPECT_TRUE(stored().contains(QStringLiteral("OutputFormat=%1").arg(FormatOpus)))
+        << stored().toStdString();
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(TonquillDlgTest, ASecondStartBringsAMinimisedMaximisedWindowBackMaximised) {
+    auto window = Start();
+    ShowActive(*window);
+    window->showMaximized();
+    window->showMinimized();
+    ASSERT_TRUE(window->isMinimized());
+    window->Activate();
+    EXPECT_FALSE(window->isMinimized());
+    EXPECT_TRUE(window->isMaximized());
 }
 
 }  // namespace

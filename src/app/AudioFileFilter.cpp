@@ -1,0 +1,28 @@
+#include "app/AudioFileFilter.h"
+
+#include <QStringList>
+
+#include "base/AudioFormat.h"
+#include "metadata/OggContent.h"
+
+namespace tonquill {
+
+QString AudioFileFilter() {
+    QStringList all;
+    QStringList entries;
+    for (const FormatInfo& format : FormatTable) {
+        QStringList patterns{QStringLiteral("*.") + QString::fromLatin1(format.extension)};
+        // An .oga file is Ogg audio of any codec the list reads; it goes with Ogg.
+        if (format.code == FormatOgg) {
+            patterns << QStringLiteral("*.") + QString::fromLatin1(OggAudioExtension).toLower();
+        }
+        all << patterns;
+        entries << QStringLiteral("%1 files (%2)")
+                       .arg(QString::fromLatin1(format.name), patterns.join(QLatin1Char(' ')));
+    }
+    entries.prepend(QStringLiteral("All audio files (%1)").arg(all.join(QLatin1Char(' '))));
+    entries << QStringLiteral("All files (*)");
+    return entries.join(QStringLiteral(";;"));
+}
+
+}  // namespace tonquill
