@@ -29,9 +29,10 @@ protected:
     }
     void TearDown() override {
         QDir::setCurrent(oldCwd_);
-        EXPECT_TRUE(QDir(cwd_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                QDir::Hidden | QDir::System)
-                        .isEmpty());
+        EXPECT_TRUE(
+            QDir(cwd_.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+                .isEmpty());
     }
     // "/" holds the home folder; "other" is a file system of its own.
     CFreedesktopTrash Trash() const {
@@ -103,8 +104,8 @@ TEST_F(FreedesktopTrashTest, ATakenNameGetsANewOneAndNothingIsReplaced) {
         QFile marker(place + "/a.mp3");
         ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
         EXPECT_EQ(QString::fromUtf8(marker.readAll()), original);
-        const QString info = base_ + "/home/.local/share/Trash/info/" +
-                             QFileInfo(place).fileName() + ".trashinfo";
+        const QString info =
+            base_ + "/home/.local/share/Trash/info/" + QFileInfo(place).fileName() + ".trashinfo";
         EXPECT_EQ(QUrl::fromPercentEncoding(InfoValue(info, "Path").toLatin1()), original);
     }
 }
