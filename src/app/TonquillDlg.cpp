@@ -118,9 +118,9 @@ void CTonquillDlg::CreateParts() {
     SetPaneTooltip(1, QStringLiteral("No file selected"));
 
     // A selection in the tree shows that folder's files; Shift keeps the rows, Ctrl adds the
-    // subfolders.
+    // subfolders. A hidden tree is no one's choice of folder, so it loads nothing.
     connect(tree_, &CFileTreeCtrl::selectionChanged, this, [this](const QString& path) {
-        if (treeLoads_ && !closing_ && !path.isEmpty()) {
+        if (treeLoads_ && !closing_ && !path.isEmpty() && splitter_->IsLeftPaneShown()) {
             pane_->LoadTreeFolder(path, QApplication::keyboardModifiers());
         }
     });
@@ -382,10 +382,13 @@ void CTonquillDlg::SetLoading(bool loading) {
     if (loading) {
         treeHadFocus_ = tree_->isAncestorOf(QApplication::focusWidget());
     }
-    tree_->setEnabled(!loading);
+    tree_->SetBusy(loading);
+    // An editor opened in the tree during the load already has the keyboard: leave it there.
     if (!loading && treeHadFocus_) {
         treeHadFocus_ = false;
-        tree_->view()->setFocus();
+        if (!tree_->isAncestorOf(QApplication::focusWidget())) {
+            tree_->view()->setFocus();
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "FileTreeCtrl.h"
 
+#include <QAbstractItemDelegate>
+
 #include <dirent.h>
 #include <sys/statvfs.h>
 #include <QApplication>
@@ -94,6 +96,13 @@ CFileTreeCtrl::CFileTreeCtrl(QWidget* parent)
             &CFileTreeCtrl::OnCurrentChanged);
     connect(view_, &QTreeView::expanded, this, &CFileTreeCtrl::OnExpanded);
     connect(view_, &QTreeView::collapsed, this, &CFileTreeCtrl::OnCollapsed);
+    // The view closes its editor first (connected at setModel); a tree kept on for the editor
+    // alone goes off once the name is in.
+    connect(view_->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (busy_ && !view_->IsEditing()) {
+            setEnabled(false);
+        }
+    });
     Refresh();
 }
 
@@ -509,6 +518,17 @@ void CFileTreeCtrl::OnCollapsed(const QModelIndex& index) {
     if (node->info.nodeType == FileTreeNodeType::Folder) {
         SetNodeIcon(node, icons_->Folder(node->info.path, false));
     }
+}
+
+}  // namespace tonquill
+
+namespace tonquill {
+
+void CFileTreeCtrl::SetBusy(bool busy) {
+    busy_ = busy;
+    // Turning the tree off would take the keyboard from an open editor and end it with
+    // whatever it held; the editor keeps it until Enter or Esc, and the tree goes off then.
+    setEnabled(!busy || view_->IsEditing());
 }
 
 }  // namespace tonquill

@@ -48,6 +48,11 @@ public:
     // Drive kinds (DriveKind bits) that Computer leaves out.
     unsigned driveHideMask = 0;
 
+    // While the owner is busy (loading a folder) the tree takes no input, except an open
+    // in-place editor, which keeps the keyboard until Enter or Esc.
+    void SetBusy(bool busy);
+    bool IsBusy() const { return busy_; }
+
     // Rebuilds the tree, keeping the selected folder and whether it was expanded.
     void Refresh();
     // Finds, selects and returns the node of `path` (optionally expanded); null when a component
@@ -150,6 +155,7 @@ private:
     std::vector<QPersistentModelIndex> forwardHistory_;
     bool navigating_ = false;
     bool refreshing_ = false;  // the old nodes going away are no selection change
+    bool busy_ = false;
     Prompts prompts_;
     std::function<CMountTable()> mountSource_ = &CMountTable::Read;
     CShareEnumerator shares_;

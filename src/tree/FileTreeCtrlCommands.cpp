@@ -28,8 +28,12 @@ bool CFileTreeCtrl::Ask(const QString& question) const {
     if (prompts_.ask) {
         return prompts_.ask(question);
     }
-    return QMessageBox::question(window(), "Tonquill", question, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    // Folder names are shown as they are, never read as markup.
+    QMessageBox box(QMessageBox::Question, "Tonquill", question, QMessageBox::Yes | QMessageBox::No,
+                    window());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void CFileTreeCtrl::Warn(const QString& warning) const {
@@ -37,7 +41,9 @@ void CFileTreeCtrl::Warn(const QString& warning) const {
         prompts_.warn(warning);
         return;
     }
-    QMessageBox::warning(window(), "Tonquill", warning);
+    QMessageBox box(QMessageBox::Warning, "Tonquill", warning, QMessageBox::Ok, window());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QString CFileTreeCtrl::MakeNewFolderName(const QString& parentPath) {
@@ -121,7 +127,15 @@ bool CFileTreeCtrl::RenameNode(CFileTreeNode* node) {
         return false;
     }
     view_->scrollTo(node->index());
+    // A busy tree is off, and an editor in it could not take the keyboard: the tree comes on
+    // for the editor's time.
+    if (busy_) {
+        setEnabled(true);
+    }
     view_->edit(node->index());
+    if (busy_ && !view_->IsEditing()) {
+        setEnabled(false);
+    }
     return view_->IsEditing();
 }
 

@@ -311,8 +311,10 @@ void CFileTreeCtrl::HandleContextMenu(const QPoint& viewportPos, bool fromKeyboa
         pos = rect.isValid() ? rect.center() : view_->viewport()->rect().center();
     } else {
         // The node under the pointer is selected first, so the owner has loaded it before the
-        // menu opens.
-        Select(model_->node(view_->indexAt(viewportPos)));
+        // menu opens; a click on empty space keeps the selection the menu's commands act on.
+        if (CFileTreeNode* node = model_->node(view_->indexAt(viewportPos))) {
+            Select(node);
+        }
     }
     emit contextMenuRequested(view_->viewport()->mapToGlobal(pos));
 }

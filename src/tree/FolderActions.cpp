@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "FolderPropertiesDlg.h"
+#include "FreedesktopTrash.h"
 
 namespace tonquill {
 
@@ -73,14 +74,7 @@ bool CFolderActions::ShowProperties(const QString& path, QWidget* owner) {
 }
 
 bool CFolderActions::MoveToTrash(const QString& path, QString* why) {
-    QFile folder(path);
-    if (folder.moveToTrash()) {
-        return true;
-    }
-    if (why != nullptr) {
-        *why = folder.errorString();
-    }
-    return false;
+    return CFreedesktopTrash::ForThisUser().MoveToTrash(path, why);
 }
 
 bool CFolderActions::RemovePermanently(const QString& path, QString* why) {

@@ -136,9 +136,9 @@ TEST_F(TonquillDlgTest, TheNextStartRestoresLayoutOrderAndFolder) {
     EXPECT_EQ(list->GetColumnWidth(ColumnTitle), 300);
     EXPECT_EQ(list->sortKeys, (std::vector<ColumnSortInfo>{{ColumnDuration, 0}}));
     EXPECT_FALSE(window->Splitter()->IsLeftPaneShown());
-    // The last folder is selected again and its files fill the list.
+    // The last folder is selected again; the tree is hidden, so its files are not loaded.
     EXPECT_EQ(window->Tree()->CurrentPath(), music);
-    EXPECT_EQ(window->Pane()->FileCount(), 2);
+    EXPECT_EQ(window->Pane()->FileCount(), 0);
     window->ShowAsStored();
     EXPECT_FALSE(window->windowState() & Qt::WindowMaximized);
 }
@@ -206,6 +206,71 @@ TEST_F(TonquillDlgTest, KeysReachTheirCommandsAndTheTreeKeepsItsOwn) {
     EXPECT_EQ(asked.size(), 1);  // the tree's own question before a folder goes to the trash
     EXPECT_TRUE(window->Tree()->view()->IsEditing());
     EXPECT_TRUE(QDir(music).exists());
+}
+
+TEST_F(TonquillDlgTest, NameBoxesInTheTreeKeepTheKeyboardWhileAFolderLoads) {
+    const QString music = MusicFolder(1);
+    auto window = Start();
+    ShowActive(*window);
+    ASSERT_NE(window->Tree()->SelectPath(music), nullptr);
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    window->Tree()->view()->setFocus();
+    // Typing goes wherever the keyboard is, as a user's would.
+    const auto type = [](const QString& text) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClicks(focus, text);
+    };
+
+    // The new folder is selected, which loads it, while its name box is open.
+    window->Commands().Action(IdTreeCreateFolder)->trigger();
+    type("Live");
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    type(" Set");
+    // The name box hands its text over once the key has been handled.
+    const auto enter = [&] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        WaitUntil([&] { return !window->Tree()->view()->IsEditing(); });
+    };
+    enter();
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    EXPECT_TRUE(QDir(music + "/Live Set").exists());
+    EXPECT_FALSE(QDir(music + "/New Folder").exists());
+    EXPECT_EQ(window->Tree()->CurrentPath(), music + "/Live Set");
+
+    // Rename while a load runs: the box takes the name.
+    window->SetLoading(true);
+    window->Commands().Action(IdTreeRename)->trigger();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    type("Encore");
+    enter();
+    window->SetLoading(false);
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    EXPECT_TRUE(QDir(music + "/Encore").exists());
+    EXPECT_FALSE(QDir(music + "/Live Set").exists());
+    EXPECT_TRUE(window->Tree()->isEnabled());
+}
+
+TEST_F(TonquillDlgTest, AHiddenTreeLoadsNoFolder) {
+    const QString music = MusicFolder(2);
+    home.Make({"Other"});
+    auto window = Start();
+    window->Splitter()->HideLeftPane();
+    ASSERT_NE(window->Tree()->SelectPath(music), nullptr);
+    EXPECT_FALSE(window->Pane()->IsLoading());
+    EXPECT_EQ(window->Pane()->FileCount(), 0);
+
+    // Shown again, a selection loads; going back while hidden does not.
+    window->Splitter()->ShowLeftPane();
+    ASSERT_NE(window->Tree()->SelectPath(home.At("Other")), nullptr);
+    ASSERT_NE(window->Tree()->SelectPath(music), nullptr);
+    WaitUntil([&] { return !window->Pane()->IsLoading(); });
+    EXPECT_EQ(window->Pane()->FileCount(), 2);
+    window->Splitter()->HideLeftPane();
+    window->Tree()->GoBack();
+    EXPECT_EQ(window->Tree()->CurrentPath(), home.At("Other"));
+    EXPECT_FALSE(window->Pane()->IsLoading());
+    EXPECT_EQ(window->Pane()->FileCount(), 2);
 }
 
 TEST_F(TonquillDlgTest, QuickFormatMenuSetsTheFormatSummaryAndButtonImage) {

@@ -287,6 +287,17 @@ TEST(FileTreeCtrlTest, RightClickSelectsBeforeAskingForTheMenu) {
     QApplication::sendEvent(tree.view()->viewport(), &event);
     EXPECT_EQ(order, (QStringList{"select " + home.At("b"), "menu"}));
 
+    // A right click on empty space keeps the selection the menu's commands act on.
+    order.clear();
+    const QPoint empty(10, tree.view()->viewport()->height() - 5);
+    ASSERT_FALSE(tree.view()->indexAt(empty).isValid());
+    QTest::mouseClick(tree.view()->viewport(), Qt::RightButton, Qt::NoModifier, empty);
+    QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, empty,
+                              tree.view()->viewport()->mapToGlobal(empty));
+    QApplication::sendEvent(tree.view()->viewport(), &onEmpty);
+    EXPECT_EQ(order, QStringList{"menu"});
+    EXPECT_EQ(tree.CurrentPath(), home.At("b"));
+
     order.clear();
     QTest::keyClick(tree.view(), Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(order, QStringList{"menu"});

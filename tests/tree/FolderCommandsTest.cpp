@@ -2,9 +2,12 @@
 #include <QDesktopServices>
 #include <QDirIterator>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -111,6 +114,36 @@ TEST(FolderCommandsTest, DeleteMovesTheSelectionToASiblingOrTheParent) {
     EXPECT_FALSE(c.tree.DeleteNode(c.Select(home.At("Box/a"))));
     EXPECT_TRUE(QFileInfo(home.At("Box/a/inside")).isDir());
     EXPECT_FALSE(c.tree.DeleteNode(c.tree.SpecialNode(FileTreeNodeType::UserProfile)));
+}
+
+TEST(FolderCommandsTest, TheDeleteQuestionShowsTheFolderNameAsPlainTextAndDefaultsToNo) {
+    TreeHome home;
+    home.Make({"<b>x</b>"});
+    CFileTreeCtrl tree;
+    tree.allowDelete = true;
+    tree.show();
+    ASSERT_NE(tree.SelectPath(home.At("<b>x</b>")), nullptr);
+    for (const auto mode :
+         {CFileTreeCtrl::DeleteMode::ToTrash, CFileTreeCtrl::DeleteMode::Permanently}) {
+        QString text;
+        Qt::TextFormat format = Qt::AutoText;
+        bool noIsDefault = false;
+        // The box is modal: look at it from inside its own loop, then press its default button.
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            text = box->text();
+            format = box->textFormat();
+            noIsDefault =
+                static_cast<QAbstractButton*>(box->defaultButton()) == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_FALSE(tree.DeleteNode(nullptr, mode));
+        EXPECT_EQ(format, Qt::PlainText);
+        EXPECT_TRUE(text.contains(home.At("<b>x</b>"))) << text.toStdString();
+        EXPECT_TRUE(noIsDefault);
+        EXPECT_TRUE(QFileInfo(home.At("<b>x</b>")).isDir());
+    }
 }
 
 TEST(FolderCommandsTest, RenameNeverReplacesAnExistingFolder) {
