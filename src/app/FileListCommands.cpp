@@ -327,8 +327,8 @@ void FileListPane::StartConversion(bool selectedOnly) {
         if (entry->unreadable != 0) {
             // Left out, and the progress window says which and why.
             const FormatInfo* format = FindFormat(entry->type);
-            leftOut.push_back({FullPath(row).toStdString(), format ? format->name : std::string(),
-                               std::string()});
+            leftOut.push_back({QFile::encodeName(FullPath(row)).toStdString(),
+                               format ? format->name : std::string(), entry->unreadableReason});
             continue;
         }
         sources.push_back(TaskSourceOf(row));
@@ -337,6 +337,19 @@ void FileListPane::StartConversion(bool selectedOnly) {
     PreparedBatch batch = PrepareBatch(sources, settings);
     batch.leftOut = std::move(leftOut);
     if (batch.tasks.empty()) {
+        // Nothing to convert because nothing chosen can be read: say so rather than do nothing.
+        if (!batch.leftOut.empty()) {
+            QString text =
+                QStringLiteral("None of these files can be read, so nothing was converted:");
+            for (size_t i = 0; i < batch.leftOut.size() && i < 10; ++i) {
+                text +=
+                    QStringLiteral("\n") + QString::fromStdString(LeftOutLine(batch.leftOut[i]));
+            }
+            if (batch.leftOut.size() > 10) {
+                text += QStringLiteral("\nand %1 more").arg(batch.leftOut.size() - 10);
+            }
+            Ask(text, QStringLiteral("Tonquill"), QMessageBox::Warning, QMessageBox::Ok);
+        }
         return;
     }
     if (settings.OUTPUT.OutputFormat == FormatWma && ctx_.WmaWriter) {

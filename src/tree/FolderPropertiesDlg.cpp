@@ -24,6 +24,8 @@ QString DateText(const QDateTime& when) {
 
 QLabel* ValueLabel(const QString& text) {
     auto* label = new QLabel(text);
+    // Names and paths are shown as they are: a folder called "<b>x</b>" is not markup.
+    label->setTextFormat(Qt::PlainText);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
