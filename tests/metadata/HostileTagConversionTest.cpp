@@ -83,7 +83,7 @@ void PrintTo(const OutputCase& c, std::ostream* out) {
 }
 
 const OutputCase Outputs[] = {
-    {"Mp3", FormatMp3}, {"Ogg", FormatOgg}, {"Flac", FormatFlac},
+    {"Mp3", FormatMp3},   {"Ogg", FormatOgg}, {"Flac", FormatFlac},
     {"Opus", FormatOpus}, {"Wma", FormatWma},
 };
 
@@ -143,12 +143,13 @@ TEST_P(HostileTagConversionTest, ConvertsWithTheCoverCarriedOver) {
     EXPECT_EQ(extras.cover.data, CoverData);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, HostileTagConversionTest,
-    ::testing::Combine(::testing::ValuesIn(Sources), ::testing::ValuesIn(Outputs)),
-    [](const auto& info) {
-        return std::string(std::get<0>(info.param).name) + "To" + std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(Files, HostileTagConversionTest,
+                         ::testing::Combine(::testing::ValuesIn(Sources),
+                                            ::testing::ValuesIn(Outputs)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "To" +
+                                    std::get<1>(info.param).name;
+                         });
 
 }  // namespace
 }  // namespace tonquill::test
