@@ -515,7 +515,10 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     const int channels = properties->channels();
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = properties->sampleRate();
-    const uint64_t frames = properties->sampleFrames();
+    uint64_t frames = properties->sampleFrames();
+    if (frames == 0 && dynamic_cast<TagLib::Ogg::FLAC::File*>(file.get())) {
+        frames = OggLastGranule(path);  // a writer that could not seek back left it unset
+    }
     entry.totalSamples = LengthFitsTheFile(frames, entry.sampleRate, path)
                              ? InterleavedSamples(frames, channels)
                              : 0;
