@@ -43,6 +43,7 @@ const SourceCase Sources[] = {
          WriteSoundFile(p, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1,
                         TestSignal16(static_cast<size_t>(22050 * Seconds), 1));
      }},
+    {"Wma", "cut.wma", [](const std::string& p) { WriteWmaFixture(p, Seconds); }},
 };
 
 class TruncatedSourceTest : public ::testing::TestWithParam<SourceCase> {
