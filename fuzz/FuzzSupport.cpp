@@ -61,6 +61,12 @@ bool FileHolds(const std::string& path, const uint8_t* data, size_t size) {
                : false;
 }
 
+long long FileSize(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<long long>(size);
+}
+
 std::string FreshFolder(const std::string& name) {
     const std::filesystem::path folder = WorkFolder() / name;
     std::filesystem::remove_all(folder);

@@ -5,6 +5,8 @@
 //   tonquill-fuzz-seeds OUTPUT-FOLDER
 
 #include <sndfile.h>
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/wavfile.h>
 
 #include <QByteArray>
@@ -17,10 +19,10 @@
 #include "FuzzSupport.h"
 #include "base/ProgramFolder.h"
 #include "convert/DecoderFixtures.h"
-#include "convert/OutputTagStep.h"
 #include "metadata/ProbeFixtures.h"
 #include "settings/SettingsStore.h"
 #include "support/TestSupport.h"
+#include "tags/OutputTagWriter.h"
 #include "ui/ColumnSortInfo.h"
 #include "ui/ReportColumnInfo.h"
 #include "ui/WindowPlacementStore.h"
@@ -43,22 +45,35 @@ TagSet SampleTags() {
     return tags;
 }
 
-// Copies source to path and puts every tag kind our tag writer gives that format on it.
-void WriteTaggedCopy(const std::string& source, const std::string& path, int format) {
+// A small picture: a PNG signature and a few bytes; no reader looks further.
+const std::string CoverBytes = std::string("\x89PNG\r\n\x1a\n", 8) + "seed cover";
+
+// The disc, composer, an identifier and a cover, as the tag step carries them.
+ExtraTags SampleExtras() {
+    ExtraTags extras;
+    extras.discNumber = "1/2";
+    extras.composer = "Seed Composer";
+    extras.musicBrainz.emplace_back("MUSICBRAINZ_TRACKID", "0f1e2d3c-0000-4000-8000-123456789abc");
+    extras.hasCover = true;
+    extras.cover = {"image/png", "front", CoverBytes};
+    return extras;
+}
+
+// Copies source to path and puts every tag kind our tag writer gives that format on it, with a
+// cover when withExtras.
+void WriteTaggedCopy(const std::string& source, const std::string& path, int format,
+                     bool withExtras = false) {
     fs::copy_file(source, path, fs::copy_options::overwrite_existing);
-    NullObserver observer;
-    PipelineContext ctx(observer, 1024);
-    CConversionTask task;
-    task.DestPath = path;
-    task.OutputType = format;
-    task.SourceTagKinds = TagKindID3v1 | TagKindID3v2 | TagKindAPE | TagKindASF | TagKindXiph;
-    task.Tags = SampleTags();
-    if (!WriteOutputTags(ctx, task)) {
+    const OutputTagResult result = WriteOutputTags(
+        path, format, TagKindID3v1 | TagKindID3v2 | TagKindAPE | TagKindASF | TagKindXiph,
+        SampleTags(), withExtras ? SampleExtras() : ExtraTags{});
+    if (!result.saved) {
         throw std::runtime_error("cannot tag " + path);
     }
 }
 
-// The WAV writer has no tags of its own; TagLib puts a RIFF INFO list and an ID3v2 chunk on it.
+// The WAV writer has no tags of its own; TagLib puts a RIFF INFO list and an ID3v2 chunk (with
+// a cover) on it.
 void WriteTaggedWav(const std::string& source, const std::string& path) {
     fs::copy_file(source, path, fs::copy_options::overwrite_existing);
     TagLib::RIFF::WAV::File file(path.c_str(), false);
@@ -66,6 +81,11 @@ void WriteTaggedWav(const std::string& source, const std::string& path) {
     file.tag()->setTitle("Seed Title");
     file.InfoTag()->setAlbum("Seed Album");
     file.InfoTag()->setGenre("Rock");
+    auto* picture = new TagLib::ID3v2::AttachedPictureFrame;
+    picture->setMimeType("image/png");
+    picture->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
+    picture->setPicture(TagLib::ByteVector(CoverBytes.data(), CoverBytes.size()));
+    file.ID3v2Tag()->addFrame(picture);
     if (!file.save()) {
         throw std::runtime_error("cannot tag " + path);
     }
@@ -127,6 +147,46 @@ void MediaSeeds(const fs::path& root) {
         test::WriteOpus((opus / "stereo.opus").string(), 48000, 2,
                         test::ChirpSignal(48000, 2, 0.1));
         test::WriteOpus((opus / "mono.opus").string(), 48000, 1, test::ChirpSignal(48000, 1, 0.1));
+    }
+}
+
+// The seeds of the harnesses that convert every source type to a tagged output: tagged files
+// with covers, and ID3 tags holding nested chapter frames, each behind the byte that picks its
+// type (its place in the harness's list: WAV, MP3, Ogg, WMA, FLAC, Opus).
+void TagSeeds(const fs::path& root) {
+    const fs::path work = fuzz::WorkFolder() / "tag-seeds";
+    fs::create_directories(work);
+    const auto file = [&](const char* name) { return (work / name).string(); };
+    test::WriteWavFixture(file("plain.wav"), 44100, 2, 0.05);
+    test::WriteMp3Fixture(file("plain.mp3"), 44100, 2, 0.1);
+    test::WriteOggFixture(file("plain.ogg"), 44100, 2, 0.1);
+    test::WriteWmaFixture(file("plain.wma"), 0.1);
+    test::WriteFlac(file("plain.flac"), 44100, 2, test::ChirpSignal(44100, 2, 0.1));
+    test::WriteOpus(file("plain.opus"), 48000, 2, test::ChirpSignal(48000, 2, 0.1));
+
+    WriteTaggedWav(file("plain.wav"), file("cover.wav"));
+    test::WriteWavWithTag(file("chapters.wav"), test::ChapterTag(), 0.05);
+    WriteTaggedCopy(file("plain.mp3"), file("cover.mp3"), FormatMp3, true);
+    test::WriteMp3WithTag(file("chapters.mp3"), test::ChapterTag(), 0.1);
+    WriteTaggedCopy(file("plain.ogg"), file("cover.ogg"), FormatOgg, true);
+    WriteTaggedCopy(file("plain.wma"), file("cover.wma"), FormatWma, true);
+    WriteTaggedCopy(file("plain.flac"), file("cover.flac"), FormatFlac, true);
+    test::WriteFlacWithTag(file("chapters.flac"), test::ChapterTag(), 0.05);
+    WriteTaggedCopy(file("plain.opus"), file("cover.opus"), FormatOpus, true);
+
+    const std::pair<const char*, char> seeds[] = {
+        {"cover.wav", 0},    {"chapters.wav", 0},  {"cover.mp3", 1},
+        {"chapters.mp3", 1}, {"cover.ogg", 2},     {"cover.wma", 3},
+        {"cover.flac", 4},   {"chapters.flac", 4}, {"cover.opus", 5},
+    };
+    for (const char* harness : {"convert_tags_mp3", "convert_tags_flac"}) {
+        const fs::path folder = root / harness;
+        fs::create_directories(folder);
+        for (const auto& [name, type] : seeds) {
+            const std::vector<char> bytes = test::ReadBytes(file(name));
+            WriteBytes((folder / name).string(), type,
+                       QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        }
     }
 }
 
@@ -199,6 +259,7 @@ int main(int argc, char** argv) {
     try {
         const fs::path root = argv[1];
         MediaSeeds(root);
+        TagSeeds(root);
         SettingsSeeds(root);
         LayoutSeeds(root);
         PresetSeeds(root);

@@ -26,6 +26,9 @@ struct CConversionTask {
     int32_t TargetChannels = 0;
     uint64_t EstimatedSamples = 0;  // interleaved, a multiple of TargetChannels
     uint64_t SourceSamples = 0;     // interleaved samples the list found in the source; 0 unknown
+    // Interleaved samples the source's header promised, which a decoder that reads such a header
+    // sets when it opens the file; 0 unknown. The list may have found fewer in a cut-off file.
+    uint64_t HeaderSamples = 0;
     double SampleRatio = 0.0;
     int32_t NeedsProcessing = 0;
     // Set by each stage while it runs; a producer's flag falling is its consumers' end of stream.

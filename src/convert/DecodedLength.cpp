@@ -1,5 +1,7 @@
 #include "convert/DecodedLength.h"
 
+#include <algorithm>
+
 #include "base/Format.h"
 
 namespace tonquill {
@@ -24,16 +26,17 @@ bool EndsWellShort(uint64_t decoded, uint64_t expected, int rate, int channels) 
 }
 
 void ReportShortStream(PipelineContext& ctx, const CConversionTask& task, uint64_t decoded) {
-    if (!EndsWellShort(decoded, task.SourceSamples, task.SourceRate, task.SourceChannels)) {
+    const uint64_t expected = std::max(task.SourceSamples, task.HeaderSamples);
+    if (!EndsWellShort(decoded, expected, task.SourceRate, task.SourceChannels)) {
         return;
     }
     const uint64_t channels = static_cast<uint64_t>(task.SourceChannels);
-    ctx.PostLog(Format("Warning : only %s of %s could be decoded from %s (the file is damaged or "
-                       "cut off); the output holds what was read",
-                       PositionText(decoded / channels, task.SourceRate).c_str(),
-                       PositionText(task.SourceSamples / channels, task.SourceRate).c_str(),
-                       task.SourcePath.c_str()),
-                LogLevel::Warning);
+    ctx.PostLog(
+        Format("Warning : only %s of %s could be decoded from %s (the file is damaged or "
+               "cut off); the output holds what was read",
+               PositionText(decoded / channels, task.SourceRate).c_str(),
+               PositionText(expected / channels, task.SourceRate).c_str(), task.SourcePath.c_str()),
+        LogLevel::Warning);
 }
 
 }  // namespace tonquill

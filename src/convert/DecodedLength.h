@@ -17,7 +17,8 @@ std::string PositionText(uint64_t frames, int rate);
 bool EndsWellShort(uint64_t decoded, uint64_t expected, int rate, int channels);
 
 // After a decoder ended without error: a damaged or cut-off file still converts, but the log
-// says how much of it could be read. Nothing when the list knew no length.
+// says how much of it could be read, against the longer of the list's length and the one the
+// file's header promised. Nothing when neither is known.
 void ReportShortStream(PipelineContext& ctx, const CConversionTask& task, uint64_t decoded);
 
 }  // namespace tonquill

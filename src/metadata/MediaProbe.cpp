@@ -34,9 +34,9 @@
 #include "metadata/AsfHeaderCheck.h"
 #include "metadata/OggContent.h"
 #include "metadata/TagReaders.h"
-#include "metadata/WavId3HidingStream.h"
 #include "settings/ConversionSettings.h"
 #include "tags/ChapterSkippingFrameFactory.h"
+#include "tags/WavId3HidingStream.h"
 
 namespace tonquill {
 
@@ -96,6 +96,16 @@ int Mp3TagLibBitrate(const std::string& path) {
 int WavTagLibBitrate(const std::string& path) {
     WavId3HidingStream stream(path.c_str());
     return stream.isOpen() ? MeasuredBitrate(TagLib::RIFF::WAV::File(&stream, true)) : 0;
+}
+
+// A FLAC stream may start with an ID3v2 tag; FileRef would read it with TagLib's own factory.
+int FlacTagLibBitrate(const std::string& path) {
+    if (OggContentFormat(path) == FormatFlac) {
+        return MeasuredBitrate(
+            TagLib::Ogg::FLAC::File(path.c_str(), true, TagLib::AudioProperties::Fast));
+    }
+    return MeasuredBitrate(TagLib::FLAC::File(path.c_str(), ChapterSkippingFrameFactory::Instance(),
+                                              true, TagLib::AudioProperties::Fast));
 }
 
 int TagLibBitrate(const std::string& path) {
@@ -193,7 +203,7 @@ const std::array<ProbeEntry, 6> ProbeTable{{
     {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
     {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
     {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
-    {FormatFlac, &MediaProbe::ProbeFlac, TagLibBitrate, nullptr, true, 1.0},
+    {FormatFlac, &MediaProbe::ProbeFlac, FlacTagLibBitrate, nullptr, true, 1.0},
     {FormatOpus, &MediaProbe::ProbeOpus, TagLibBitrate, nullptr, true, 1.0},
 }};
 
@@ -502,8 +512,9 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
         tag = ogg->tag();
         file = std::move(ogg);
     } else {
-        auto native = std::make_unique<TagLib::FLAC::File>(path.c_str(), true,
-                                                           TagLib::AudioProperties::Accurate);
+        auto native = std::make_unique<TagLib::FLAC::File>(path.c_str(),
+                                                           ChapterSkippingFrameFactory::Instance(),
+                                                           true, TagLib::AudioProperties::Accurate);
         properties = native->audioProperties();
         tag = native->xiphComment(false);
         file = std::move(native);
@@ -515,7 +526,10 @@ void MediaProbe::ProbeFlac(FileListRow& row, const std::string& path) {
     const int channels = properties->channels();
     entry.channels = channels > 0 ? static_cast<uint32_t>(channels) : 0;
     entry.sampleRate = properties->sampleRate();
-    const uint64_t frames = properties->sampleFrames();
+    uint64_t frames = properties->sampleFrames();
+    if (frames == 0 && dynamic_cast<TagLib::Ogg::FLAC::File*>(file.get())) {
+        frames = OggLastGranule(path);  // a writer that could not seek back left it unset
+    }
     entry.totalSamples = LengthFitsTheFile(frames, entry.sampleRate, path)
                              ? InterleavedSamples(frames, channels)
                              : 0;

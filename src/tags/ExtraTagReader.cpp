@@ -14,6 +14,7 @@
 #include "base/Format.h"
 #include "tags/ChapterSkippingFrameFactory.h"
 #include "tags/ExtraTags.h"
+#include "tags/WavId3HidingStream.h"
 
 namespace tonquill {
 namespace {
@@ -99,10 +100,18 @@ void ReadFormat(const std::string& path, int format, ExtraTags& extras) {
             break;
         }
         case FormatWav: {
-            TagLib::RIFF::WAV::File file(path.c_str(), false);
-            if (file.isValid() && file.hasID3v2Tag()) {
-                ReadProperties(file.ID3v2Tag()->properties(), extras);
-                ReadId3v2Cover(file.ID3v2Tag(), extras);
+            // TagLib would read the ID3 chunk with its own frame factory; the chunk is hidden
+            // from it and read here with ours.
+            WavId3HidingStream stream(path.c_str());
+            if (!stream.isOpen() || stream.Id3TagOffset() < 0) {
+                break;
+            }
+            TagLib::RIFF::WAV::File file(&stream, false);
+            if (file.isValid()) {
+                TagLib::ID3v2::Tag tag(&file, stream.Id3TagOffset(),
+                                       ChapterSkippingFrameFactory::Instance());
+                ReadProperties(tag.properties(), extras);
+                ReadId3v2Cover(&tag, extras);
             }
             break;
         }
@@ -123,7 +132,8 @@ void ReadFormat(const std::string& path, int format, ExtraTags& extras) {
             break;
         }
         case FormatFlac: {
-            TagLib::FLAC::File file(path.c_str(), false);
+            // A FLAC stream may start with an ID3v2 tag, which TagLib reads with the factory given.
+            TagLib::FLAC::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
             if (file.isValid()) {
                 ReadProperties(file.properties(), extras);
                 ReadFlacPictures(file.pictureList(), extras);

@@ -18,83 +18,9 @@
 namespace tonquill::test {
 namespace {
 
-constexpr int ChapterDepth = 20;
-
-std::string SyncSafe32(uint32_t value) {
-    std::string bytes;
-    for (int shift = 21; shift >= 0; shift -= 7) {
-        bytes += static_cast<char>((value >> shift) & 0x7F);
-    }
-    return bytes;
-}
-
-// A table of contents (CTOC) with no child elements: its identifier, flags (top level,
-// ordered) and entry count, before any embedded frames.
-std::string TableStart(int level) {
-    return "toc" + std::to_string(level) + std::string(1, '\0') + "\x03" + std::string(1, '\0');
-}
-
-// Tables of contents nested twenty deep, each holding the next one twice over: once through a
-// small table whose data length indicator claims the bytes after it (TagLib reads them as that
-// table's embedded frames) and once as its own next embedded frame. Reading them as TagLib
-// builds such frames parses the innermost one 2^20 times; the bytes grow only linearly.
-std::string NestedTableOfContents() {
-    std::string inner = Id3v2Frame(4, "TIT2", std::string(1, '\0') + "Inner");
-    for (int level = 1; level <= ChapterDepth; ++level) {
-        const std::string claimed = TableStart(100 + level);
-        std::string overlapping = "CTOC" + SyncSafe32(4 + claimed.size()) + std::string(1, '\0') +
-                                  "\x01" +  // data length indicator
-                                  SyncSafe32(static_cast<uint32_t>(claimed.size() + inner.size())) +
-                                  claimed;
-        inner = Id3v2Frame(4, "CTOC", TableStart(level) + overlapping + inner);
-    }
-    return inner;
-}
-
 // A title frame of ID3v2.3 and later: Latin-1 text.
 std::pair<std::string, std::string> Title(const std::string& text) {
     return {"TIT2", std::string(1, '\0') + text};
-}
-
-std::vector<char> ChapterTag() {
-    std::vector<char> tag = Id3v2Tag(4, {Title("Chapters")});
-    // Appends the nested frame and grows the tag's sync-safe size to match.
-    const std::string nested = NestedTableOfContents();
-    tag.insert(tag.end(), nested.begin(), nested.end());
-    const auto size = static_cast<uint32_t>(tag.size() - 10);
-    for (int i = 0; i < 4; ++i) {
-        tag[6 + i] = static_cast<char>((size >> (7 * (3 - i))) & 0x7F);
-    }
-    return tag;
-}
-
-void WriteMp3WithTag(const std::string& path, const std::vector<char>& tag) {
-    WriteMp3Fixture(path, 44100, 2, 0.5);
-    std::vector<char> bytes = tag;
-    const std::vector<char> audio = ReadBytes(path);
-    bytes.insert(bytes.end(), audio.begin(), audio.end());
-    WriteBytes(path, bytes);
-}
-
-// A WAV file with the tag in an "id3 " chunk after its audio.
-void WriteWavWithTag(const std::string& path, const std::vector<char>& tag) {
-    WriteWavFixture(path, 44100, 2, 0.5);
-    std::vector<char> bytes = ReadBytes(path);
-    const auto put32 = [&bytes](size_t at, uint32_t value) {
-        for (int k = 0; k < 4; ++k) {
-            bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
-        }
-    };
-    const std::string header = "id3 ";
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.resize(bytes.size() + 4);
-    put32(bytes.size() - 4, static_cast<uint32_t>(tag.size()));
-    bytes.insert(bytes.end(), tag.begin(), tag.end());
-    if (tag.size() % 2) {
-        bytes.push_back('\0');
-    }
-    put32(4, static_cast<uint32_t>(bytes.size() - 8));
-    WriteBytes(path, bytes);
 }
 
 // Runs work on a thread of its own. A regression that makes it take minutes ends the test run

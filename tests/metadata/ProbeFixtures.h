@@ -32,6 +32,19 @@ std::vector<char> Id3v2Tag(unsigned char versionByte,
 // put anything into a frame.
 std::vector<char> Id3v23Tag(const std::vector<std::pair<std::string, std::string>>& frames);
 
+// Tables of contents (CTOC frames) nested twenty deep, each holding the next one twice over, as
+// one raw ID3v2.4 frame: a reader that builds such frames as TagLib does parses the innermost
+// one 2^20 times, while the bytes grow only linearly.
+std::string NestedTableOfContents();
+// An ID3v2.4 tag with the title "Chapters", the frames given (identifier, payload) and the
+// nested tables above.
+std::vector<char> ChapterTag(const std::vector<std::pair<std::string, std::string>>& frames = {});
+// Stereo audio at 44 100 Hz with the tag in its usual place: before the MP3 frames, in an
+// "id3 " chunk after a WAV file's audio, or before a FLAC stream's marker.
+void WriteMp3WithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
+void WriteWavWithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
+void WriteFlacWithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
+
 bool IsValidUtf8(const std::string& text);
 
 }  // namespace tonquill::test

@@ -7,6 +7,7 @@
 #include "convert/Codecs.h"
 #include "convert/DecodedLength.h"
 #include "convert/SampleConvert.h"
+#include "convert/ogg/OggCutOff.h"
 
 namespace tonquill {
 
@@ -115,6 +116,9 @@ bool DecodeOgg(PipelineContext& ctx, CConversionTask& task) {
     }
     ov_clear(&vf);
     std::fclose(stream);
+    if (result && ctx.IsRunning()) {
+        ReportCutOffOggStream(ctx, task.SourcePath, framesDone, task.SourceRate);
+    }
     return result;
 }
 

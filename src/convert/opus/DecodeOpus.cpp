@@ -6,6 +6,7 @@
 #include "convert/Codecs.h"
 #include "convert/DecodedLength.h"
 #include "convert/SampleConvert.h"
+#include "convert/ogg/OggCutOff.h"
 
 namespace tonquill {
 
@@ -81,6 +82,9 @@ bool DecodeOpus(PipelineContext& ctx, CConversionTask& task) {
         ctx.DecodedRing.Write(samples.data(), static_cast<uint32_t>(n));
     }
     op_free(file);
+    if (result && ctx.IsRunning()) {
+        ReportCutOffOggStream(ctx, task.SourcePath, framesDone, 48000);
+    }
     return result;
 }
 

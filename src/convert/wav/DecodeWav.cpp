@@ -5,6 +5,7 @@
 #include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/SampleConvert.h"
+#include "convert/wav/WavHeaderLength.h"
 
 namespace tonquill {
 
@@ -29,6 +30,7 @@ bool DecodeWav(PipelineContext& ctx, CConversionTask& task) {
     }
 
     const int channels = task.SourceChannels;
+    task.HeaderSamples = WavHeaderFrames(task.SourcePath) * static_cast<uint64_t>(channels);
     const uint32_t blockSamples = static_cast<uint32_t>(channels * BlockFrames);
     std::vector<int32_t> samples(blockSamples);
     std::vector<double> floats;

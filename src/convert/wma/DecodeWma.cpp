@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "base/Format.h"
@@ -7,6 +10,38 @@
 namespace tonquill {
 
 namespace {
+
+uint64_t Le64(const unsigned char* p) {
+    uint64_t value = 0;
+    for (int i = 7; i >= 0; --i) {
+        value = value << 8 | p[i];
+    }
+    return value;
+}
+
+// The frames the file properties of an ASF header promise: the play duration (in 100 ns units)
+// less the preroll (in milliseconds). The reader measures a file by the packets it finds, so a
+// file cut off looks merely short; 0 when the header says nothing.
+uint64_t AsfHeaderFrames(const std::string& path, int rate) {
+    static const unsigned char FileProperties[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9,
+                                                     0xCF, 0x11, 0x8E, 0xE4, 0x00, 0xC0,
+                                                     0x0C, 0x20, 0x53, 0x65};
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> head(64 * 1024);
+    in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    const auto at = std::search(head.begin(), head.end(), FileProperties, FileProperties + 16);
+    if (at == head.end() || head.end() - at < 88 || rate <= 0) {
+        return 0;
+    }
+    const unsigned char* object = &*at;
+    const uint64_t playMs = Le64(object + 64) / 10000;
+    const uint64_t prerollMs = Le64(object + 80);
+    if (playMs <= prerollMs || playMs > 1000ull * 3600 * 24 * 365) {
+        return 0;
+    }
+    return (playMs - prerollMs) * static_cast<uint64_t>(rate) / 1000;
+}
 
 bool ReadAll(PipelineContext& ctx, CConversionTask& task, WmaComponent& reader) {
     constexpr int BlockFrames = 128;
@@ -22,6 +57,8 @@ bool ReadAll(PipelineContext& ctx, CConversionTask& task, WmaComponent& reader) 
         return false;
     }
 
+    task.HeaderSamples = AsfHeaderFrames(task.SourcePath, task.SourceRate) *
+                         static_cast<uint64_t>(task.SourceChannels);
     const uint32_t blockSamples = static_cast<uint32_t>(task.SourceChannels * BlockFrames);
     std::vector<int32_t> block(blockSamples);
     while (WaitForRoom(ctx, ctx.DecodedRing, blockSamples)) {

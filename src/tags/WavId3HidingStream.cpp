@@ -1,4 +1,4 @@
-#include "metadata/WavId3HidingStream.h"
+#include "tags/WavId3HidingStream.h"
 
 #include <algorithm>
 
@@ -57,6 +57,10 @@ void WavId3HidingStream::FindId3Chunks() {
             }
         }
     }
+}
+
+long WavId3HidingStream::Id3TagOffset() const {
+    return hiddenNames_.empty() ? -1 : hiddenNames_.front() + ChunkHeaderBytes;
 }
 
 TagLib::ByteVector WavId3HidingStream::readBlock(unsigned long length) {
