@@ -6,6 +6,7 @@
 #include <sys/statvfs.h>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -432,19 +433,33 @@ void CFileTreeCtrl::ExpandBranch(CFileTreeNode* node, bool expand) {
         view_->collapse(node->index());
         return;
     }
-    const QPersistentModelIndex index(node->index());
-    OpenBranch(node);
-    if (!index.isValid()) {
-        return;
-    }
-    std::vector<QPersistentModelIndex> children;
-    for (int row = 0; row < node->rowCount(); ++row) {
-        children.emplace_back(node->child(row)->index());
-    }
-    for (const QPersistentModelIndex& child : children) {
-        if (child.isValid()) {
-            ExpandBranch(model_->node(child), expand);
+    // Level by level, within a budget: the desktop or a disk holds more folders than anyone
+    // could look through, and every folder is read on this thread. Past the budget the deeper
+    // folders stay as they are, each with its expand button.
+    QElapsedTimer clock;
+    clock.start();
+    int opened = 0;
+    std::vector<QPersistentModelIndex> level{QPersistentModelIndex(node->index())};
+    while (!level.empty()) {
+        std::vector<QPersistentModelIndex> next;
+        for (const QPersistentModelIndex& index : level) {
+            if (opened >= ExpandBranchMaxFolders || clock.elapsed() >= ExpandBranchMaxMs) {
+                return;
+            }
+            CFileTreeNode* current = index.isValid() ? model_->node(index) : nullptr;
+            if (current == nullptr || !model_->hasChildren(index)) {
+                continue;
+            }
+            OpenBranch(current);
+            opened += 1;
+            if (!index.isValid()) {
+                continue;
+            }
+            for (int row = 0; row < current->rowCount(); ++row) {
+                next.emplace_back(current->child(row)->index());
+            }
         }
+        level = std::move(next);
     }
 }
 

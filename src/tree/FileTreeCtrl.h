@@ -70,8 +70,11 @@ public:
     bool CanGoBack() const;
     bool CanGoForward() const;
 
-    // Expands the node and, depth first, every node below it that has its expand button;
-    // with expand false, collapses the node instead.
+    // Expands the node and, level by level, every node below it that has its expand button,
+    // until ExpandBranchMaxFolders folders are open or ExpandBranchMaxMs have passed (the rest
+    // keep their buttons); with expand false, collapses the node instead.
+    static constexpr int ExpandBranchMaxFolders = 2000;
+    static constexpr int ExpandBranchMaxMs = 2000;
     void ExpandBranch(CFileTreeNode* node, bool expand = true);
     // Reads the node's children if it has none yet, then shows them.
     void OpenBranch(CFileTreeNode* node);

@@ -269,6 +269,39 @@ TEST(FileTreeCtrlTest, ExpandBranchOpensEverythingBelow) {
     EXPECT_EQ(box->rowCount(), 0);
 }
 
+// Expand Folder on a folder holding more than anyone could look through (the desktop, a disk)
+// returns after its budget with the upper levels open, instead of reading the whole disk.
+TEST(FileTreeCtrlTest, ExpandBranchOfAHugeFolderStopsAtItsBudget) {
+    TreeHome home;
+    QStringList folders;
+    for (int a = 0; a < 60; ++a) {
+        for (int b = 0; b < 40; ++b) {
+            folders << QStringLiteral("Huge/%1/%2/leaf").arg(a).arg(b);
+        }
+    }
+    home.Make(folders);
+    CFileTreeCtrl tree;
+    CFileTreeNode* huge = tree.SelectPath(home.At("Huge"));
+    ASSERT_NE(huge, nullptr);
+    tree.ExpandBranch(huge);
+    // The first two levels are open (61 folders); of the 2400 third-level ones, those past the
+    // budget still wait with their buttons.
+    EXPECT_TRUE(tree.IsExpanded(huge));
+    const CFileTreeNode* first = tree.FindChildByName(huge, "0");
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(tree.IsExpanded(first));
+    int openThird = 0;
+    for (int a = 0; a < huge->rowCount(); ++a) {
+        const auto* second = static_cast<const CFileTreeNode*>(huge->child(a));
+        for (int b = 0; b < second->rowCount(); ++b) {
+            openThird +=
+                tree.IsExpanded(static_cast<const CFileTreeNode*>(second->child(b))) ? 1 : 0;
+        }
+    }
+    EXPECT_LT(openThird, 2400);
+    EXPECT_LE(openThird + 61, CFileTreeCtrl::ExpandBranchMaxFolders);
+}
+
 TEST(FileTreeCtrlTest, RightClickSelectsBeforeAskingForTheMenu) {
     TreeHome home;
     home.Make({"a", "b"});
