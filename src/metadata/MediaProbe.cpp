@@ -30,6 +30,7 @@
 #include <memory>
 
 #include "base/Format.h"
+#include "base/LittleEndian.h"
 #include "convert/wma/WmaComponent.h"
 #include "metadata/AsfHeaderCheck.h"
 #include "metadata/OggContent.h"
@@ -113,10 +114,6 @@ int TagLibBitrate(const std::string& path) {
     return ref.isNull() || !ref.audioProperties() ? 0 : ref.audioProperties()->bitrate();
 }
 
-uint32_t LittleEndian32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 // Bytes of the tags after the audio of an MP3 file: an ID3v1 tag and an APE tag before it.
 off_t TrailingTagBytes(int fd, off_t fileSize) {
     unsigned char tail[160] = {};
@@ -130,8 +127,8 @@ off_t TrailingTagBytes(int fd, off_t fileSize) {
     }
     const unsigned char* footer = tail + (bytes ? 0 : 128);
     if (std::memcmp(footer, "APETAGEX", 8) == 0) {
-        const off_t size = LittleEndian32(footer + 12);  // items and footer
-        const bool hasHeader = (LittleEndian32(footer + 20) & 0x80000000u) != 0;
+        const off_t size = Le32(footer + 12);  // items and footer
+        const bool hasHeader = (Le32(footer + 20) & 0x80000000u) != 0;
         bytes += size + (hasHeader ? 32 : 0);
     }
     return bytes;

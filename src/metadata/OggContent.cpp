@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "base/AudioFormat.h"
+#include "base/LittleEndian.h"
+#include "convert/ogg/OggFileEnds.h"
 #include "metadata/FileListEntry.h"
 
 namespace tonquill {
@@ -37,49 +39,22 @@ int OggContentFormat(const std::string& path) {
     return 0;
 }
 
-namespace {
-
-uint64_t Le64(const unsigned char* p) {
-    uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) {
-        value = value << 8 | p[i];
-    }
-    return value;
-}
-
-}  // namespace
-
 uint64_t OggLastGranule(const std::string& path) {
-    constexpr std::streamoff Tail = 64 * 1024;
-    constexpr size_t PageHeader = 27;
-    std::ifstream in(path, std::ios::binary);
-    unsigned char first[PageHeader] = {};
-    if (!in.read(reinterpret_cast<char*>(first), sizeof first) ||
-        std::memcmp(first, "OggS", 4) != 0) {
-        return 0;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    const std::streamoff start = size > Tail ? size - Tail : 0;
-    std::string tail(static_cast<size_t>(size - start), '\0');
-    in.seekg(start);
-    if (!in.read(tail.data(), static_cast<std::streamsize>(tail.size()))) {
+    const std::optional<OggFileEnds> ends = ReadOggFileEnds(path);
+    if (!ends) {
         return 0;
     }
     // From the end back: the first page header of the same stream whose granule is set (a page
     // that ends no packet has all bits of it set).
-    for (size_t at = tail.rfind("OggS"); at != std::string::npos;
-         at = at == 0 ? std::string::npos : tail.rfind("OggS", at - 1)) {
-        if (at + PageHeader > tail.size()) {
-            continue;
+    uint64_t last = 0;
+    VisitLastPagesOfFirstStream(*ends, [&](const unsigned char* page) {
+        if (page == nullptr || Le64(page + 6) == ~uint64_t{0}) {
+            return false;
         }
-        const auto* page = reinterpret_cast<const unsigned char*>(tail.data() + at);
-        const uint64_t granule = Le64(page + 6);
-        if (page[4] == 0 && std::memcmp(page + 14, first + 14, 4) == 0 && granule != ~uint64_t{0}) {
-            return granule;
-        }
-    }
-    return 0;
+        last = Le64(page + 6);
+        return true;
+    });
+    return last;
 }
 
 int TypeOfFile(const std::string& path) {

@@ -3,16 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/LittleEndian.h"
+
 namespace tonquill {
 namespace {
-
-uint32_t Le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-uint16_t Le16(const unsigned char* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 
 // Formats whose block is one frame: PCM, float, A-law, mu-law and the extensible header.
 bool BlockIsOneFrame(uint16_t formatTag) {

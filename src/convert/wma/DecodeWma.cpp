@@ -4,20 +4,13 @@
 #include <vector>
 
 #include "base/Format.h"
+#include "base/LittleEndian.h"
 #include "convert/Codecs.h"
 #include "convert/wma/WmaComponent.h"
 
 namespace tonquill {
 
 namespace {
-
-uint64_t Le64(const unsigned char* p) {
-    uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) {
-        value = value << 8 | p[i];
-    }
-    return value;
-}
 
 // The frames the file properties of an ASF header promise: the play duration (in 100 ns units)
 // less the preroll (in milliseconds). The reader measures a file by the packets it finds, so a
