@@ -38,10 +38,12 @@ int AllFilterBits() {
     return bits;
 }
 
-std::string FormatNamesText() {
+std::string FormatNamesText(const char* lastJoin) {
     std::string text;
     for (size_t i = 0; i < FormatTable.size(); ++i) {
-        text += i == 0 ? "" : i + 1 == FormatTable.size() ? " and " : ", ";
+        text += i == 0                        ? std::string()
+                : i + 1 == FormatTable.size() ? std::string(" ") + lastJoin + " "
+                                              : std::string(", ");
         text += FormatTable[i].title;
     }
     return text;

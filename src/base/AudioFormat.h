@@ -70,8 +70,9 @@ std::string OutputExtension(int code);
 std::string UpperCaseExtension(const FormatInfo& format);
 // Every format's OUTPUT.Filter bit: a load that accepts every type.
 int AllFilterBits();
-// Every format's title in table order, as prose lists them: "WAV, MP3, ..., FLAC and Opus".
-std::string FormatNamesText();
+// Every format's title in table order, as prose lists them: "WAV, MP3, ..., FLAC and Opus"
+// ("... FLAC or Opus" with lastJoin "or").
+std::string FormatNamesText(const char* lastJoin = "and");
 // Whether outputs of the format carry tags; false for an unknown code.
 bool FormatHoldsTags(int code);
 

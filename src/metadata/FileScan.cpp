@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/AudioFormat.h"
 #include "base/Format.h"
 #include "metadata/FileListEntry.h"
 #include "settings/ConversionSettings.h"
@@ -120,9 +121,14 @@ ScanResult ScanPaths(const std::vector<std::string>& paths, int filter, bool rec
                                                  recursive ? "" : " (-R scans subfolders)"));
             }
         } else if (TypeOfFile(path) == 0) {
+            // An .oga file is named for its container: what it lacks is a stream we read.
+            const bool oga = UpperExtension(path.substr(path.rfind('/') + 1)) == OggAudioExtension;
             result.problems.push_back(
-                Format("skipping '%s': not an MP3, Ogg Vorbis, WAV, WMA, FLAC or Opus file",
-                       given.c_str()));
+                oga ? Format("skipping '%s': its Ogg content is not Vorbis, FLAC or Opus audio, or "
+                             "the file is damaged",
+                             given.c_str())
+                    : Format("skipping '%s': not a %s file", given.c_str(),
+                             FormatNamesText("or").c_str()));
         } else {
             result.files.push_back(path);
             result.baseFolders.emplace_back();

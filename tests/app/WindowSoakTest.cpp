@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -478,7 +479,22 @@ private:
             if (focus == nullptr || focus->window() != window_.get()) {
                 return;
             }
-            QTest::keyClicks(focus, text);
+            // Each character as the keyboard sends it: QTest's own key table knows ASCII only
+            // (it asserts on "Ω"), so a letter beyond it comes as a key with its text.
+            for (const QChar c : text) {
+                if (c.unicode() < 0x80) {
+                    QTest::keyClick(focus, c.toLatin1());
+                } else {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                    QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier,
+                                      QString(c));
+                    QApplication::sendEvent(focus, &press);
+                    QApplication::sendEvent(focus, &release);
+                }
+                if (QApplication::focusWidget() != focus) {
+                    return;  // a key closed the editor or moved the focus
+                }
+            }
             if (end > 0) {
                 QTest::keyClick(window_->windowHandle(),
                                 end == 1 ? Qt::Key_Return : Qt::Key_Escape);

@@ -17,6 +17,7 @@
 #include <taglib/tag.h>
 #include <taglib/tpropertymap.h>
 
+#include "base/AudioFormat.h"
 #include "cli/CliRun.h"
 #include "support/TestSupport.h"
 
@@ -677,6 +678,25 @@ TEST(CliTest, ProbeNamesTheFileItCannotReadAndExitsOne) {
     // Every row is still listed, the unreadable one as "Unknown".
     EXPECT_NE(result.out.find("tone.wav"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Unknown"), std::string::npos) << result.out;
+}
+
+// A file named directly that no format takes says why: an .oga file is named for its
+// container, so what it lacks is a stream that can be read.
+TEST(CliTest, FilesOfNoFormatSayWhyTheyAreSkipped) {
+    TempDir dir;
+    std::ofstream(dir / "notes.txt") << "text";
+    std::ofstream(dir / "bad.oga") << "not an Ogg stream";
+    const CliResult result = RunCli({"convert", "--no-config", "-f", "wav", "-o", dir / "out",
+                                     dir / "notes.txt", dir / "bad.oga"});
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_NE(result.err.find("skipping '" + dir / "notes.txt" + "': not a " +
+                              FormatNamesText("or") + " file"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("skipping '" + dir / "bad.oga" +
+                              "': its Ogg content is not Vorbis, FLAC or Opus audio"),
+              std::string::npos)
+        << result.err;
 }
 
 // A file or folder the system refuses: the log line as the window shows it, then the path and
