@@ -937,5 +937,14 @@ TEST(WindowSoakTest, Seed20261211ExpandFolderOnTheDesktopReturns) {
     EXPECT_TRUE(round.Run());
 }
 
+// The first crash the walk found: at step 108 of this seed two pipelines converting to Opus
+// stopped before their first sample, and libopusenc asserted on draining encoders that were given
+// no audio.
+TEST(WindowSoakTest, Seed153731830OpusOutputOfVanishedSourcesEndsNoProcess) {
+    Watchdog watchdog;
+    SoakRound round(153731830, Clock::now() + std::chrono::seconds(15), watchdog);
+    EXPECT_TRUE(round.Run());
+}
+
 }  // namespace
 }  // namespace tonquill

@@ -172,6 +172,21 @@ TEST_P(EncoderTest, PauseHoldsTheStreamAndResumeContinuesWhereItStopped) {
     ExpectDecodesTo(dest, signal, rate, 2, frames);
 }
 
+// A task stopped before its first sample (its source vanished, its decoder refused): the
+// encoder ends without a word and without ending the process (libopusenc asserted on draining
+// an encoder that was given no audio; the window's soak walk found it, seed 153731830).
+TEST_P(EncoderTest, StoppedBeforeAnyAudioEndsQuietly) {
+    const std::string dest = Dest("nothing");
+    auto h = Harness(44100, 2, dest);
+    h->Feed({});
+    h->ctx->Stop();
+    h->RunEncoderThread();
+    EXPECT_FALSE(h->ctx->IsRunning());
+    for (const auto& line : h->observer.lines()) {
+        EXPECT_NE(line.level, LogLevel::Error) << line.text;
+    }
+}
+
 TEST_P(EncoderTest, OutputThatCannotBeCreatedEndsTheBatchWithItsLine) {
     const std::string dest = (dir_ / "missing-folder/") + "out." + GetParam().extension;
     auto h = Harness(44100, 2, dest);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <vector>
@@ -63,10 +64,12 @@ bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
     const uint32_t chunk = static_cast<uint32_t>(channels) * 4096;
     std::vector<float> pcm(chunk);
     bool failed = false;
+    bool wroteAudio = false;
     RunEncoderLoop(ctx, task, chunk, [&](const int32_t* samples, uint32_t n) {
         if (failed) {
             return;
         }
+        wroteAudio = wroteAudio || n > 0;
         for (uint32_t i = 0; i < n; ++i) {
             pcm[i] = SampleToFloat(samples[i]);
         }
@@ -77,6 +80,17 @@ bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
         }
     });
 
+    // libopusenc 0.2 asserts (and ends the process) when an encoder that was given no audio is
+    // drained. A task stopped before its first sample leaves an empty file, which the driver
+    // removes; one that ran but found no sound gets a frame of silence, so it is a valid file.
+    if (!wroteAudio) {
+        if (!ctx.IsRunning()) {
+            ReportProgress(ctx, task, true);
+            return true;
+        }
+        std::fill(pcm.begin(), pcm.end(), 0.0f);
+        ope_encoder_write_float(encoder.get(), pcm.data(), 1);
+    }
     // Also after a stop, so a stopped task leaves a shorter, complete stream.
     errno = 0;
     if (ope_encoder_drain(encoder.get()) != OPE_OK && !failed) {
