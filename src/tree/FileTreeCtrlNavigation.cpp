@@ -162,7 +162,12 @@ CFileTreeNode* CFileTreeCtrl::SelectPath(const QString& requested, bool expand) 
         }
     } else if (CFileTreeNode* profile = SpecialNode(FileTreeNodeType::UserProfile);
                profile != nullptr && IsAtOrBelow(path, profilePath_, rest)) {
+        // Opening a node whose folder has gone (the home folder moved away) removes it.
+        const QPersistentModelIndex kept(profile->index());
         OpenBranch(profile);
+        if (!kept.isValid()) {
+            return nullptr;
+        }
         start = profile;
     } else {
         OpenBranch(root);

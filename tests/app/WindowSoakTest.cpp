@@ -946,5 +946,14 @@ TEST(WindowSoakTest, Seed153731830OpusOutputOfVanishedSourcesEndsNoProcess) {
     EXPECT_TRUE(round.Run());
 }
 
+// The second crash: at step 27 of this seed the scratch home folder itself goes to the Trash, and
+// selecting it again opened the home node, which removed itself for its vanished folder, and then
+// used it.
+TEST(WindowSoakTest, Seed868556365SelectingAVanishedHomeFolderEndsNoProcess) {
+    Watchdog watchdog;
+    SoakRound round(868556365, Clock::now() + std::chrono::seconds(8), watchdog);
+    EXPECT_TRUE(round.Run());
+}
+
 }  // namespace
 }  // namespace tonquill
