@@ -55,6 +55,9 @@ public:
     // Copies up to n elements in (fewer when there is less room) and returns how many.
     uint32_t Write(const T* samples, uint32_t n) {
         n = std::min(n, FreeSpace());
+        if (n == 0) {
+            return 0;  // an empty block may come with no pointer at all
+        }
         uint32_t w = WritePos.load(std::memory_order_relaxed);
         uint32_t first = std::min(n, Size - w);
         std::memcpy(Data.get() + w, samples, first * sizeof(T));
@@ -66,6 +69,9 @@ public:
 
     // Copies up to n elements out and returns how many; the part of dest beyond them is zeroed.
     uint32_t Read(T* dest, uint32_t n, int reader = 0) {
+        if (n == 0) {
+            return 0;
+        }
         uint32_t available = Available(reader);
         if (available < n) {
             std::memset(static_cast<void*>(dest + available), 0, (n - available) * sizeof(T));
