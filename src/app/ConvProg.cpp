@@ -21,7 +21,6 @@
 #include "base/AudioFormat.h"
 #include "base/ProgramFolder.h"
 #include "base/Tick.h"
-#include "convert/BatchDriver.h"
 #include "convert/ParallelBatch.h"
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
@@ -111,7 +110,7 @@ uint64_t CConvProg::ProgressMessageCount() {
 CConvProg::CConvProg(PipelineContext& ctx, QWidget* parent)
     : CResizeDlg(parent),
       ctx_(ctx),
-      observer_(std::make_unique<ConvProgObserver>(this)),
+      observer_(std::make_shared<ConvProgObserver>(this)),
       previousObserver_(&ctx.Observer()),
       log_(this) {
     // Step 1: a resizable popup with no title of its own.
@@ -279,14 +278,12 @@ void CConvProg::StartBatch() {
     QCoreApplication::postEvent(this, new ConvProgressEvent(0.0f, 0.0f));
     // Step 7: the batch runs on a thread of its own.
     ctx_.Running = 1;
-    const int pipelines =
-        std::min(PipelinesFor(ctx_.Settings.OUTPUT.Jobs), static_cast<int>(ctx_.Tasks.size()));
+    const int pipelines = std::max(
+        1, std::min(PipelinesFor(ctx_.Settings.OUTPUT.Jobs), static_cast<int>(ctx_.Tasks.size())));
     if (pipelines > 1) {
         pipelinePaths_.assign(static_cast<size_t>(pipelines), {});
-        batchThread_.Start([this, pipelines] { RunParallelBatch(pipelines); });
-        return;
     }
-    batchThread_.Start([this] { RunBatch(ctx_); });
+    batchThread_.Start([this, pipelines] { RunParallelBatch(pipelines); });
 }
 
 void CConvProg::RunParallelBatch(int pipelines) {
@@ -304,10 +301,16 @@ void CConvProg::RunParallelBatch(int pipelines) {
     NullObserver quiet;
     auto made = std::make_unique<ParallelBatch>(
         PreparedBatch{ctx_.Tasks, ctx_.OverallSamplesTotal, {}}, ctx_.Settings, pipelines, false,
-        [this](int i, int) { return std::make_unique<ConvProgPipelineObserver>(*observer_, i); },
+        [this](int i, int n) {
+            return std::make_unique<ConvProgPipelineObserver>(observer_, i, n == 1);
+        },
         // Quietly: the start-up has told the person of a missing preset file already, and the
         // list's Convert of an unknown preset.
-        [usesWma, &programFolder, &quiet](PipelineContext& ctx, ConversionObserver&, int) {
+        [this, usesWma, &programFolder, &quiet](PipelineContext& ctx, ConversionObserver&, int) {
+            // The bounds the batch keeps to are the window's context's.
+            ctx.JoinBoundMs = ctx_.JoinBoundMs;
+            ctx.StallBoundMs = ctx_.StallBoundMs;
+            ctx.StopGraceMs = ctx_.StopGraceMs;
             if (usesWma) {
                 SetUpWmaPipeline(ctx, programFolder, quiet);
             }
@@ -434,15 +437,6 @@ void CConvProg::ShowPercents(float taskPercent, float overallPercent) {
 
 BatchReading CConvProg::ReadBatch() {
     BatchReading r;
-    if (pipelinePaths_.empty()) {
-        // One pipeline: the percentages come with its progress reports.
-        r.task = ctx_.TaskIndex.load();
-        r.taskPercent = lastTaskPercent_;
-        r.taskAudioSeconds = ctx_.TaskAudioSeconds.load();
-        r.overallPercent = lastOverallPercent_;
-        r.overallAudioSeconds = ctx_.OverallAudioSeconds.load();
-        return r;
-    }
     ParallelBatchSnapshot s;
     {
         std::lock_guard lock(parallelMutex_);
@@ -456,6 +450,14 @@ BatchReading CConvProg::ReadBatch() {
     r.taskAudioSeconds = s.taskAudioSeconds;
     r.overallPercent = s.overallPercent;
     r.overallAudioSeconds = s.overallAudioSeconds;
+    if (pipelinePaths_.empty()) {
+        // One pipeline: the percentages come with its progress reports, and its task stays
+        // followed between two files.
+        r.task = s.currentTask >= 0 ? s.currentTask : lastTask_;
+        lastTask_ = r.task;
+        r.taskPercent = lastTaskPercent_;
+        r.overallPercent = lastOverallPercent_;
+    }
     followedPipeline_ = s.currentPipeline;
     taskCount_ = s.count;
     return r;
@@ -533,7 +535,7 @@ void CConvProg::OnDone() {
     ctx_.Stop();
     finished_ = true;
     figuresTimer_.stop();
-    double audioSeconds = ctx_.OverallAudioSeconds.load();
+    double audioSeconds = 0.0;
     {
         std::lock_guard lock(parallelMutex_);
         if (parallel_) {

@@ -30,16 +30,16 @@ class ConversionObserver;
 class ParallelBatch;
 class PipelineContext;
 
-// The modal window that runs one batch: it starts the batch thread over the pipeline it is
-// given, shows the figures of the current file and of the batch, the paths of the current task
-// and the coloured log, and lets the person pause, resume and cancel. When the batch has
-// finished it offers to open the output folder.
+// The modal window that runs one batch: its batch thread runs the tasks of the context it is
+// given on pipelines of their own, the window shows the figures of the current file and of the
+// batch, the paths of the current task and the coloured log, and lets the person pause, resume
+// and cancel. When the batch has finished it offers to open the output folder.
 //
-// When the settings ask for several files at once (OUTPUT/Jobs) and the batch has several, the
-// batch thread runs them on that many pipelines of their own instead: each file's log lines
-// arrive together when it ends, the first failure stops new files from starting, pause and
-// cancel act on all of them, "Current Progress" follows the running file that started first and
-// the overall figures count every pipeline.
+// When the settings ask for several files at once (OUTPUT/Jobs) and the batch has several, each
+// file's log lines arrive together when it ends, the first failure stops new files from
+// starting, pause and cancel act on all of them, "Current Progress" follows the running file
+// that started first and the overall figures count every pipeline. With one pipeline its lines,
+// progress and paths arrive as they come.
 class CConvProg : public CResizeDlg {
     Q_OBJECT
 public:
@@ -85,7 +85,7 @@ private:
     QLabel* AddLabel(int id, const QString& text, const QRect& dlu, Qt::Alignment align);
     void OnProgress(float taskPercent, float overallPercent);
     void ShowPercents(float taskPercent, float overallPercent);
-    // Reads the running batch: its one pipeline, or the snapshot of its several.
+    // Reads the running batch's pipelines.
     BatchReading ReadBatch();
     void OnFiguresTimer();
     void ShowTimes(const BatchTimes& times);
@@ -102,7 +102,8 @@ private:
     void StartBatch();
 
     PipelineContext& ctx_;
-    std::unique_ptr<ConvProgObserver> observer_;
+    // Shared with the pipelines' observers, which a pipeline left behind keeps.
+    std::shared_ptr<ConvProgObserver> observer_;
     ConversionObserver* previousObserver_;
     std::map<int, QWidget*> controls_;
     ConvProgLog log_;
@@ -117,6 +118,7 @@ private:
     QTimer figuresTimer_;
     std::vector<std::pair<QString, QString>> pipelinePaths_;
     int followedPipeline_ = -1;
+    int lastTask_ = 0;  // one pipeline: the task it runs or last ran
     int taskCount_ = 0;
     BatchFigures figures_;
     float lastTaskPercent_ = 0;

@@ -6,6 +6,10 @@
 namespace tonquill {
 
 void ConvProgPipelineObserver::Log(const std::string& text, LogLevel level) {
+    if (live_) {
+        window_->Log(text, level);
+        return;
+    }
     // Not QTime::currentTime(): it reloads the time zone each call, which pipelines logging at
     // once would race on.
     const ClockTime now = LocalClockTime();
@@ -15,12 +19,28 @@ void ConvProgPipelineObserver::Log(const std::string& text, LogLevel level) {
     held_.push_back(std::move(line));
 }
 
+void ConvProgPipelineObserver::Progress(float taskPercent, float overallPercent, bool synchronous) {
+    if (live_) {
+        window_->Progress(taskPercent, overallPercent, synchronous);
+    }
+}
+
+void ConvProgPipelineObserver::Caption(const std::string& text) {
+    if (live_) {
+        window_->Caption(text);
+    }
+}
+
 void ConvProgPipelineObserver::Paths(const std::string& source, const std::string& destination) {
-    window_.PipelinePaths(pipeline_, source, destination);
+    if (live_) {
+        window_->Paths(source, destination);
+    } else {
+        window_->PipelinePaths(pipeline_, source, destination);
+    }
 }
 
 void ConvProgPipelineObserver::Message(const std::string& text, MessageIcon icon) {
-    window_.Message(text, icon);
+    window_->Message(text, icon);
 }
 
 void ConvProgPipelineObserver::TaskEnded() {
@@ -30,7 +50,7 @@ void ConvProgPipelineObserver::TaskEnded() {
         lines.swap(held_);
     }
     if (!lines.empty()) {
-        window_.LogBlock(std::move(lines));
+        window_->LogBlock(std::move(lines));
     }
 }
 

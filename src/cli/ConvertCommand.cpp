@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <cstdlib>
+
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -132,7 +135,16 @@ int RunConvert(const CommandLine& line, Console& console) {
         console.Error(Format("%d file(s) could not be read and were skipped", unreadable));
     }
     const bool allDone = report.failedSources.empty() && report.notStarted == 0;
-    return allDone && unreadable == 0 && !scan.missingPath ? ExitOk : ExitFailed;
+    const int status = allDone && unreadable == 0 && !scan.missingPath ? ExitOk : ExitFailed;
+    if (report.leftBehind > 0) {
+        // A thread stuck in a codec call may come back at any time, also while the process is
+        // torn down: the process ends here, without the teardown.
+        console.Error(Format("%d file(s) had a stage that would not end; it was left behind",
+                             report.leftBehind));
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 }  // namespace tonquill

@@ -11,6 +11,7 @@
 #include "base/Format.h"
 #include "base/Tick.h"
 #include "convert/CoverFileCopy.h"
+#include "convert/ParallelBatch.h"
 #include "convert/PipelineThreads.h"
 
 namespace tonquill {
@@ -27,7 +28,9 @@ bool Exists(const std::string& path) {
 // Waits for a worker within the bound. Time spent paused does not count: a paused encoder idles
 // by design, however long the person takes (the cancel question pauses too). A worker that
 // overruns cannot have finished its output, so the task fails: Running is cleared, which ends
-// every stage within milliseconds, and then the worker is joined.
+// every stage within milliseconds, and then the worker is joined. One stuck inside a codec call
+// ignores that too; this thread then waits with it, keeping the task the worker reads alive,
+// and the batch's watch leaves the pipeline behind.
 void JoinWorker(PipelineContext& ctx, WorkerThread& worker, const char* stage,
                 const CConversionTask& task) {
     constexpr unsigned SliceMs = 10;
@@ -125,6 +128,7 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
 
     ClaimedOutput claimed = ClaimOutputPath(task.DestPath);
     task.DestPath = claimed.path;
+    ctx.OpenTask(task.DestPath);
 
     ctx.Observer().Paths(task.SourcePath, task.DestPath);
     ctx.PostLog("Start a new converting task.", LogLevel::Info);
@@ -146,6 +150,10 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
     }
     JoinWorker(ctx, ctx.EncoderThread, "encoder", task);
     ctx.CurrentTask = nullptr;
+    if (!ctx.CloseTask()) {
+        // Left behind while a stage was stuck: the batch has answered for the file already.
+        return TaskOutcome::Failed;
+    }
 
     if (ctx.IsRunning()) {
         const double elapsed = static_cast<uint32_t>(TickCount() - taskStart) / 1000.0;
@@ -191,31 +199,13 @@ void RunBatch(PipelineContext& ctx) {
     if (ctx.StartDelayMs) {
         SleepMs(ctx.StartDelayMs);
     }
-    ctx.Observer().BatchStarted();
-    ctx.BatchStartTick = TickCount();
-    ctx.TaskIndex = 0;
-    const int taskCount = static_cast<int>(ctx.Tasks.size());
-
-    while (ctx.TaskIndex < taskCount && ctx.IsRunning()) {
-        if (RunBatchTask(ctx) == TaskOutcome::FolderFailed) {
-            ctx.Observer().Stopped();
-            return;
-        }
-        ctx.TaskIndex += 1;
-    }
-    if (!ctx.IsRunning()) {
+    ParallelBatch batch(ctx);
+    const BatchReport report = batch.Run(ctx.Observer());
+    if (report.failedSources.empty() && report.notStarted == 0 && !report.interrupted) {
+        ctx.Observer().Done();
+    } else {
         ctx.Observer().Stopped();
-        return;
     }
-
-    if (taskCount > 1) {
-        ctx.PostLog(SeparatorLine, LogLevel::Info);
-        const double elapsed = static_cast<uint32_t>(TickCount() - ctx.BatchStartTick) / 1000.0;
-        const double speed = elapsed > 0 ? ctx.OverallAudioSeconds / elapsed : 0.0;
-        ctx.PostLog(Format("Total time elapsed %.2f secs, overall speed %.2fx.", elapsed, speed),
-                    LogLevel::Info);
-    }
-    ctx.Observer().Done();
 }
 
 }  // namespace tonquill

@@ -9,8 +9,9 @@ namespace tonquill {
 // The separator line that opens each task in the log.
 extern const std::string SeparatorLine;
 
-// Converts ctx.Tasks one after another on the calling thread (the batch thread), logging each
-// task and its outcome; the first failing task stops the batch. The caller sets Running first.
+// Converts ctx.Tasks one after another as a batch of one pipeline over ctx itself (see
+// ParallelBatch), logging each task and its outcome; the first failing task stops the batch, and
+// the observer hears Done or Stopped at the end. The caller sets Running first.
 void RunBatch(PipelineContext& ctx);
 
 enum class TaskOutcome { Converted, Failed, FolderFailed };

@@ -1,6 +1,7 @@
 #include "convert/ParallelBatch.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -33,15 +34,37 @@ int PipelinesFor(int jobsSetting) {
     return std::min(jobsSetting, MaxPipelines);
 }
 
+namespace {
+
+// "1 second", "30 seconds": a bound in milliseconds, rounded up.
+std::string SecondsText(unsigned ms) {
+    const unsigned seconds = (ms + 999) / 1000;
+    return Format(seconds == 1 ? "%u second" : "%u seconds", seconds);
+}
+
+}  // namespace
+
 struct ParallelBatch::Job {
     explicit Job(std::unique_ptr<PipelineObserver> made)
-        : observer(std::move(made)), ctx(*observer) {}
-    std::unique_ptr<PipelineObserver> observer;
-    PipelineContext ctx;
+        : observer(std::move(made)),
+          owned(std::make_unique<PipelineContext>(*observer)),
+          ctx(*owned) {}
+    explicit Job(PipelineContext& borrowed) : ctx(borrowed) {}
+    std::unique_ptr<PipelineObserver> observer;  // none for a borrowed context
+    std::unique_ptr<PipelineContext> owned;
+    PipelineContext& ctx;
     std::atomic<int> current{-1};
     std::thread thread;
     int converted = 0;
     std::vector<int> failed;
+    // The watch's record of the running task, on the thread running Run.
+    struct {
+        int task = -1;
+        uint64_t moved = 0;
+        uint32_t lastTick = 0;
+        uint64_t stalledMs = 0;
+        uint64_t stoppedMs = 0;
+    } watch;
 };
 
 ParallelBatch::ParallelBatch(PreparedBatch batch, const ConversionSettings& settings, int pipelines,
@@ -66,13 +89,39 @@ ParallelBatch::ParallelBatch(PreparedBatch batch, const ConversionSettings& sett
     }
 }
 
+ParallelBatch::ParallelBatch(PipelineContext& ctx)
+    : tasks_(ctx.Tasks), overallTotal_(ctx.OverallSamplesTotal), keepGoing_(false) {
+    jobs_.push_back(std::make_unique<Job>(ctx));
+}
+
 ParallelBatch::~ParallelBatch() {
-    Interrupt();
+    // Run has returned (its pipelines have ended) or never ran; a borrowed context is left as
+    // its owner will find it.
     for (auto& job : jobs_) {
+        if (job->ctx.IsLeftBehind()) {
+            // Its thread may yet come back from the call it is stuck in and end its stages: the
+            // context, rings and observer it would touch stay for good.
+            if (job->thread.joinable()) {
+                job->thread.detach();
+            }
+            static std::mutex keptMutex;
+            static auto* const kept = new std::vector<std::unique_ptr<Job>>;
+            std::lock_guard lock(keptMutex);
+            kept->push_back(std::move(job));
+            continue;
+        }
         if (job->thread.joinable()) {
             job->thread.join();
         }
     }
+}
+
+void ParallelBatch::FinishJob() {
+    {
+        std::lock_guard lock(finishMutex_);
+        finished_ += 1;
+    }
+    finishedChanged_.notify_all();
 }
 
 void ParallelBatch::JobMain(Job& job) {
@@ -83,11 +132,12 @@ void ParallelBatch::JobMain(Job& job) {
         // stopStarting_. Separate atomics would let the store of Running and the load of the
         // flag pass each other, and an interrupt falling between them would be overwritten, the
         // file then running to its end. With the lock an interrupt comes either before (no task
-        // is taken) or after (its Stop() clears this Running).
+        // is taken) or after (its Stop() clears this Running). A borrowed context is armed by
+        // its owner, whose stop between two tasks ends the batch.
         int index = count;
         {
             std::lock_guard lock(startMutex_);
-            if (!stopStarting_.load()) {
+            if (!stopStarting_.load() && (job.owned || ctx.IsRunning())) {
                 index = next_.fetch_add(1);
                 ctx.Running.store(1, std::memory_order_release);
             }
@@ -109,7 +159,13 @@ void ParallelBatch::JobMain(Job& job) {
         job.current = index;
         const TaskOutcome outcome =
             RunBatchTask(ctx, tasks_[static_cast<size_t>(index)], index + 1, count);
-        job.observer->TaskEnded();
+        if (ctx.IsLeftBehind()) {
+            // The batch has answered for this file and may be gone: nothing of it is touched.
+            return;
+        }
+        if (job.observer) {
+            job.observer->TaskEnded();
+        }
         job.current = -1;
         if (outcome == TaskOutcome::Converted) {
             job.converted += 1;
@@ -121,13 +177,96 @@ void ParallelBatch::JobMain(Job& job) {
             }
         }
     }
-    ctx.Stop();
-    job.observer->TaskEnded();
-    {
-        std::lock_guard lock(finishMutex_);
-        finished_ += 1;
+    if (job.owned) {
+        ctx.Stop();
+        job.observer->TaskEnded();
     }
-    finishedChanged_.notify_all();
+    FinishJob();
+}
+
+void ParallelBatch::Watch(Job& job) {
+    auto& w = job.watch;
+    const int index = job.current.load();
+    const uint32_t now = TickCount();
+    PipelineContext& ctx = job.ctx;
+    // Audio moved by any stage: the decoder's ring, the rate stage's and the encoder's count.
+    const uint64_t moved = ctx.DecodedRing.TotalWritten() + ctx.ProcessedRing.TotalWritten() +
+                           ctx.TaskSamplesDone.load();
+    if (index < 0 || index != w.task) {
+        w = {};
+        w.task = index;
+        w.moved = moved;
+        w.lastTick = now;
+        return;
+    }
+    const uint32_t elapsed = now - w.lastTick;
+    w.lastTick = now;
+    // Time the person takes (a message, a pause) is not the task's.
+    if (ctx.AwaitingAnswer() || (ctx.IsRunning() && ctx.Paused.load() != 0)) {
+        return;
+    }
+    if (!ctx.IsRunning()) {
+        w.stoppedMs += elapsed;
+        if (w.stoppedMs >= ctx.StopGraceMs && job.owned) {
+            LeaveBehind(job, index);
+        }
+        return;
+    }
+    if (moved != w.moved) {
+        w.moved = moved;
+        w.stalledMs = 0;
+        return;
+    }
+    w.stalledMs += elapsed;
+    if (w.stalledMs >= ctx.StallBoundMs) {
+        w.stalledMs = 0;
+        ctx.PostLog(Format("No progress on %s for %s: the file is stopped.",
+                           tasks_[static_cast<size_t>(index)].SourcePath.c_str(),
+                           SecondsText(ctx.StallBoundMs).c_str()),
+                    LogLevel::Error);
+        ctx.Stop();
+    }
+}
+
+void ParallelBatch::LeaveBehind(Job& job, int index) {
+    PipelineContext& ctx = job.ctx;
+    if (!ctx.LeaveTaskBehind()) {
+        return;  // its stages have ended after all and the pipeline is closing the task
+    }
+    // Whatever the stuck thread says from now on goes nowhere; this pipeline's last lines come
+    // from here. The silent observer outlives everything, as the thread may.
+    static ConversionObserver* const silent = new NullObserver;
+    ctx.SetObserver(*silent);
+    job.current = -1;
+    leftBehind_ += 1;
+
+    PipelineObserver& log = *job.observer;
+    const std::string& source = tasks_[static_cast<size_t>(index)].SourcePath;
+    const std::string why =
+        Format("A stage converting %s did not end within %s of being stopped; it is left behind.",
+               source.c_str(), SecondsText(ctx.StopGraceMs).c_str());
+    log.Log(why, LogLevel::Error);
+    // The output is unfinished (its writer is stuck mid-file) and goes, as after a failed write;
+    // a name claimed before any byte came is given back without a word.
+    const std::string output = ctx.TaskOutput();
+    std::error_code ec;
+    const bool empty = std::filesystem::file_size(output, ec) == 0 && !ec;
+    if (!output.empty() && std::filesystem::remove(output, ec) && !empty) {
+        log.Log(Format("The unfinished output %s was removed.", output.c_str()), LogLevel::Warning);
+    }
+    const std::string cause = ctx.FirstTaskError();
+    log.Log(
+        Format("%s was not converted: %s", source.c_str(), (cause.empty() ? why : cause).c_str()),
+        LogLevel::Error);
+    log.Log("Converting status: ERROR.", LogLevel::Error);
+    log.TaskEnded();
+
+    job.failed.push_back(index);
+    if (!keepGoing_) {
+        std::lock_guard lock(startMutex_);
+        stopStarting_ = true;
+    }
+    FinishJob();
 }
 
 BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function<void()>& poll) {
@@ -142,6 +281,9 @@ BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function
         if (poll) {
             poll();
         }
+        for (auto& job : jobs_) {
+            Watch(*job);
+        }
         std::unique_lock lock(finishMutex_);
         if (finishedChanged_.wait_for(lock, std::chrono::milliseconds(100), [this] {
                 return finished_ == static_cast<int>(jobs_.size());
@@ -153,7 +295,9 @@ BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function
     BatchReport report;
     std::vector<int> failed;
     for (auto& job : jobs_) {
-        job->thread.join();
+        if (!job->ctx.IsLeftBehind()) {
+            job->thread.join();
+        }
         report.converted += job->converted;
         failed.insert(failed.end(), job->failed.begin(), job->failed.end());
         audioSeconds += job->ctx.OverallAudioSeconds.load();
@@ -165,6 +309,7 @@ BatchReport ParallelBatch::Run(ConversionObserver& batchLog, const std::function
     const int count = static_cast<int>(tasks_.size());
     report.notStarted = std::max(0, count - std::min(next_.load(), count)) + abandoned_.load();
     report.interrupted = interrupted_.load();
+    report.leftBehind = leftBehind_;
 
     // The batch's closing lines, as a batch on one pipeline writes them after its last task.
     if (failed.empty() && report.notStarted == 0 && !report.interrupted && count > 1) {

@@ -21,6 +21,9 @@ struct BatchReport {
     std::vector<std::string> failedSources;
     int notStarted = 0;
     bool interrupted = false;
+    // Pipelines whose stage would not end: their files are among the failed ones and their
+    // threads are left running, stuck, holding nothing of the batch's.
+    int leftBehind = 0;
 };
 
 // The observer of one pipeline of a parallel batch. TaskEnded comes on the pipeline's thread
@@ -57,10 +60,15 @@ int PipelinesFor(int jobsSetting);
 // The processor cores this process may run on (its affinity mask), at least 1.
 int UsableCores();
 
-// Runs a prepared batch on N independent pipelines. Each pipeline has its own context (rings,
-// codec handles, flags) and takes the next task in list order, converting it exactly as a batch
-// on one pipeline does. A failed task stops new tasks from starting unless keepGoing is set;
-// tasks already running on other pipelines still finish.
+// Runs a prepared batch on N independent pipelines: the one batch runner of both front ends,
+// one pipeline being its simplest case. Each pipeline has its own context (rings, codec handles,
+// flags) and takes the next task in list order. A failed task stops new tasks from starting
+// unless keepGoing is set; tasks already running on other pipelines still finish.
+//
+// The batch watches every running task (see PipelineContext::StallBoundMs): one through which
+// no audio moves is stopped, and one whose stages do not end after a stop is left behind: the
+// batch logs it as failed, silences its pipeline and goes on without it, so a codec call that
+// never returns holds neither the batch nor the window.
 class ParallelBatch {
 public:
     // makeObserver gives pipeline number i (of n) its observer. setupContext runs once per
@@ -72,6 +80,10 @@ public:
     ParallelBatch(PreparedBatch batch, const ConversionSettings& settings, int pipelines,
                   bool keepGoing, const ObserverFactory& makeObserver,
                   const ContextSetup& setupContext = {});
+    // One pipeline over the caller's own context as it is prepared (tasks, settings, flags,
+    // Running set), for tests that shape a context themselves. The context is not the batch's
+    // to leave behind: a stuck stage is stopped and then waited for.
+    explicit ParallelBatch(PipelineContext& ctx);
     ~ParallelBatch();
     ParallelBatch(const ParallelBatch&) = delete;
     ParallelBatch& operator=(const ParallelBatch&) = delete;
@@ -93,6 +105,10 @@ public:
 private:
     struct Job;
     void JobMain(Job& job);
+    // One look of the watch at a pipeline, every poll of Run.
+    void Watch(Job& job);
+    void LeaveBehind(Job& job, int index);
+    void FinishJob();
 
     std::vector<CConversionTask> tasks_;
     uint64_t overallTotal_;
@@ -103,6 +119,7 @@ private:
     std::condition_variable finishedChanged_;
     int finished_ = 0;               // pipelines that have ended, under finishMutex_
     std::atomic<int> abandoned_{0};  // tasks taken but not begun because of an interrupt
+    int leftBehind_ = 0;             // pipelines left behind, on the thread running Run
     std::mutex startMutex_;          // taking a task against raising stopStarting_
     std::atomic<bool> stopStarting_{false};
     std::atomic<bool> interrupted_{false};

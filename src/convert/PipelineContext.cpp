@@ -29,7 +29,13 @@ void PipelineContext::PostLog(const std::string& text, LogLevel level) const {
             firstTaskError_ = text;
         }
     }
-    observer_->Log(text, level);
+    Observer().Log(text, level);
+}
+
+void PipelineContext::ShowMessage(const std::string& text, MessageIcon icon) {
+    awaitingAnswer_.fetch_add(1, std::memory_order_acq_rel);
+    Observer().Message(text, icon);
+    awaitingAnswer_.fetch_sub(1, std::memory_order_acq_rel);
 }
 
 void PipelineContext::PostFileError(const std::string& text, const std::string& path,
@@ -40,7 +46,7 @@ void PipelineContext::PostFileError(const std::string& text, const std::string& 
             firstTaskError_ = FileErrorText(text, path, error);
         }
     }
-    observer_->LogFileError(text, path, error);
+    Observer().LogFileError(text, path, error);
 }
 
 void PipelineContext::PostOutputWriteError(const std::string& path, int error) {
@@ -53,6 +59,19 @@ void PipelineContext::BeginTaskRecord() {
     std::lock_guard lock(taskErrorMutex_);
     firstTaskError_.clear();
     outputWriteFailed_.store(false, std::memory_order_release);
+}
+
+void PipelineContext::OpenTask(const std::string& output) {
+    {
+        std::lock_guard lock(taskErrorMutex_);
+        taskOutput_ = output;
+    }
+    taskHold_.store(TaskHold::Open, std::memory_order_release);
+}
+
+std::string PipelineContext::TaskOutput() const {
+    std::lock_guard lock(taskErrorMutex_);
+    return taskOutput_;
 }
 
 std::string PipelineContext::FirstTaskError() const {

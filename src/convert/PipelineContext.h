@@ -30,9 +30,15 @@ public:
     PipelineContext(const PipelineContext&) = delete;
     PipelineContext& operator=(const PipelineContext&) = delete;
 
-    ConversionObserver& Observer() const { return *observer_; }
-    void SetObserver(ConversionObserver& observer) { observer_ = &observer; }
+    // The observer may be changed while stages run: a batch silences a pipeline it leaves behind.
+    ConversionObserver& Observer() const { return *observer_.load(std::memory_order_acquire); }
+    void SetObserver(ConversionObserver& observer) {
+        observer_.store(&observer, std::memory_order_release);
+    }
     void PostLog(const std::string& text, LogLevel level) const;
+    // Shows a message and waits for the person; the batch's watch does not count that time.
+    void ShowMessage(const std::string& text, MessageIcon icon);
+    bool AwaitingAnswer() const { return awaitingAnswer_.load(std::memory_order_acquire) > 0; }
     // An error line about path, which the system refused with errno value error.
     void PostFileError(const std::string& text, const std::string& path, int error) const;
     // A write to the output at path failed with errno value error: logs it with the system's
@@ -44,6 +50,19 @@ public:
     void BeginTaskRecord();
     std::string FirstTaskError() const;
     bool OutputWriteFailed() const { return outputWriteFailed_.load(std::memory_order_acquire); }
+
+    // Who has the task in hand. The driver opens it once its output name is claimed and closes
+    // it when its stages have ended. A batch whose stage will not end leaves the task behind
+    // instead: it answers for the file itself, and the pipeline's thread, should it ever come
+    // back, touches neither the batch nor the file system again. Exactly one of the two wins.
+    void OpenTask(const std::string& output);
+    bool CloseTask() { return SwapTaskHold(TaskHold::Closed); }
+    bool LeaveTaskBehind() { return SwapTaskHold(TaskHold::LeftBehind); }
+    bool IsLeftBehind() const {
+        return taskHold_.load(std::memory_order_acquire) == TaskHold::LeftBehind;
+    }
+    // The output the open task writes.
+    std::string TaskOutput() const;
 
     // Takes a prepared batch's tasks and total.
     void LoadBatch(const PreparedBatch& batch);
@@ -81,6 +100,11 @@ public:
     // How long the driver waits for a task's workers once its decoder has ended, not counting
     // time spent paused.
     unsigned JoinBoundMs = 10000;
+    // The batch's watch over a running task (not counting time paused or waiting for the
+    // person): a task through which no audio has moved for StallBoundMs is stopped, and one
+    // whose stages have not ended StopGraceMs after a stop is left behind.
+    unsigned StallBoundMs = 30000;
+    unsigned StopGraceMs = 5000;
 
     // The settings the batch converts with; set before the batch starts, read by the stages.
     ConversionSettings Settings;
@@ -95,7 +119,16 @@ public:
     std::unique_ptr<WmaComponent> WmaWriter;
 
 private:
-    ConversionObserver* observer_;
+    enum class TaskHold { Closed, Open, LeftBehind };
+    bool SwapTaskHold(TaskHold to) {
+        TaskHold expected = TaskHold::Open;
+        return taskHold_.compare_exchange_strong(expected, to, std::memory_order_acq_rel);
+    }
+
+    std::atomic<ConversionObserver*> observer_;
+    std::atomic<int> awaitingAnswer_{0};
+    std::atomic<TaskHold> taskHold_{TaskHold::Closed};
+    std::string taskOutput_;             // under taskErrorMutex_
     mutable std::mutex taskErrorMutex_;  // the stages log from their own threads
     mutable std::string firstTaskError_;
     std::atomic<bool> outputWriteFailed_{false};

@@ -38,8 +38,9 @@ void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
         if (const CodecEntry* codec = FindCodec(task.OutputType)) {
             codec->encode(ctx, task);
         }
-        // Tags follow whatever the encoder returned; WAV outputs carry none.
-        if (FormatHoldsTags(task.OutputType)) {
+        // Tags follow whatever the encoder returned; WAV outputs carry none. A task left behind
+        // is no longer this thread's: its output name may belong to another file by now.
+        if (FormatHoldsTags(task.OutputType) && !ctx.IsLeftBehind()) {
             WriteOutputTags(ctx, task);
         }
     } catch (const std::exception& error) {
@@ -80,6 +81,12 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
         return false;
     }
 
+    // Opening the source may have blocked (a named pipe, a hung network share) until the batch
+    // stopped or left the task behind: then no stage may open the output by its name.
+    if (!ctx.IsRunning()) {
+        task.DecoderRunning = 0;
+        return false;
+    }
     if (task.NeedsProcessing) {
         task.EncoderInput = &ctx.ProcessedRing;
         ctx.ProcessorThread.Start([&ctx, &task] { ProcessorThreadMain(ctx, task); });

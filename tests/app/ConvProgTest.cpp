@@ -12,8 +12,11 @@
 #include <fstream>
 #include <set>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/ConvProg.h"
 #include "convert/ConversionTask.h"
@@ -396,6 +399,22 @@ TEST_F(ConvProgTest, CancelBeforeTheFirstFileClosesTheWindow) {
     Button(*w, 2)->click();
     ASSERT_TRUE(WaitFor([&] { return !w->isVisible(); }));
     EXPECT_FALSE(std::filesystem::exists(dir / "out/a.wav"));
+}
+
+// A file whose source never answers (a named pipe that no one writes) does not hold Cancel: the
+// window closes once the batch has left the stuck stage behind.
+TEST_F(ConvProgTest, CancelClosesTheWindowEvenWhenASourceNeverAnswers) {
+    const std::string pipe = dir / "in/stuck.wav";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ctx.StopGraceMs = 500;
+    auto w = Open({Row("stuck.wav", 44100)});
+    ASSERT_TRUE(WaitFor([&] { return w->Log().RowCount() >= 4; }));  // the task has started
+    w->answer = true;
+    Button(*w, 2)->click();
+    const bool closed = WaitFor([&] { return !w->isVisible(); });
+    ::close(::open(pipe.c_str(), O_RDWR));  // lets the stuck open return either way
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out/stuck.wav"));
 }
 
 TEST_F(ConvProgTest, StoppedAfterAnErrorClosesWithoutAsking) {

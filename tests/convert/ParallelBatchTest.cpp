@@ -3,8 +3,11 @@
 #include <set>
 #include <thread>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/Tick.h"
 #include "convert/BatchDriver.h"
@@ -38,13 +41,17 @@ private:
 class HoldingObserver : public PipelineObserver {
 public:
     explicit HoldingObserver(BlockLog& log) : log_(log) {}
-    void Log(const std::string& text, LogLevel) override { held_.push_back(text); }
+    void Log(const std::string& text, LogLevel) override {
+        std::lock_guard lock(mutex_);
+        held_.push_back(text);
+    }
     void Progress(float, float, bool) override {}
     void Done() override {}
     void Caption(const std::string&) override {}
     void Paths(const std::string&, const std::string&) override {}
     void Message(const std::string&, MessageIcon) override {}
     void TaskEnded() override {
+        std::lock_guard lock(mutex_);
         if (!held_.empty()) {
             log_.Add(std::move(held_));
             held_.clear();
@@ -53,7 +60,8 @@ public:
 
 private:
     BlockLog& log_;
-    std::vector<std::string> held_;  // only the pipeline's own thread logs
+    std::mutex mutex_;  // the batch's watch logs from its own thread too
+    std::vector<std::string> held_;
 };
 
 class ParallelBatchTest : public ::testing::Test {
@@ -189,6 +197,61 @@ TEST_F(ParallelBatchTest, InterruptEndsEveryRunningFileAndStartsNoOther) {
     EXPECT_EQ(told, (std::set<std::string>{
                         "The output " + out + "a.wav holds what was converted before Cancel.",
                         "The output " + out + "b.wav holds what was converted before Cancel."}));
+}
+
+// A source that never yields a byte: opening a named pipe that no one writes blocks, as a codec
+// call on a hung network share does. The batch stops the file, leaves its pipeline behind and
+// ends, while the other pipeline converts the rest; the stuck thread, let go afterwards, touches
+// neither the log nor the output name it once claimed.
+TEST_F(ParallelBatchTest, AStuckSourceIsLeftBehindAndTheBatchEnds) {
+    const std::string pipe = dir / "in/stuck.wav";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ParallelBatch batch(
+        PrepareBatch({test::SourceRow(pipe, FormatWav, 44100, 2, 44100), AddWav("b.wav", 1000),
+                      AddWav("c.wav", 1000)},
+                     settings),
+        settings, 2, true, [this](int, int) { return std::make_unique<HoldingObserver>(log); },
+        [](PipelineContext& ctx, ConversionObserver&, int) {
+            ctx.StallBoundMs = 1000;
+            ctx.StopGraceMs = 1000;
+        });
+    BatchReport report;
+    std::atomic<bool> ended{false};
+    std::thread runner([&] {
+        report = batch.Run(closing);
+        ended = true;
+    });
+    const bool endedWhileStuck = WaitFor([&] { return ended.load(); });
+    if (!endedWhileStuck) {
+        // Let the stuck open return, so the failure is reported rather than hanging.
+        ::close(::open(pipe.c_str(), O_RDWR));
+    }
+    runner.join();
+    ASSERT_TRUE(endedWhileStuck);
+
+    EXPECT_EQ(report.converted, 2);
+    EXPECT_EQ(report.failedSources, std::vector<std::string>{pipe});
+    EXPECT_EQ(report.leftBehind, 1);
+    EXPECT_TRUE(Out("b.wav") && Out("c.wav"));
+    EXPECT_FALSE(Out("stuck.wav"));
+    const auto blocks = log.Blocks();
+    ASSERT_EQ(blocks.size(), 3u);
+    const std::string stopped = "No progress on " + pipe + " for 1 second: the file is stopped.";
+    EXPECT_EQ(blocks.back(),
+              (std::vector<std::string>{
+                  SeparatorLine, "Start a new converting task.", "Source:  " + pipe + ".",
+                  "Destination: " + (dir / "out/stuck.wav") + ".", stopped,
+                  "A stage converting " + pipe +
+                      " did not end within 1 second of being stopped; it is left behind.",
+                  pipe + " was not converted: " + stopped, "Converting status: ERROR."}));
+
+    // Another file takes the output name; then the stuck open returns.
+    test::WriteSoundFile(dir / "out/stuck.wav", Wav16, 44100, 2, test::TestSignal16(100, 2, 7));
+    const auto before = std::filesystem::file_size(dir / "out/stuck.wav");
+    ::close(::open(pipe.c_str(), O_RDWR));
+    SleepMs(500);
+    EXPECT_EQ(std::filesystem::file_size(dir / "out/stuck.wav"), before);
+    EXPECT_EQ(log.Blocks().size(), 3u);
 }
 
 TEST(PipelinesForTest, AutomaticIsTheUsableCoresAndOddValuesStayInRange) {

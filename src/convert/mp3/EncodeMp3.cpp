@@ -99,8 +99,9 @@ public:
             ctx_.PostOutputWriteError(path_, errno);
         }
         // A file cut short by a write error keeps its empty first frame: a frame count that
-        // claims audio the file does not hold would be worse.
-        if (flushed && !writeFailed_) {
+        // claims audio the file does not hold would be worse. The frame is written by name,
+        // which a task left behind no longer owns.
+        if (flushed && !writeFailed_ && !ctx_.IsLeftBehind()) {
             if (lame_.WriteInfoTag) {
                 lame_.WriteInfoTag(stream_, path.c_str());
             } else {
@@ -147,11 +148,11 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
     switch (lame.Load(libraryPaths)) {
         case LameLibrary::Status::NotFound:
             Fail(ctx, "Error loading lame_enc.dll");
-            ctx.Observer().Message("Error Loading Lame_enc.dll", MessageIcon::Error);
+            ctx.ShowMessage("Error Loading Lame_enc.dll", MessageIcon::Error);
             return false;
         case LameLibrary::Status::MissingEntryPoint:
             Fail(ctx, "Unable to get LAME interfaces");
-            ctx.Observer().Message("Unable to Get LAME Interfaces", MessageIcon::Error);
+            ctx.ShowMessage("Unable to Get LAME Interfaces", MessageIcon::Error);
             return false;
         case LameLibrary::Status::Loaded:
             break;
