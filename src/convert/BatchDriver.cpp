@@ -121,8 +121,7 @@ TaskOutcome RunBatchTask(PipelineContext& ctx, const CConversionTask& listed, in
     std::error_code ec;
     if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
         !CreateFolderPath(folder)) {
-        ctx.PostFileError(Format("Fail to create folder %s !", folder.c_str()), folder, errno);
-        ctx.Stop();
+        ctx.FailTaskOnFile(Format("Fail to create folder %s !", folder.c_str()), folder, errno);
         return TaskOutcome::FolderFailed;
     }
 

@@ -41,6 +41,17 @@ public:
     bool AwaitingAnswer() const { return awaitingAnswer_.load(std::memory_order_acquire) > 0; }
     // An error line about path, which the system refused with errno value error.
     void PostFileError(const std::string& text, const std::string& path, int error) const;
+    // A stage's failure, the one way every stage reports one: the error line (the task's cause
+    // when it is the first) and the stop of the task.
+    void FailTask(const std::string& line) {
+        PostLog(line, LogLevel::Error);
+        Stop();
+    }
+    // The same for a file or folder the system refused, with its reason (PostFileError).
+    void FailTaskOnFile(const std::string& text, const std::string& path, int error) {
+        PostFileError(text, path, error);
+        Stop();
+    }
     // A write to the output at path failed with errno value error: logs it with the system's
     // reason and stops the task, whose unfinished output the driver then removes.
     void PostOutputWriteError(const std::string& path, int error);

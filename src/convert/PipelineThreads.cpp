@@ -36,7 +36,14 @@ void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
     task.EncoderRunning = 1;
     try {
         if (const CodecEntry* codec = FindCodec(task.OutputType)) {
-            codec->encode(ctx, task);
+            // An encoder reports its failure through FailTask, which stops the task; one that
+            // returns false and forgot to still fails it, never leaving it to look converted.
+            if (!codec->encode(ctx, task) && ctx.IsRunning()) {
+                ctx.FailTask(
+                    Format("The encoder gave up on %s without saying why.", task.DestPath.c_str()));
+            }
+        } else {
+            ctx.FailTask(Format("Unsupported output format %d", task.OutputType));
         }
         // Tags follow whatever the encoder returned; WAV outputs carry none. A task left behind
         // is no longer this thread's: its output name may belong to another file by now.
@@ -44,14 +51,10 @@ void EncoderThreadMain(PipelineContext& ctx, CConversionTask& task) {
             WriteOutputTags(ctx, task);
         }
     } catch (const std::exception& error) {
-        ctx.Stop();
-        ctx.PostLog(
-            Format("An error occurred while encoding %s: %s", task.DestPath.c_str(), error.what()),
-            LogLevel::Error);
+        ctx.FailTask(
+            Format("An error occurred while encoding %s: %s", task.DestPath.c_str(), error.what()));
     } catch (...) {
-        ctx.Stop();
-        ctx.PostLog(Format("An error occurred while encoding %s", task.DestPath.c_str()),
-                    LogLevel::Error);
+        ctx.FailTask(Format("An error occurred while encoding %s", task.DestPath.c_str()));
     }
     task.EncoderRunning = 0;
 }
@@ -100,18 +103,14 @@ bool DecodeTask(PipelineContext& ctx, CConversionTask& task) {
         if (const CodecEntry* codec = FindCodec(task.InputType)) {
             result = codec->decode(ctx, task);
         } else {
-            ctx.PostLog(Format("Unsupported source format %d", task.InputType), LogLevel::Error);
+            ctx.FailTask(Format("Unsupported source format %d", task.InputType));
         }
     } catch (const std::exception& error) {
-        ctx.Stop();
-        ctx.PostLog(Format("An error occurred while decoding %s: %s", task.SourcePath.c_str(),
-                           error.what()),
-                    LogLevel::Error);
+        ctx.FailTask(Format("An error occurred while decoding %s: %s", task.SourcePath.c_str(),
+                            error.what()));
         result = false;
     } catch (...) {
-        ctx.Stop();
-        ctx.PostLog(Format("An error occurred while decoding %s", task.SourcePath.c_str()),
-                    LogLevel::Error);
+        ctx.FailTask(Format("An error occurred while decoding %s", task.SourcePath.c_str()));
         result = false;
     }
     // The decoder wrote the ring on this thread, so its count is complete here.

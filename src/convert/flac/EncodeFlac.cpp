@@ -11,11 +11,6 @@
 namespace tonquill {
 namespace {
 
-void Fail(PipelineContext& ctx, const std::string& line) {
-    ctx.PostLog(line, LogLevel::Error);
-    ctx.Stop();
-}
-
 // The libFLAC encoder and the seek table it fills, released on every way out.
 class FlacOutput {
 public:
@@ -65,7 +60,7 @@ bool EncodeFlac(PipelineContext& ctx, CConversionTask& task) {
     const int bits = ctx.Settings.FLAC.Bits;
     const int channels = task.TargetChannels;
     if (level < 0 || level > 8 || (bits != 16 && bits != 24)) {
-        Fail(ctx, Format("Invalid FLAC settings: level %d, %d bits", level, bits));
+        ctx.FailTask(Format("Invalid FLAC settings: level %d, %d bits", level, bits));
         return false;
     }
     // libFLAC stores the MD5 of the audio in the stream information on its own.
@@ -79,20 +74,20 @@ bool EncodeFlac(PipelineContext& ctx, CConversionTask& task) {
         !FLAC__stream_encoder_set_compression_level(encoder, static_cast<unsigned>(level)) ||
         !FLAC__stream_encoder_set_total_samples_estimate(encoder, expectedFrames) ||
         !output.AddMetadata(expectedFrames, task.TargetRate)) {
-        Fail(ctx, "Invalid FLAC format.");
+        ctx.FailTask("Invalid FLAC format.");
         return false;
     }
     errno = 0;
     const FLAC__StreamEncoderInitStatus status =
         FLAC__stream_encoder_init_file(encoder, task.DestPath.c_str(), nullptr, nullptr);
     if (status == FLAC__STREAM_ENCODER_INIT_STATUS_ENCODER_ERROR) {
-        ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
-                          errno);
-        ctx.Stop();
+        ctx.FailTaskOnFile(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
+                           errno);
         return false;
     }
     if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
-        Fail(ctx, Format("Invalid FLAC format: %s", FLAC__StreamEncoderInitStatusString[status]));
+        ctx.FailTask(
+            Format("Invalid FLAC format: %s", FLAC__StreamEncoderInitStatusString[status]));
         return false;
     }
 

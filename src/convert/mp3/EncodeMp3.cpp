@@ -26,10 +26,6 @@ struct FileCloser {
 };
 
 // Posts an error line and stops the batch.
-void Fail(PipelineContext& ctx, const std::string& line) {
-    ctx.PostLog(line, LogLevel::Error);
-    ctx.Stop();
-}
 
 // One open stream of the library with the output file it writes to. Once a write has failed
 // the file is not written again, so the failure is reported once.
@@ -69,7 +65,7 @@ public:
                               channels == 1 ? nullptr : right_.data(), buffer_.data(), &bytes);
         if (err != lameenc::BeErrSuccessful) {
             CloseStream();
-            Fail(ctx_, Format("beEncodeChunk() failed (%lu)", err));
+            ctx_.FailTask(Format("beEncodeChunk() failed (%lu)", err));
             return;
         }
         Write(bytes);
@@ -83,7 +79,7 @@ public:
             const lameenc::BeErr err = lame_.DeinitStream(stream_, buffer_.data(), &bytes);
             if (err != lameenc::BeErrSuccessful) {
                 CloseStream();
-                Fail(ctx_, Format("beExitStream failed (%lu)", err));
+                ctx_.FailTask(Format("beExitStream failed (%lu)", err));
             } else {
                 flushed = true;
                 if (bytes > 0) {
@@ -147,11 +143,11 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
     LameLibrary lame;
     switch (lame.Load(libraryPaths)) {
         case LameLibrary::Status::NotFound:
-            Fail(ctx, "Error loading lame_enc.dll");
+            ctx.FailTask("Error loading lame_enc.dll");
             ctx.ShowMessage("Error Loading Lame_enc.dll", MessageIcon::Error);
             return false;
         case LameLibrary::Status::MissingEntryPoint:
-            Fail(ctx, "Unable to get LAME interfaces");
+            ctx.FailTask("Unable to get LAME interfaces");
             ctx.ShowMessage("Unable to Get LAME Interfaces", MessageIcon::Error);
             return false;
         case LameLibrary::Status::Loaded:
@@ -175,9 +171,8 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
     // Step 3: the output file.
     std::unique_ptr<FILE, FileCloser> file(std::fopen(task.DestPath.c_str(), "w+b"));
     if (!file) {
-        ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
-                          errno);
-        ctx.Stop();
+        ctx.FailTaskOnFile(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
+                           errno);
         return false;
     }
 
@@ -196,7 +191,7 @@ bool EncodeMp3WithLibrary(PipelineContext& ctx, CConversionTask& task,
         err = lameenc::BeErrInvalidFormatParameters;
     }
     if (err != lameenc::BeErrSuccessful) {
-        Fail(ctx, Format("Error opening encoding stream (%lu)", err));
+        ctx.FailTask(Format("Error opening encoding stream (%lu)", err));
         if (stream) {
             lame.CloseStream(stream);
         }

@@ -15,11 +15,6 @@
 namespace tonquill {
 namespace {
 
-void Fail(PipelineContext& ctx, const std::string& line) {
-    ctx.PostLog(line, LogLevel::Error);
-    ctx.Stop();
-}
-
 // The libvorbis encoder and the Ogg stream of one output file. Set up in the order libvorbis
 // wants, torn down in reverse by the destructor on every way out.
 class VorbisOutput {
@@ -156,15 +151,14 @@ bool EncodeOgg(PipelineContext& ctx, CConversionTask& task) {
     VorbisOutput output(ctx);
     if (!output.Configure(task.TargetChannels, task.TargetRate,
                           VorbisQuality(ctx.Settings.OGG.QualityCompression))) {
-        Fail(ctx, "Invalid Ogg Vorbis format.");
+        ctx.FailTask("Invalid Ogg Vorbis format.");
         return false;
     }
 
     // Step 2: the output file.
     if (!output.Create(task.DestPath)) {
-        ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
-                          errno);
-        ctx.Stop();
+        ctx.FailTaskOnFile(Format("Error creating file %s", task.DestPath.c_str()), task.DestPath,
+                           errno);
         return false;
     }
 

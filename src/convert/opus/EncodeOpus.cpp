@@ -13,11 +13,6 @@
 namespace tonquill {
 namespace {
 
-void Fail(PipelineContext& ctx, const std::string& line) {
-    ctx.PostLog(line, LogLevel::Error);
-    ctx.Stop();
-}
-
 struct CommentsDeleter {
     void operator()(OggOpusComments* comments) const { ope_comments_destroy(comments); }
 };
@@ -33,13 +28,13 @@ bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
     const int kbps = ctx.Settings.OPUS.Bitrate;
     const int channels = task.TargetChannels;
     if (kbps < 6 || kbps > 510 || task.TargetRate != 48000 || channels < 1 || channels > 2) {
-        Fail(ctx, Format("Invalid Opus format: %d kbit/s, %d Hz, %d channels", kbps,
-                         task.TargetRate, channels));
+        ctx.FailTask(Format("Invalid Opus format: %d kbit/s, %d Hz, %d channels", kbps,
+                            task.TargetRate, channels));
         return false;
     }
     std::unique_ptr<OggOpusComments, CommentsDeleter> comments(ope_comments_create());
     if (!comments) {
-        Fail(ctx, "Error : out of memory");
+        ctx.FailTask("Error : out of memory");
         return false;
     }
     int error = OPE_OK;
@@ -48,16 +43,15 @@ bool EncodeOpus(PipelineContext& ctx, CConversionTask& task) {
         task.DestPath.c_str(), comments.get(), task.TargetRate, channels, 0, &error));
     if (!encoder) {
         if (error == OPE_CANNOT_OPEN) {
-            ctx.PostFileError(Format("Error creating file %s", task.DestPath.c_str()),
-                              task.DestPath, errno);
-            ctx.Stop();
+            ctx.FailTaskOnFile(Format("Error creating file %s", task.DestPath.c_str()),
+                               task.DestPath, errno);
         } else {
-            Fail(ctx, Format("Invalid Opus format: %s", ope_strerror(error)));
+            ctx.FailTask(Format("Invalid Opus format: %s", ope_strerror(error)));
         }
         return false;
     }
     if (ope_encoder_ctl(encoder.get(), OPUS_SET_BITRATE(kbps * 1000)) != OPE_OK) {
-        Fail(ctx, Format("Invalid Opus bitrate: %d kbit/s", kbps));
+        ctx.FailTask(Format("Invalid Opus bitrate: %d kbit/s", kbps));
         return false;
     }
 

@@ -17,16 +17,14 @@ bool EncodeWav(PipelineContext& ctx, CConversionTask& task) {
                                    : subFormat == 2 ? SF_FORMAT_PCM_24
                                                     : SF_FORMAT_PCM_16);
     if (!sf_format_check(&info)) {
-        ctx.PostLog("Invalid format!", LogLevel::Error);
-        ctx.Stop();
+        ctx.FailTask("Invalid format!");
         return false;
     }
     errno = 0;
     SNDFILE* file = sf_open(task.DestPath.c_str(), SFM_WRITE, &info);
     if (!file) {
-        ctx.PostFileError(Format("Error : could not open file : %s", task.DestPath.c_str()),
-                          task.DestPath, errno);
-        ctx.Stop();
+        ctx.FailTaskOnFile(Format("Error : could not open file : %s", task.DestPath.c_str()),
+                           task.DestPath, errno);
         return false;
     }
 
