@@ -293,10 +293,7 @@ void CConvProg::RunParallelBatch(int pipelines) {
     // Each pipeline needs its own WMA reader and writer, made as the window's were at start-up;
     // when those could not be made, the person has been told and WMA files fail on their own.
     const bool usesWma =
-        ctx_.WmaReader && ctx_.WmaWriter &&
-        (ctx_.Settings.OUTPUT.OutputFormat == FormatWma ||
-         std::any_of(ctx_.Tasks.begin(), ctx_.Tasks.end(),
-                     [](const CConversionTask& task) { return task.InputType == FormatWma; }));
+        ctx_.WmaReader && ctx_.WmaWriter && BatchUsesWma(ctx_.Tasks, ctx_.Settings);
     const std::string programFolder = usesWma ? ProgramFolder() : std::string();
     NullObserver quiet;
     auto made = std::make_unique<ParallelBatch>(

@@ -45,7 +45,6 @@ int RunConvert(const CommandLine& line, Console& console) {
     // Step 2: one probed row per file; rows that cannot be read are left out.
     std::vector<TaskSource> sources;
     int unreadable = 0;
-    bool usesWma = settings.OUTPUT.OutputFormat == FormatWma;
     {
         ConsoleObserver observer(console, true);
         RowLoader loader(observer);
@@ -63,7 +62,6 @@ int RunConvert(const CommandLine& line, Console& console) {
                 unreadable += 1;
                 continue;
             }
-            usesWma = usesWma || row->entry.type == FormatWma;
             sources.push_back(MakeTaskSource(*row));
         }
     }
@@ -81,6 +79,7 @@ int RunConvert(const CommandLine& line, Console& console) {
     PreparedBatch prepared = PrepareBatch(sources, settings);
     std::vector<TaskSource>().swap(sources);
     const int total = static_cast<int>(prepared.tasks.size());
+    const bool usesWma = BatchUsesWma(prepared.tasks, settings);
     const int jobs = PipelinesFor(line.jobs.value_or(settings.OUTPUT.Jobs));
     const std::string programFolder = ProgramFolder();
     NullObserver quiet;

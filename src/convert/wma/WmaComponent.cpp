@@ -1,5 +1,6 @@
 #include "convert/wma/WmaComponent.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -187,6 +188,12 @@ void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
     if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
         SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
     }
+}
+
+bool BatchUsesWma(const std::vector<CConversionTask>& tasks, const ConversionSettings& settings) {
+    return settings.OUTPUT.OutputFormat == FormatWma ||
+           std::any_of(tasks.begin(), tasks.end(),
+                       [](const CConversionTask& task) { return task.InputType == FormatWma; });
 }
 
 }  // namespace tonquill

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/ConversionTask.h"
 #include "convert/wma/WmaPresetList.h"
 
 namespace tonquill {
@@ -105,5 +106,8 @@ std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver
 // ctx name, each problem told through observer as at start-up.
 void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
                       ConversionObserver& observer);
+
+// Whether the pipelines of a batch need that: it writes WMA or reads a WMA source.
+bool BatchUsesWma(const std::vector<CConversionTask>& tasks, const ConversionSettings& settings);
 
 }  // namespace tonquill
