@@ -17,6 +17,7 @@
 
 #include "FolderPropertiesDlg.h"
 #include "FreedesktopTrash.h"
+#include "base/RenameNoReplace.h"
 
 namespace tonquill {
 
@@ -104,35 +105,10 @@ bool CFolderActions::RemovePermanently(const QString& path, QString* why) {
 }
 
 bool CFolderActions::RenameNoReplace(const QString& from, const QString& to, QString* why) {
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0) {
+    const int error = tonquill::RenameNoReplace(QFile::encodeName(from).toStdString(),
+                                                QFile::encodeName(to).toStdString());
+    if (error == 0) {
         return true;
-    }
-    int error = errno;
-    if (error == EINVAL || error == ENOSYS || error == ENOTSUP) {
-        // The file system cannot refuse a replacement itself. A folder first claims the new
-        // name with an empty folder of its own (which fails when the name is taken) and then
-        // moves over that placeholder; a file is linked under the new name, then unlinked.
-        struct stat st {};
-        if (::lstat(source.constData(), &st) != 0) {
-            error = errno;
-        } else if (S_ISDIR(st.st_mode)) {
-            if (::mkdir(target.constData(), 0700) != 0) {
-                error = errno;
-            } else if (::rename(source.constData(), target.constData()) == 0) {
-                return true;
-            } else {
-                error = errno;
-                ::rmdir(target.constData());
-            }
-        } else if (::link(source.constData(), target.constData()) == 0) {
-            ::unlink(source.constData());
-            return true;
-        } else {
-            error = errno;
-        }
     }
     if (why != nullptr) {
         *why = error == EEXIST ? QStringLiteral("A folder or file of that name already exists.")
