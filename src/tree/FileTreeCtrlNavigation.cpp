@@ -38,8 +38,13 @@ void CFileTreeCtrl::Select(CFileTreeNode* node) {
         view_->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
         return;
     }
-    view_->setCurrentIndex(node->index());
-    view_->scrollTo(node->index());
+    // Making it current may find it gone from the disk too and remove it (OnCurrentChanged):
+    // only a node that is still there is scrolled to.
+    const QPersistentModelIndex index(node->index());
+    view_->setCurrentIndex(index);
+    if (index.isValid()) {
+        view_->scrollTo(index);
+    }
 }
 
 void CFileTreeCtrl::OnCurrentChanged(const QModelIndex& current, const QModelIndex& previous) {

@@ -955,5 +955,13 @@ TEST(WindowSoakTest, Seed868556365SelectingAVanishedHomeFolderEndsNoProcess) {
     EXPECT_TRUE(round.Run());
 }
 
+// The third: at step 61 of this seed the End key makes a folder current that is gone from the
+// disk; the tree removed it while selecting a neighbour that was gone too, then scrolled to it.
+TEST(WindowSoakTest, Seed767829419ANeighbourGoneTooEndsNoProcess) {
+    Watchdog watchdog;
+    SoakRound round(767829419, Clock::now() + std::chrono::seconds(8), watchdog);
+    EXPECT_TRUE(round.Run());
+}
+
 }  // namespace
 }  // namespace tonquill
