@@ -103,12 +103,6 @@ FileListPane::~FileListPane() {
     requestedLoad_.reset();
     loader_.Join();
     loader_.TakeRows(std::numeric_limits<size_t>::max());
-    for (const ReportRowData& held : heldRows_) {
-        delete static_cast<FileListEntry*>(held.ownerData);
-    }
-    for (int row = 0; row < list_->GetItemCount(); ++row) {
-        delete static_cast<FileListEntry*>(list_->GetItemData(row));
-    }
     list_->SetOwnerRecords(nullptr);
     list_->DeleteItems(ROW_ALL);
 }
@@ -124,17 +118,15 @@ QString FileListPane::FullPath(int row) const {
 // ---- Rows and status ----
 
 void FileListPane::RemoveRow(int row) {
-    auto* entry = static_cast<FileListEntry*>(list_->GetItemData(row));
     if (row < 0 || row >= list_->GetItemCount()) {
         return;
     }
     fileCount_ -= 1;
-    if (entry != nullptr) {
+    if (const FileListEntry* entry = Entry(row)) {
         totalMegabytes_ -= entry->sizeMegabytes;
         totalSeconds_ -= entry->durationSeconds;
-        delete entry;
     }
-    list_->DeleteItem(row, false);
+    list_->DeleteItem(row, false);  // the row's record goes with it
 }
 
 void FileListPane::RemoveFlagged(const std::vector<char>& doomed) {
@@ -145,13 +137,10 @@ void FileListPane::RemoveFlagged(const std::vector<char>& doomed) {
             continue;
         }
         any = true;
-        auto* entry = static_cast<FileListEntry*>(list_->GetItemData(static_cast<int>(row)));
         fileCount_ -= 1;
-        if (entry != nullptr) {
+        if (const FileListEntry* entry = Entry(static_cast<int>(row))) {
             totalMegabytes_ -= entry->sizeMegabytes;
             totalSeconds_ -= entry->durationSeconds;
-            delete entry;
-            list_->SetItemData(static_cast<int>(row), nullptr);
         }
     }
     if (any) {
@@ -160,9 +149,6 @@ void FileListPane::RemoveFlagged(const std::vector<char>& doomed) {
 }
 
 void FileListPane::ClearRows() {
-    for (int row = 0; row < list_->GetItemCount(); ++row) {
-        delete static_cast<FileListEntry*>(list_->GetItemData(row));
-    }
     list_->DeleteItems(ROW_ALL);
     fileCount_ = 0;
     totalMegabytes_ = 0.0;
@@ -208,8 +194,9 @@ ReportRowData FileListPane::MakeRow(PlainFileListRow& row) {
     blank.backColour = list_->palette().color(QPalette::Base).rgb();
     ReportRowData data;
     data.cells.assign(static_cast<size_t>(list_->ColumnCount()), blank);
-    auto* entry = new FileListEntry(std::move(row.entry));
-    data.ownerData = entry;
+    auto owned = std::make_unique<FileListEntry>(std::move(row.entry));
+    const FileListEntry* entry = owned.get();
+    data.Own(std::move(owned));
     for (int column = 0; column < FileListColumnCount && column < list_->ColumnCount(); ++column) {
         const std::string& text = row.cells[column];
         // Names and folders are the file system's bytes; tag texts are UTF-8.

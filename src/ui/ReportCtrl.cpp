@@ -458,7 +458,9 @@ bool CReportCtrl::SetItemData(int row, void* data) {
     if (row < 0 || row >= GetItemCount()) {
         return false;
     }
-    listModel->MutableRow(row).ownerData = data;
+    ReportRowData& target = listModel->MutableRow(row);
+    target.ownerData = data;
+    target.record.reset();  // a record the row owned goes with the word that named it
     return true;
 }
 

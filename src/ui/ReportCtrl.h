@@ -86,6 +86,8 @@ public:
     bool SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
     bool SetItemNumber(int row, int column, double value, int decimals);
+    // The owner's word for a row (ReportRowData::ownerData); setting it frees a record the row
+    // owned.
     void* GetItemData(int row) const;
     bool SetItemData(int row, void* data);
     int GetItemImage(int row, int column) const;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QRgb>
 #include <QString>
+#include <memory>
 #include <vector>
 
 namespace tonquill {
@@ -19,11 +20,20 @@ struct ReportCell {
     QString tooltip;  // none when empty
 };
 
-// Everything the list holds for one row; `ownerData` points at the owner's record, which the
-// list never frees.
+// Everything the list holds for one row. `ownerData` is the owner's word for the row (a pointer
+// to its record, or a small value). A record the row owns goes with the row, whichever way the
+// row leaves (one deleted, many, all, the list itself): `record` holds it and ownerData points
+// at it.
 struct ReportRowData {
     void* ownerData = nullptr;
+    std::shared_ptr<void> record;
     std::vector<ReportCell> cells;
+
+    template <typename T>
+    void Own(std::unique_ptr<T> owned) {
+        ownerData = owned.get();
+        record = std::shared_ptr<T>(std::move(owned));
+    }
 };
 
 // A header column: heading, alignment (0 left, 1 right, 2 centre) and its header image.

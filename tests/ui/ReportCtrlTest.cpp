@@ -5,8 +5,10 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 
 #include "ui/ReportColumnInfo.h"
+#include "ui/ReportListModel.h"
 #include "ui/ReportTestList.h"
 
 namespace tonquill {
@@ -191,6 +193,48 @@ TEST(ReportCtrlTest, DeletingScatteredRowsKeepsTheSurvivorsStates) {
     EXPECT_EQ(f.list.GetItemText(focused, 0), "7");
     EXPECT_EQ(f.list.DeleteItems(ROW_ALL), 151);
     EXPECT_EQ(f.list.GetItemCount(), 0);
+}
+
+// Records the rows own are freed exactly once, whichever way their rows leave, and stay with
+// their rows while the rows move.
+TEST(ReportCtrlTest, ARowsOwnRecordGoesWithTheRowAndOnlyThen) {
+    struct Record {
+        explicit Record(std::vector<QString>& freed, QString name)
+            : freed(freed), name(std::move(name)) {}
+        ~Record() { freed.push_back(name); }
+        std::vector<QString>& freed;
+        QString name;
+    };
+    std::vector<QString> freed;
+    auto freedSorted = [&] {
+        std::vector<QString> sorted = freed;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    };
+    {
+        FileListFixture f;
+        std::vector<ReportRowData> rows;
+        for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+            ReportRowData row;
+            row.cells.resize(static_cast<size_t>(f.list.ColumnCount()));
+            row.cells[0].text = QString::fromLatin1(name);
+            row.Own(std::make_unique<Record>(freed, QString::fromLatin1(name)));
+            rows.push_back(std::move(row));
+        }
+        f.list.Model()->AppendRows(std::move(rows));
+        auto nameOf = [&](int row) { return static_cast<Record*>(f.list.GetItemData(row))->name; };
+
+        f.list.MoveRow(0, 3);  // b c d a e f
+        EXPECT_EQ(nameOf(3), "a");
+        EXPECT_TRUE(f.list.DeleteItem(0));                 // b
+        EXPECT_EQ(f.list.DeleteRows({0, 1, 0, 0, 1}), 2);  // d and f
+        f.list.SetItemData(0, nullptr);                    // c
+        EXPECT_EQ(freedSorted(), (std::vector<QString>{"b", "c", "d", "f"}));
+        EXPECT_EQ(nameOf(1), "a");
+        EXPECT_EQ(nameOf(2), "e");
+    }
+    // The list's end frees the rest.
+    EXPECT_EQ(freedSorted(), (std::vector<QString>{"a", "b", "c", "d", "e", "f"}));
 }
 
 TEST(ReportCtrlTest, CellColoursFollowTheRowColumnAndAllRules) {
