@@ -112,7 +112,11 @@ bool SettingsStore::SaveSettings(ConversionSettings& settings, const std::string
             },
             field.member(settings));
     }
-    // A refused write loses the person's settings, so it is reported rather than ignored.
+    // The folder may have gone since start-up (sent to the Trash with the rest of a folder):
+    // made again, the settings are kept. A refused write loses the person's settings, so it is
+    // reported rather than ignored.
+    std::error_code ec;
+    std::filesystem::create_directories(folder_, ec);
     if (!ini.Save(ConfigPath())) {
         observer_.Message("An error occurred while saving settings!", MessageIcon::Error);
         return false;

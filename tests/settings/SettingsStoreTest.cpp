@@ -169,6 +169,18 @@ TEST_F(SettingsStoreTest, ResetDeletesTheFileAndRestoresEveryDefault) {
     EXPECT_EQ(s.OUTPUT.DesDir, SettingsStore::DefaultOutputFolder());
 }
 
+TEST_F(SettingsStoreTest, AFolderRemovedSinceStartUpIsMadeAgainOnSave) {
+    ConversionSettings s;
+    store.StartUp(s);
+    s.OUTPUT.Jobs = 3;
+    std::filesystem::remove_all(dir.path() / "config");
+    ASSERT_TRUE(store.SaveSettings(s, "/home/me/"));
+    EXPECT_TRUE(observer.messages().empty());
+    ConversionSettings loaded;
+    ASSERT_TRUE(store.LoadSettings(loaded));
+    EXPECT_EQ(loaded.OUTPUT.Jobs, 3);
+}
+
 TEST_F(SettingsStoreTest, FailuresAreShownAndNothingStops) {
     // A settings "folder" that is a file cannot be created, and the file in it cannot be written.
     WriteText(dir.path() / "config", "not a folder");
