@@ -213,8 +213,10 @@ const ProbeEntry* FindProbe(int format) {
     return nullptr;
 }
 
-MediaProbe::MediaProbe(ConversionObserver& observer, WmaComponent* wmaReader)
-    : observer_(observer), wmaReader_(wmaReader) {
+// The probe tells what it finds through the row (an unreadable row carries its reason), never
+// by a message during a load; the observer is taken only as its callers give it.
+MediaProbe::MediaProbe(ConversionObserver& /*observer*/, WmaComponent* wmaReader)
+    : wmaReader_(wmaReader) {
     int error = MPG123_OK;
     mp3Handle_ = mpg123_new(nullptr, &error);
     if (mp3Handle_) {

@@ -41,7 +41,6 @@ private:
     void ReadMp3Tags(FileListRow& row, const std::string& path);
     void ReadOggTags(FileListRow& row, const std::string& path);
 
-    ConversionObserver& observer_;
     WmaComponent* wmaReader_;
     mpg123_handle_struct* mp3Handle_ = nullptr;
 };
