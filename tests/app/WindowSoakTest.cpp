@@ -941,39 +941,38 @@ TEST(WindowSoakTest, RandomWalkKeepsTheWindowAnsweringAndItsTotalsTrue) {
     std::printf("[soak] %d steps in %zu rounds over %.0f s\n", steps, seeds.size(), seconds);
 }
 
+// Walks one seed again for as long as it takes to reach what it found.
+bool Replay(uint64_t seed, std::chrono::seconds length) {
+    Watchdog watchdog;
+    SoakRound round(seed, Clock::now() + length, watchdog);
+    return round.Run();
+}
+
 // The first hang the walk found: step 25 of this seed triggers Expand Folder with the desktop
 // (the tree's root) selected, which used to expand Computer and every volume below it and did
 // not return within a minute (the watchdog then ended the process).
 TEST(WindowSoakTest, Seed20261211ExpandFolderOnTheDesktopReturns) {
-    Watchdog watchdog;
-    SoakRound round(20261211, Clock::now() + std::chrono::seconds(20), watchdog);
-    EXPECT_TRUE(round.Run());
+    EXPECT_TRUE(Replay(20261211, std::chrono::seconds(20)));
 }
 
 // The first crash the walk found: at step 108 of this seed two pipelines converting to Opus
 // stopped before their first sample, and libopusenc asserted on draining encoders that were given
 // no audio.
 TEST(WindowSoakTest, Seed153731830OpusOutputOfVanishedSourcesEndsNoProcess) {
-    Watchdog watchdog;
-    SoakRound round(153731830, Clock::now() + std::chrono::seconds(15), watchdog);
-    EXPECT_TRUE(round.Run());
+    EXPECT_TRUE(Replay(153731830, std::chrono::seconds(15)));
 }
 
 // The second crash: at step 27 of this seed the scratch home folder itself goes to the Trash, and
 // selecting it again opened the home node, which removed itself for its vanished folder, and then
 // used it.
 TEST(WindowSoakTest, Seed868556365SelectingAVanishedHomeFolderEndsNoProcess) {
-    Watchdog watchdog;
-    SoakRound round(868556365, Clock::now() + std::chrono::seconds(8), watchdog);
-    EXPECT_TRUE(round.Run());
+    EXPECT_TRUE(Replay(868556365, std::chrono::seconds(8)));
 }
 
 // The third: at step 61 of this seed the End key makes a folder current that is gone from the
 // disk; the tree removed it while selecting a neighbour that was gone too, then scrolled to it.
 TEST(WindowSoakTest, Seed767829419ANeighbourGoneTooEndsNoProcess) {
-    Watchdog watchdog;
-    SoakRound round(767829419, Clock::now() + std::chrono::seconds(8), watchdog);
-    EXPECT_TRUE(round.Run());
+    EXPECT_TRUE(Replay(767829419, std::chrono::seconds(8)));
 }
 
 }  // namespace
