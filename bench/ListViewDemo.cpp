@@ -18,9 +18,9 @@
 #include "app/FileListStatus.h"
 #include "base/ProgramFolder.h"
 #include "convert/PipelineContext.h"
+#include "convert/SettingsSummary.h"
 #include "convert/wma/WmaComponent.h"
 #include "settings/SettingsStore.h"
-#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 namespace {

@@ -3,8 +3,6 @@
 #include <QString>
 #include <array>
 
-#include "base/AudioFormat.h"
-
 // Compiled into a static library, the pictures must be registered by name before their first use.
 static void RegisterIconResources() {
     Q_INIT_RESOURCE(icons);
@@ -32,20 +30,16 @@ struct ImageSource {
     const char* resource;
 };
 
-constexpr std::array<ImageSource, AppIcons::ToolbarImageCount> ToolbarImages{{
+// The pictures before the formats' own; the default format's is taken from the format table.
+constexpr std::array<ImageSource, AppIcons::FirstFormatImage> ToolbarImages{{
     {"document-open", "add-files.svg"},
     {"folder", "add-folder.svg"},
     {"folder-open", "add-folder-tree.svg"},
-    {nullptr, "format-mp3.svg"},
+    {nullptr, nullptr},
     {nullptr, "tonquill.svg"},
     {"preferences-system", "options.svg"},
     {"help-contents", "help.svg"},
     {"help-about", "about.svg"},
-    {nullptr, "format-wav.svg"},
-    {nullptr, "format-wma.svg"},
-    {nullptr, "format-ogg.svg"},
-    {nullptr, "format-flac.svg"},
-    {nullptr, "format-opus.svg"},
 }};
 
 }  // namespace
@@ -61,6 +55,12 @@ QIcon AppIcons::Toolbar(int image) {
     if (image == Convert) {
         return ProgramIcon();
     }
+    if (image == DefaultFormatImage) {
+        return Toolbar(FormatImage(DefaultOutputFormat));
+    }
+    if (image >= FirstFormatImage) {
+        return Themed(nullptr, FormatTable[static_cast<size_t>(image - FirstFormatImage)].icon);
+    }
     const ImageSource& source = ToolbarImages[static_cast<size_t>(image)];
     return Themed(source.themeName, source.resource);
 }
@@ -71,20 +71,12 @@ QList<QIcon> AppIcons::HeaderImages() {
 }
 
 int AppIcons::FormatImage(int outputFormat) {
-    switch (outputFormat) {
-        case tonquill::FormatWav:
-            return WavImage;
-        case tonquill::FormatWma:
-            return WmaImage;
-        case tonquill::FormatOgg:
-            return OggImage;
-        case tonquill::FormatFlac:
-            return FlacImage;
-        case tonquill::FormatOpus:
-            return OpusImage;
-        default:
-            return Mp3Image;
+    for (size_t i = 0; i < FormatTable.size(); ++i) {
+        if (FormatTable[i].code == outputFormat) {
+            return FirstFormatImage + static_cast<int>(i);
+        }
     }
+    return FormatImage(DefaultOutputFormat);
 }
 
 }  // namespace tonquill

@@ -10,10 +10,13 @@ namespace tonquill {
 QString AudioFileFilter() {
     QStringList all;
     QStringList entries;
+    bool ogaListed = false;
     for (const FormatInfo& format : FormatTable) {
         QStringList patterns{QStringLiteral("*.") + QString::fromLatin1(format.extension)};
-        // An .oga file is Ogg audio of any codec the list reads; it goes with Ogg.
-        if (format.code == FormatOgg) {
+        // An .oga file is Ogg audio of any codec the list reads; it goes with the first format
+        // that lives in Ogg.
+        if (!format.oggPacketStart.empty() && !ogaListed) {
+            ogaListed = true;
             patterns << QStringLiteral("*.") + QString::fromLatin1(OggAudioExtension).toLower();
         }
         all << patterns;

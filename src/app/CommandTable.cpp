@@ -7,11 +7,23 @@
 
 #include "app/AboutDlg.h"
 #include "app/AppIcons.h"
+#include "base/AudioFormat.h"
 
 namespace tonquill {
 
+namespace {
+
+std::vector<CommandRow> WithFormatCommands(std::vector<CommandRow> rows) {
+    for (const FormatInfo* format : FormatsInMenuOrder()) {
+        rows.push_back({FormatCommandId(format->code), format->name, "", "", -1});
+    }
+    return rows;
+}
+
+}  // namespace
+
 const std::vector<CommandRow>& CommandRows() {
-    static const std::vector<CommandRow> rows = {
+    static const std::vector<CommandRow> rows = WithFormatCommands({
         {IdAddFiles, "Add File(s)", "F6", "Add audio files to the current file list",
          AppIcons::AddFiles},
         {IdAddFolder, "Add Folder excluding Subfolders", "F7",
@@ -52,13 +64,7 @@ const std::vector<CommandRow>& CommandRows() {
         {IdEmailSupport, "Email Support", "", "", -1},
         {IdOnlineSupport, "Online Support", "", "Online technical support of Tonquill", -1},
         {IdAbout, "About", "", "About Tonquill", AppIcons::About},
-        {IdFormat, "Format", "", "Quickly set the output format", AppIcons::Mp3Image},
-        {IdFormatMp3, "MP3", "", "", -1},
-        {IdFormatOgg, "OGG", "", "", -1},
-        {IdFormatWav, "WAV", "", "", -1},
-        {IdFormatWma, "WMA", "", "", -1},
-        {IdFormatFlac, "FLAC", "", "", -1},
-        {IdFormatOpus, "OPUS", "", "", -1},
+        {IdFormat, "Format", "", "Quickly set the output format", AppIcons::DefaultFormatImage},
         {IdTreeRefresh, "Refresh", "F5", "Refresh file tree and file list", -1},
         {IdTreeGoUp, "Go Up", "", "Go to parent folder", -1},
         {IdTreeGoBack, "Go Back", "", "Go to previous folder", -1},
@@ -71,7 +77,7 @@ const std::vector<CommandRow>& CommandRows() {
         {IdTreeDelete, "Delete", "", "Permanently delete the selected folder", -1},
         {IdTreeProperties, "Properties", "", "Show the properties dialog of the selected folder",
          -1},
-    };
+    });
     return rows;
 }
 
@@ -135,8 +141,13 @@ const std::vector<int>& TreeMenuLayout() {
 }
 
 const std::vector<int>& FormatMenuLayout() {
-    static const std::vector<int> items = {IdFormatMp3, IdFormatOgg,  IdFormatWav,
-                                           IdFormatWma, IdFormatFlac, IdFormatOpus};
+    static const std::vector<int> items = [] {
+        std::vector<int> ids;
+        for (const FormatInfo* format : FormatsInMenuOrder()) {
+            ids.push_back(FormatCommandId(format->code));
+        }
+        return ids;
+    }();
     return items;
 }
 

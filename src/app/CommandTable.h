@@ -48,12 +48,6 @@ enum CommandId : int {
     IdOnlineSupport = 32888,
     IdAbout = 32889,
     IdFormat = 32893,
-    IdFormatMp3 = 32895,
-    IdFormatOgg = 32902,
-    IdFormatWav = 32904,
-    IdFormatWma = 32898,
-    IdFormatFlac = 32906,
-    IdFormatOpus = 32907,
     IdTreeRefresh = 32772,
     IdTreeGoUp = 32774,
     IdTreeGoBack = 32778,
@@ -65,6 +59,12 @@ enum CommandId : int {
     IdTreeDelete = 32815,
     IdTreeProperties = 32809,
 };
+
+// The Format menu's command that makes a format the output format: one per format of the table.
+inline constexpr int IdFirstFormatCommand = 33000;
+constexpr int FormatCommandId(int formatCode) {
+    return IdFirstFormatCommand + formatCode;
+}
 
 // One command: its menu text, key, tooltip (exact, blanks included) and toolbar image (-1: none).
 struct CommandRow {

@@ -352,7 +352,7 @@ void FileListPane::StartConversion(bool selectedOnly) {
         }
         return;
     }
-    if (settings.OUTPUT.OutputFormat == FormatWma && ctx_.WmaWriter) {
+    if (WritesWma(settings) && ctx_.WmaWriter) {
         SelectWmaPreset(ctx_.WmaWriter.get(), settings.WMA.Profile, ctx_.Observer());
     }
     ctx_.LoadBatch(batch);

@@ -15,6 +15,7 @@
 #include "app/OptionRows.h"
 #include "base/AudioFormat.h"
 #include "convert/ConversionTask.h"
+#include "convert/OutputSettings.h"
 #include "convert/ParallelBatch.h"
 #include "settings/ConversionSettings.h"
 #include "settings/SettingsStore.h"
@@ -44,12 +45,6 @@ constexpr ControlPlace ControlTable[] = {
     {0, Kind::Group, "File Type Filter", 7, 3, 302, 38},
     {0, Kind::Group, "Output Folder", 7, 45, 302, 117},
     {0, Kind::Group, "Encoder Settings", 7, 168, 302, 132},
-    {COption::IdMp3Box, Kind::Check, "*.mp3", 19, 17, 47, 14},
-    {COption::IdOggBox, Kind::Check, "*.ogg", 73, 16, 47, 14},
-    {COption::IdWavBox, Kind::Check, "*.wav", 134, 17, 47, 14},
-    {COption::IdWmaBox, Kind::Check, "*.wma", 193, 16, 47, 14},
-    {COption::IdFlacBox, Kind::Check, "*.flac", 234, 16, 36, 14},
-    {COption::IdOpusBox, Kind::Check, "*.opus", 270, 16, 37, 14},
     {COption::IdSameAsSource, Kind::Radio, "Same As Source", 19, 59, 182, 11},
     {COption::IdSaveFilesTo, Kind::Radio, "Save Files to", 19, 74, 182, 11},
     {COption::IdFolderEdit, Kind::Edit, "", 19, 91, 262, 13},
@@ -76,17 +71,41 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdCancel, Kind::Button, "Cancel", 220, 330, 50, 14},
 };
 
-// The type boxes in the order OK rebuilds the accepted types in, with their filter bits.
-struct TypeBox {
-    int id;
-    int bit;
-    const char* extension;
+// The places of the accepted-types boxes, one per format in the order of the format list; the
+// boxes go first in tab order, after the group boxes. A format beyond these places needs one here
+// (and perhaps a taller group).
+struct BoxPlace {
+    int x, y, w;
 };
-constexpr TypeBox TypeBoxes[] = {
-    {COption::IdWavBox, FilterWav, "WAV"},    {COption::IdMp3Box, FilterMp3, "MP3"},
-    {COption::IdWmaBox, FilterWma, "WMA"},    {COption::IdOggBox, FilterOgg, "OGG"},
-    {COption::IdFlacBox, FilterFlac, "FLAC"}, {COption::IdOpusBox, FilterOpus, "OPUS"},
-};
+constexpr BoxPlace TypeBoxPlaces[] = {{19, 17, 47},  {73, 16, 47},  {134, 17, 47},
+                                      {193, 16, 47}, {234, 16, 36}, {270, 16, 37}};
+static_assert(std::size(TypeBoxPlaces) >= FormatTable.size(), "every format has a type box");
+constexpr int TypeBoxHeight = 14;
+constexpr int GroupCount = 3;  // the control table's group boxes come first
+
+// The control table with a type box for each format put in after the group boxes.
+const std::vector<ControlPlace>& AllPlaces() {
+    static const std::vector<std::string> boxTexts = [] {
+        std::vector<std::string> texts;
+        for (const FormatInfo* format : FormatsInMenuOrder()) {
+            texts.push_back(std::string("*.") + format->extension);
+        }
+        return texts;
+    }();
+    static const std::vector<ControlPlace> places = [] {
+        std::vector<ControlPlace> all(std::begin(ControlTable),
+                                      std::begin(ControlTable) + GroupCount);
+        const auto formats = FormatsInMenuOrder();
+        for (size_t i = 0; i < formats.size(); ++i) {
+            const BoxPlace& place = TypeBoxPlaces[i];
+            all.push_back({COption::TypeBoxId(formats[i]->code), Kind::Check, boxTexts[i].c_str(),
+                           place.x, place.y, place.w, TypeBoxHeight});
+        }
+        all.insert(all.end(), std::begin(ControlTable) + GroupCount, std::end(ControlTable));
+        return all;
+    }();
+    return places;
+}
 
 void Fill(QComboBox* list, const QStringList& rows, int selected) {
     list->addItems(rows);
@@ -94,16 +113,12 @@ void Fill(QComboBox* list, const QStringList& rows, int selected) {
     list->setCurrentIndex(selected >= 0 && selected < list->count() ? selected : -1);
 }
 
-// A list without a selection can only come from a value outside the list: the field keeps a
-// value it may hold, or takes its default.
-template <typename Field>
-void StoreRow(const QComboBox* list, Field& field, int offset, int low, int high, Field fallback) {
-    const int row = list->currentIndex();
-    if (row >= 0) {
-        field = static_cast<Field>(row + offset);
-    } else if (field < low || field > high) {
-        field = fallback;
+void Fill(QComboBox* list, const std::vector<std::string>& rows, int selected) {
+    QStringList texts;
+    for (const std::string& row : rows) {
+        texts << QString::fromStdString(row);
     }
+    Fill(list, texts, selected);
 }
 
 }  // namespace
@@ -122,7 +137,7 @@ COption::COption(ConversionSettings& settings, SettingsStore& store, const WmaPr
 void COption::CreateControls() {
     const DialogUnits dlu(font());
     setFixedSize(dlu.X(DialogWidthDlu), dlu.Y(DialogHeightDlu));
-    for (const ControlPlace& place : ControlTable) {
+    for (const ControlPlace& place : AllPlaces()) {
         QRect rect = dlu.Rect(place.x, place.y, place.w, place.h);
         const QString text = QString::fromUtf8(place.text);
         QWidget* control = nullptr;
@@ -261,9 +276,8 @@ void COption::UpdateNameExample() {
     OutputNaming(shown);
     shown.OUTPUT.DesDir =
         QFile::encodeName(static_cast<QLineEdit*>(Control(IdFolderEdit))->text()).toStdString();
-    const int row = formatList_->currentIndex();
-    if (row >= 0 && row < static_cast<int>(OptionFormatRows.size())) {
-        shown.OUTPUT.OutputFormat = static_cast<int16_t>(OptionFormatRows[row].format);
+    if (const FormatInfo* format = SelectedFormat()) {
+        shown.OUTPUT.OutputFormat = static_cast<int16_t>(format->code);
     }
     Control(IdKeepFolders)->setEnabled(shown.OUTPUT.SameAsSrc == 0);
     const QString path = QFile::decodeName(OutputPathOf(example_, shown).c_str());
@@ -286,9 +300,9 @@ QComboBox* COption::List(int id) const {
 void COption::InitDialog() {
     const auto& out = settings_.OUTPUT;
     // Boxes of clear bits keep their state, so a reset never unchecks what the defaults check.
-    for (const TypeBox& box : TypeBoxes) {
-        if (out.Filter & box.bit) {
-            static_cast<QCheckBox*>(Control(box.id))->setChecked(true);
+    for (const FormatInfo& format : FormatTable) {
+        if (out.Filter & format.filterBit) {
+            TypeBox(format.code)->setChecked(true);
         }
     }
     const bool sameAsSource = out.SameAsSrc != 0;
@@ -313,84 +327,64 @@ void COption::InitDialog() {
     Fill(jobs, OptionJobsRows(PipelinesFor(0)), out.Jobs);
 
     formatList_->clear();
-    for (const OptionFormatRow& row : OptionFormatRows) {
-        formatList_->addItem(QString::fromUtf8(row.text));
+    int selected = -1;
+    for (const FormatInfo* format : FormatsInMenuOrder()) {
+        if (format->code == out.OutputFormat) {
+            selected = formatList_->count();
+        }
+        formatList_->addItem(QString::fromUtf8(format->listRow));
     }
-    formatList_->setCurrentIndex(OptionRowOfFormat(out.OutputFormat));
+    formatList_->setCurrentIndex(selected);
     RebuildEncoderLists();
     UpdateNameExample();
 }
 
-void COption::RebuildEncoderLists() {
+const FormatInfo* COption::SelectedFormat() const {
     const int row = formatList_->currentIndex();
-    rateList_->clear();
-    channelList_->clear();
-    encoderList_->clear();
-    const bool wma = row == OptionWmaRow;
-    // FLAC shows a level and a sample size, Opus a bitrate alone: both keep the rest hidden.
-    const bool oneList = wma || row == OptionOpusRow;
-    const bool twoLists = row == OptionFlacRow;
-    channelLabel_->setVisible(!oneList);
-    encoderLabel_->setVisible(!oneList && !twoLists);
-    channelList_->setVisible(!oneList);
-    encoderList_->setVisible(!oneList && !twoLists);
-    Control(IdNote)->setVisible(row == OptionMp3Row || row == OptionOggRow);
-    auto* rateLabel = static_cast<QLabel*>(Control(IdRateLabel));
-    if (wma) {
-        rateList_->view()->setMinimumWidth(PresetDropDownWidth);
-        rateLabel->setText(QStringLiteral("Preset:"));
-        Fill(rateList_, OptionWmaPresetRows(presets_),
-             settings_.WMA.Profile - OptionFirstWmaPreset);
+    const auto formats = FormatsInMenuOrder();
+    return row >= 0 && row < static_cast<int>(formats.size()) ? formats[static_cast<size_t>(row)]
+                                                              : nullptr;
+}
+
+QCheckBox* COption::TypeBox(int format) const {
+    return static_cast<QCheckBox*>(Control(TypeBoxId(format)));
+}
+
+void COption::RebuildEncoderLists() {
+    const FormatInfo* format = SelectedFormat();
+    const OutputSettings* output = format ? FindOutputSettings(format->code) : nullptr;
+    QLabel* labels[] = {static_cast<QLabel*>(Control(IdRateLabel)), channelLabel_, encoderLabel_};
+    QComboBox* lists[] = {rateList_, channelList_, encoderList_};
+    for (QComboBox* list : lists) {
+        list->clear();
+    }
+    if (!output) {
+        // No format selected: the rate and channel rows stand without a selection, and there are
+        // no encoder rows.
+        for (int i = 0; i < 3; ++i) {
+            labels[i]->setVisible(true);
+            lists[i]->setVisible(true);
+        }
+        Control(IdNote)->setVisible(false);
+        labels[0]->setText(QStringLiteral("Sampling Frequency:"));
+        labels[1]->setText(QStringLiteral("Channel Mode:"));
+        rateList_->view()->setMinimumWidth(RateDropDownWidth);
+        Fill(rateList_, SampleRateRows(), -1);
+        Fill(channelList_, ChannelRows(false), -1);
         return;
     }
-    rateList_->view()->setMinimumWidth(RateDropDownWidth);
-    if (row == OptionFlacRow) {
-        rateLabel->setText(QStringLiteral("Compression:"));
-        channelLabel_->setText(QStringLiteral("Sample Size:"));
-        Fill(rateList_, OptionFlacLevelRows(), settings_.FLAC.Level);
-        const auto bits =
-            std::find(OptionFlacBits.begin(), OptionFlacBits.end(), settings_.FLAC.Bits);
-        Fill(channelList_, OptionFlacBitsRows(),
-             bits == OptionFlacBits.end() ? -1 : static_cast<int>(bits - OptionFlacBits.begin()));
-        return;
-    }
-    if (row == OptionOpusRow) {
-        rateLabel->setText(QStringLiteral("Bits per Second:"));
-        const std::vector<int> bitrates = OptionOpusBitrates(settings_.OPUS.Bitrate);
-        const auto at = std::find(bitrates.begin(), bitrates.end(), settings_.OPUS.Bitrate);
-        Fill(rateList_, OptionOpusBitrateRows(bitrates),
-             at == bitrates.end() ? -1 : static_cast<int>(at - bitrates.begin()));
-        return;
-    }
-    rateLabel->setText(QStringLiteral("Sampling Frequency:"));
-    channelLabel_->setText(QStringLiteral("Channel Mode:"));
-    const QStringList rates = OptionSampleRateRows();
-    const QStringList channels = OptionChannelRows(row == OptionMp3Row);
-    switch (row) {
-        case OptionMp3Row:
-            encoderLabel_->setText(QStringLiteral("Bits per Second:"));
-            Fill(rateList_, rates, settings_.MP3.Freq);
-            Fill(channelList_, channels, settings_.MP3.LameChannel);
-            Fill(encoderList_, OptionMp3BitrateRows(), settings_.MP3.LameBits);
-            break;
-        case OptionOggRow:
-            encoderLabel_->setText(QStringLiteral("Quality:"));
-            Fill(rateList_, rates, settings_.OGG.Freq);
-            Fill(channelList_, channels, settings_.OGG.Channel);
-            Fill(encoderList_, OptionOggQualityRows(), settings_.OGG.QualityCompression + 1);
-            break;
-        case OptionWavRow:
-            encoderLabel_->setText(QStringLiteral("Codec:"));
-            Fill(rateList_, rates, settings_.WAV.Freq);
-            Fill(channelList_, channels, settings_.WAV.Channel);
-            Fill(encoderList_, OptionWavCodecRows(), settings_.WAV.SubFormat);
-            break;
-        default:
-            // No format selected: the rate and channel rows stand without a selection, and
-            // there are no encoder rows.
-            Fill(rateList_, rates, -1);
-            Fill(channelList_, channels, -1);
-            break;
+    Control(IdNote)->setVisible(output->estimatedBitrateNote);
+    for (size_t i = 0; i < std::size(lists); ++i) {
+        const bool shown = i < output->lists.size();
+        labels[i]->setVisible(shown);
+        lists[i]->setVisible(shown);
+        if (!shown) {
+            continue;
+        }
+        const EncoderSettingList& list = output->lists[i];
+        labels[i]->setText(QString::fromUtf8(list.label));
+        lists[i]->view()->setMinimumWidth(list.wideRows ? PresetDropDownWidth : RateDropDownWidth);
+        Fill(lists[i], list.rows(settings_, presets_), list.selectedRow(settings_));
     }
 }
 
@@ -416,10 +410,10 @@ void COption::accept() {
     // so a refused folder still leaves them in force.
     scanExtensions_.clear();
     out.Filter = 0;
-    for (const TypeBox& box : TypeBoxes) {
-        if (static_cast<QCheckBox*>(Control(box.id))->isChecked()) {
-            out.Filter |= box.bit;
-            scanExtensions_ << QString::fromLatin1(box.extension);
+    for (const FormatInfo& format : FormatTable) {
+        if (TypeBox(format.code)->isChecked()) {
+            out.Filter |= format.filterBit;
+            scanExtensions_ << QString::fromStdString(UpperCaseExtension(format));
         }
     }
     emit acceptedTypesChanged(scanExtensions_);
@@ -437,70 +431,21 @@ void COption::accept() {
         }
     }
     StoreEncoderSettings();
-    StoreRow(List(IdJobsList), out.Jobs, 0, 0, MaxPipelines, ConversionSettings{}.OUTPUT.Jobs);
+    StoreListRow(List(IdJobsList)->currentIndex(), out.Jobs, 0, 0, MaxPipelines,
+                 ConversionSettings{}.OUTPUT.Jobs);
     QDialog::accept();
 }
 
 void COption::StoreEncoderSettings() {
-    const ConversionSettings defaults;
-    const int lastRate = static_cast<int>(SampleRateTable.size()) - 1;
-    const int lastBits = static_cast<int>(Mp3BitrateTable.size()) - 1;
-    switch (formatList_->currentIndex()) {
-        case OptionMp3Row: {
-            auto& mp3 = settings_.MP3;
-            settings_.OUTPUT.OutputFormat = FormatMp3;
-            StoreRow(rateList_, mp3.Freq, 0, 0, lastRate, defaults.MP3.Freq);
-            StoreRow(channelList_, mp3.LameChannel, 0, 0, int{ChannelDual},
-                     defaults.MP3.LameChannel);
-            StoreRow(encoderList_, mp3.LameBits, 0, 0, lastBits, defaults.MP3.LameBits);
-            break;
-        }
-        case OptionOggRow: {
-            auto& ogg = settings_.OGG;
-            settings_.OUTPUT.OutputFormat = FormatOgg;
-            StoreRow(rateList_, ogg.Freq, 0, 0, lastRate, defaults.OGG.Freq);
-            StoreRow(channelList_, ogg.Channel, 0, 0, int{ChannelStereo}, defaults.OGG.Channel);
-            StoreRow(encoderList_, ogg.QualityCompression, -1, -1, 10,
-                     defaults.OGG.QualityCompression);
-            break;
-        }
-        case OptionWavRow: {
-            auto& wav = settings_.WAV;
-            settings_.OUTPUT.OutputFormat = FormatWav;
-            StoreRow(rateList_, wav.Freq, 0, 0, lastRate, defaults.WAV.Freq);
-            StoreRow(channelList_, wav.Channel, 0, 0, int{ChannelStereo}, defaults.WAV.Channel);
-            StoreRow(encoderList_, wav.SubFormat, 0, 0, 2, defaults.WAV.SubFormat);
-            break;
-        }
-        case OptionWmaRow:
-            settings_.OUTPUT.OutputFormat = FormatWma;
-            StoreRow(rateList_, settings_.WMA.Profile, OptionFirstWmaPreset, OptionFirstWmaPreset,
-                     OptionLastWmaPreset, defaults.WMA.Profile);
-            break;
-        case OptionFlacRow: {
-            auto& flac = settings_.FLAC;
-            settings_.OUTPUT.OutputFormat = FormatFlac;
-            StoreRow(rateList_, flac.Level, 0, 0, 8, defaults.FLAC.Level);
-            const int bitsRow = channelList_->currentIndex();
-            flac.Bits = bitsRow >= 0 ? static_cast<int16_t>(OptionFlacBits[bitsRow])
-                        : flac.Bits == 16 || flac.Bits == 24 ? flac.Bits
-                                                             : defaults.FLAC.Bits;
-            break;
-        }
-        case OptionOpusRow: {
-            settings_.OUTPUT.OutputFormat = FormatOpus;
-            const std::vector<int> bitrates = OptionOpusBitrates(settings_.OPUS.Bitrate);
-            const int bitrateRow = rateList_->currentIndex();
-            if (bitrateRow >= 0) {
-                settings_.OPUS.Bitrate = static_cast<int16_t>(bitrates[bitrateRow]);
-            } else if (settings_.OPUS.Bitrate < MinOpusBitrate ||
-                       settings_.OPUS.Bitrate > MaxOpusBitrate) {
-                settings_.OPUS.Bitrate = defaults.OPUS.Bitrate;
-            }
-            break;
-        }
-        default:
-            break;  // no format chosen: nothing of the encoders changes
+    const FormatInfo* format = SelectedFormat();
+    const OutputSettings* output = format ? FindOutputSettings(format->code) : nullptr;
+    if (!output) {
+        return;  // no format chosen: nothing of the encoders changes
+    }
+    settings_.OUTPUT.OutputFormat = static_cast<int16_t>(format->code);
+    const QComboBox* lists[] = {rateList_, channelList_, encoderList_};
+    for (size_t i = 0; i < output->lists.size() && i < std::size(lists); ++i) {
+        output->lists[i].store(settings_, lists[i]->currentIndex());
     }
 }
 

@@ -6,12 +6,14 @@
 
 #include "convert/ConversionTask.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 
 namespace tonquill {
 
 struct ConversionSettings;
+struct FormatInfo;
 class SettingsStore;
 class WmaPresetList;
 
@@ -29,11 +31,8 @@ public:
         IdReset = 3,
         IdFolderEdit = 1012,
         IdBrowse = 1047,
-        IdWmaBox = 1078,
-        IdMp3Box = 1079,
         IdSameAsSource = 1080,
         IdSaveFilesTo = 1081,
-        IdWavBox = 1082,
         IdFormatLabel = 1083,
         IdRateLabel = 1084,
         IdChannelLabel = 1085,
@@ -43,9 +42,6 @@ public:
         IdChannelList = 1089,
         IdEncoderList = 1090,
         IdNote = 1091,
-        IdOggBox = 1092,
-        IdFlacBox = 1093,
-        IdOpusBox = 1094,
         IdKeepFolders = 1100,
         IdCopyCovers = 1101,
         IdPatternLabel = 1102,
@@ -53,7 +49,10 @@ public:
         IdExampleLabel = 1104,
         IdJobsLabel = 1105,
         IdJobsList = 1106,
+        IdFirstTypeBox = 1200,
     };
+    // The accepted-types box of a format code.
+    static constexpr int TypeBoxId(int format) { return IdFirstTypeBox + format; }
     // Drop-down widths of the rate list, in pixels: the WMA presets need the wider one.
     static constexpr int RateDropDownWidth = 256;
     static constexpr int PresetDropDownWidth = 360;
@@ -97,6 +96,9 @@ private:
     void OnBrowse();
     void OnReset();
     void StoreEncoderSettings();
+    // The format of the format list's selected row; null when none is selected.
+    const FormatInfo* SelectedFormat() const;
+    QCheckBox* TypeBox(int format) const;
     // The folder rule, the kept folders, the covers and the name pattern as the controls say.
     void OutputNaming(ConversionSettings& settings) const;
     void UpdateNameExample();

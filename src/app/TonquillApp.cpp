@@ -15,10 +15,10 @@
 #include "app/SingleInstance.h"
 #include "app/TonquillDlg.h"
 #include "base/ProgramFolder.h"
+#include "convert/SettingsSummary.h"
 #include "convert/wma/WmaComponent.h"
 #include "convert/wma/WmaPresetList.h"
 #include "settings/SettingsStore.h"
-#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 namespace {

@@ -24,8 +24,8 @@
 #include "app/SingleInstance.h"
 #include "app/StatusPanes.h"
 #include "base/ProgramFolder.h"
+#include "convert/SettingsSummary.h"
 #include "convert/wma/WmaComponent.h"
-#include "settings/SettingsSummary.h"
 #include "tree/FileTreeCtrl.h"
 #include "tree/FileTreeView.h"
 #include "ui/ColumnSortInfo.h"
@@ -193,10 +193,9 @@ void CTonquillDlg::ConnectCommands() {
         about.exec();
     });
     c.SetHandler(IdFormat, [this] { ShowFormatMenu(); });
-    const std::pair<int, int> formats[] = {{IdFormatMp3, FormatMp3},   {IdFormatOgg, FormatOgg},
-                                           {IdFormatWav, FormatWav},   {IdFormatWma, FormatWma},
-                                           {IdFormatFlac, FormatFlac}, {IdFormatOpus, FormatOpus}};
-    for (const auto& [id, format] : formats) {
+    for (const FormatInfo& info : FormatTable) {
+        const int id = FormatCommandId(info.code);
+        const int format = info.code;
         c.SetHandler(id, [this, format = format] { SetOutputFormat(format); });
         c.SetCheckedRule(
             id, [this, format = format] { return ctx_.Settings.OUTPUT.OutputFormat == format; });
@@ -307,7 +306,7 @@ void CTonquillDlg::ListenTo(SingleInstance& instance) {
 
 void CTonquillDlg::RefreshSettingsSummary() {
     const std::string preset =
-        ctx_.Settings.OUTPUT.OutputFormat == FormatWma
+        WritesWma(ctx_.Settings)
             ? SelectWmaPreset(ctx_.WmaWriter.get(), ctx_.Settings.WMA.Profile, observer_)
             : std::string();
     const QString summary = QString::fromStdString(SettingsSummary(ctx_.Settings, preset));

@@ -30,12 +30,12 @@ std::string UpperCaseExtension(const FormatInfo& format) {
     return AsciiUpper(format.extension);
 }
 
-int AllFilterBits() {
-    int bits = 0;
-    for (const auto& f : FormatTable) {
-        bits |= f.filterBit;
+std::array<const FormatInfo*, FormatTable.size()> FormatsInMenuOrder() {
+    std::array<const FormatInfo*, FormatTable.size()> ordered{};
+    for (const FormatInfo& f : FormatTable) {
+        ordered[static_cast<size_t>(f.menuOrder)] = &f;
     }
-    return bits;
+    return ordered;
 }
 
 std::string FormatNamesText(const char* lastJoin) {

@@ -36,9 +36,10 @@ enum TagKind : uint8_t {
     TagKindXiph = 16,
 };
 
-// Everything about a format that is a plain fact rather than code. Each layer's per-format
-// behaviour sits in its own table keyed by the code, beside the code it calls: the probe's in
-// metadata/MediaProbe.h, the decoder's and encoder's in convert/Codecs.h.
+// Everything about a format that is a plain fact rather than code; the layers above read these
+// instead of naming formats. Each layer's per-format behaviour sits in its own table keyed by the
+// code, beside the code it calls: the probe's in metadata/MediaProbe.cpp, the decoder's, encoder's
+// and output settings' in convert/Codecs.h, the tags' in tags/TagFormats.cpp.
 struct FormatInfo {
     int code;
     const char* extension;  // file extension, lower case, without the dot (sources and outputs)
@@ -47,17 +48,124 @@ struct FormatInfo {
     const char* name;       // short name shown to people
     const char* title;      // the format's name in a sentence: "Ogg Vorbis"
     uint8_t tagKinds;       // the tag kinds the format can hold; none for a format without tags
+    int menuOrder;          // its place in the Format menu, the options dialog's format list and
+                            // its type boxes
+    const char* listRow;    // its row in the options dialog's format list
+    // The first bytes of the format's first packet in an Ogg stream; empty: it is never in Ogg.
+    std::string_view oggPacketStart;
+    const char* icon;       // its picture for the Format button, in the program's icons
+    const char* mimeTypes;  // the desktop's MIME types of its files, each ended by ';'
+    bool lossless;          // whether an output of it keeps every sample
 };
 
 // In the order of the accepted-types list.
 inline constexpr std::array<FormatInfo, 6> FormatTable{{
-    {FormatWav, "wav", FilterWav, "WAV", "WAV", "WAV", 0},
-    {FormatMp3, "mp3", FilterMp3, "MP3", "MP3", "MP3", TagKindID3v1 | TagKindID3v2 | TagKindAPE},
-    {FormatWma, "wma", FilterWma, "WMA", "WMA", "WMA", TagKindASF},
-    {FormatOgg, "ogg", FilterOgg, "OGG", "OGG", "Ogg Vorbis", TagKindXiph},
-    {FormatFlac, "flac", FilterFlac, "FLAC", "FLAC", "FLAC", TagKindXiph},
-    {FormatOpus, "opus", FilterOpus, "OPUS", "OPUS", "Opus", TagKindXiph},
+    {FormatWav,
+     "wav",
+     FilterWav,
+     "WAV",
+     "WAV",
+     "WAV",
+     0,
+     2,
+     " WAV (Waveform Audio)",
+     {},
+     "format-wav.svg",
+     "audio/x-wav;",
+     true},
+    {FormatMp3,
+     "mp3",
+     FilterMp3,
+     "MP3",
+     "MP3",
+     "MP3",
+     TagKindID3v1 | TagKindID3v2 | TagKindAPE,
+     0,
+     " MP3  (MPEG-1 Audio Layer 3)",
+     {},
+     "format-mp3.svg",
+     "audio/mpeg;",
+     false},
+    {FormatWma,
+     "wma",
+     FilterWma,
+     "WMA",
+     "WMA",
+     "WMA",
+     TagKindASF,
+     3,
+     " WMA (Windows Media Audio)",
+     {},
+     "format-wma.svg",
+     "audio/x-ms-wma;",
+     false},
+    {FormatOgg,
+     "ogg",
+     FilterOgg,
+     "OGG",
+     "OGG",
+     "Ogg Vorbis",
+     TagKindXiph,
+     1,
+     " OGG  (Ogg Vorbis)",
+     {"\x01vorbis", 7},
+     "format-ogg.svg",
+     "audio/x-vorbis+ogg;audio/ogg;",
+     false},
+    {FormatFlac,
+     "flac",
+     FilterFlac,
+     "FLAC",
+     "FLAC",
+     "FLAC",
+     TagKindXiph,
+     4,
+     " FLAC (Free Lossless Audio Codec)",
+     {"\x7f"
+      "FLAC",
+      5},
+     "format-flac.svg",
+     "audio/flac;audio/x-flac;",
+     true},
+    {FormatOpus,
+     "opus",
+     FilterOpus,
+     "OPUS",
+     "OPUS",
+     "Opus",
+     TagKindXiph,
+     5,
+     " OPUS (Opus Interactive Audio Codec)",
+     {"OpusHead", 8},
+     "format-opus.svg",
+     "audio/x-opus+ogg;",
+     false},
 }};
+
+// The output format of a new settings file.
+inline constexpr int DefaultOutputFormat = FormatMp3;
+
+// Every format's OUTPUT.Filter bit: a load that accepts every type.
+constexpr int AllFilterBits() {
+    int bits = 0;
+    for (const FormatInfo& f : FormatTable) {
+        bits |= f.filterBit;
+    }
+    return bits;
+}
+
+// The filter bits of the formats an Ogg stream may hold: an Ogg file named for no codec is read
+// when any of them is accepted.
+constexpr int OggFilterBits() {
+    int bits = 0;
+    for (const FormatInfo& f : FormatTable) {
+        bits |= f.oggPacketStart.empty() ? 0 : f.filterBit;
+    }
+    return bits;
+}
+
+// The formats in the order of the Format menu and the options dialog.
+std::array<const FormatInfo*, FormatTable.size()> FormatsInMenuOrder();
 
 // The format entry of a code, or nullptr for an unknown code.
 const FormatInfo* FindFormat(int code);
@@ -68,8 +176,6 @@ const FormatInfo* FindFormatByExtension(std::string_view extension);
 std::string OutputExtension(int code);
 // The extension in upper case, as a folder scan compares names: "WAV".
 std::string UpperCaseExtension(const FormatInfo& format);
-// Every format's OUTPUT.Filter bit: a load that accepts every type.
-int AllFilterBits();
 // Every format's title in table order, as prose lists them: "WAV, MP3, ..., FLAC and Opus"
 // ("... FLAC or Opus" with lastJoin "or").
 std::string FormatNamesText(const char* lastJoin = "and");

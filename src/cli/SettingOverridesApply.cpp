@@ -3,20 +3,22 @@
 #include <filesystem>
 
 #include "base/Format.h"
+#include "convert/OutputSettings.h"
 
 namespace tonquill {
 namespace {
 
-void RequireFormat(const ConversionSettings& settings, int format, const char* option) {
-    if (settings.OUTPUT.OutputFormat != format) {
-        const FormatInfo* wanted = FindFormat(format);
+// An option of one output format alone, named by that format's extension.
+void RequireFormat(const ConversionSettings& settings, const char* extension, const char* option) {
+    const FormatInfo* wanted = FindFormatByExtension(extension);
+    if (settings.OUTPUT.OutputFormat != wanted->code) {
         const FormatInfo* current = FindFormat(settings.OUTPUT.OutputFormat);
         throw UsageError(Format("option %s applies to %s output, but the output format is %s",
                                 option, wanted->name, current ? current->name : "unknown"));
     }
 }
 
-int ChannelCodeOf(const std::string& name, int format) {
+int ChannelCodeOf(const std::string& name, const OutputSettings& output, const char* format) {
     if (name == "auto") {
         return ChannelAuto;
     }
@@ -26,57 +28,57 @@ int ChannelCodeOf(const std::string& name, int format) {
     if (name == "stereo") {
         return ChannelStereo;
     }
-    if (format == FormatMp3) {
+    if (output.jointAndDual) {
         return name == "joint" ? ChannelJointStereo : ChannelDual;
     }
     throw UsageError(Format("invalid channels '%s' for %s output (valid: auto, mono, stereo)",
-                            name.c_str(), FindFormat(format)->name));
+                            name.c_str(), format));
 }
 
-// -b: an MP3 bitrate of the table, or an Opus one of its range.
-void ApplyBitrate(int kbps, ConversionSettings& settings) {
-    const int format = settings.OUTPUT.OutputFormat;
-    if (format == FormatOpus) {
-        if (kbps < MinOpusBitrate || kbps > MaxOpusBitrate) {
-            throw UsageError(Format("invalid bitrate '%d' for OPUS output (valid: %d to %d)", kbps,
-                                    MinOpusBitrate, MaxOpusBitrate));
+// "MP3 output and OPUS output": the formats, in the order of the Format menu, for which the
+// member is set.
+template <typename Member>
+std::string FormatsWith(Member member, const char* suffix, const char* join) {
+    std::string text;
+    for (const FormatInfo* format : FormatsInMenuOrder()) {
+        const OutputSettings* output = FindOutputSettings(format->code);
+        if (output && output->*member) {
+            text += (text.empty() ? "" : join) + std::string(format->name) + suffix;
         }
-        settings.OPUS.Bitrate = static_cast<int16_t>(kbps);
-        return;
     }
-    if (format != FormatMp3) {
+    return text;
+}
+
+// -b: a bitrate the output format takes.
+void ApplyBitrate(int kbps, const OutputSettings& output, const char* format,
+                  ConversionSettings& settings) {
+    if (!output.storeBitrate) {
         throw UsageError(
-            Format("option -b/--bitrate applies to MP3 output and OPUS output, but the output "
-                   "format is %s",
-                   FindFormat(format)->name));
+            Format("option -b/--bitrate applies to %s, but the output format is %s",
+                   FormatsWith(&OutputSettings::storeBitrate, " output", " and ").c_str(), format));
+    }
+    const std::string error = output.storeBitrate(settings, kbps);
+    if (!error.empty()) {
+        throw UsageError(error);
+    }
+}
+
+// --bits: a sample size the output format writes.
+void ApplySampleBits(int bits, const OutputSettings& output, const char* format,
+                     ConversionSettings& settings) {
+    if (output.storeSampleBits && output.storeSampleBits(settings, bits)) {
+        return;
     }
     std::string valid;
-    for (size_t i = 0; i < Mp3BitrateTable.size(); ++i) {
-        if (Mp3BitrateTable[i] == kbps) {
-            settings.MP3.LameBits = static_cast<int16_t>(i);
-            return;
+    for (const FormatInfo& info : FormatTable) {
+        const OutputSettings* other = FindOutputSettings(info.code);
+        if (other && other->storeSampleBits) {
+            valid += (valid.empty() ? "" : "; ") + std::string(info.name) + ": " +
+                     other->sampleBitsValues;
         }
-        valid += (valid.empty() ? "" : ", ") + std::to_string(Mp3BitrateTable[i]);
     }
     throw UsageError(
-        Format("invalid bitrate '%d' for MP3 output (valid: %s (kbit/s))", kbps, valid.c_str()));
-}
-
-// --bits: the WAV sample size (8, 16, 24) or the FLAC one (16, 24).
-void ApplySampleBits(int bits, ConversionSettings& settings) {
-    const int format = settings.OUTPUT.OutputFormat;
-    if (format == FormatWav) {
-        settings.WAV.SubFormat = static_cast<int16_t>(bits == 8 ? 0 : bits == 16 ? 1 : 2);
-        return;
-    }
-    if (format == FormatFlac && bits != 8) {
-        settings.FLAC.Bits = static_cast<int16_t>(bits);
-        return;
-    }
-    throw UsageError(
-        Format("option --bits %d does not apply to %s output (WAV: 8, 16, 24; "
-               "FLAC: 16, 24)",
-               bits, FindFormat(format)->name));
+        Format("option --bits %d does not apply to %s output (%s)", bits, format, valid.c_str()));
 }
 
 }  // namespace
@@ -95,65 +97,49 @@ void ApplySettingOverrides(const SettingOverrides& o, ConversionSettings& settin
     if (o.outputFormat) {
         settings.OUTPUT.OutputFormat = static_cast<int16_t>(*o.outputFormat);
     }
-    const int format = settings.OUTPUT.OutputFormat;
-    if (!FindFormat(format)) {
+    const FormatInfo* format = FindFormat(settings.OUTPUT.OutputFormat);
+    const OutputSettings* output = FindOutputSettings(settings.OUTPUT.OutputFormat);
+    if (!format || !output) {
+        std::string valid;
+        for (const FormatInfo* info : FormatsInMenuOrder()) {
+            valid += (valid.empty() ? "" : ", ") + std::string(info->extension);
+        }
         throw UsageError(
             Format("Config.ini holds the unknown output format %d; choose one with "
-                   "-f/--format (valid: mp3, ogg, wav, wma, flac, opus)",
-                   format));
+                   "-f/--format (valid: %s)",
+                   settings.OUTPUT.OutputFormat, valid.c_str()));
     }
     if (o.bitrateKbps) {
-        ApplyBitrate(*o.bitrateKbps, settings);
+        ApplyBitrate(*o.bitrateKbps, *output, format->name, settings);
     }
     if (o.oggQuality) {
-        RequireFormat(settings, FormatOgg, "-q/--quality");
+        RequireFormat(settings, "ogg", "-q/--quality");
         settings.OGG.QualityCompression = static_cast<int16_t>(*o.oggQuality);
     }
     if (o.wavSubFormat) {
-        RequireFormat(settings, FormatWav, "--wav-bits");
+        RequireFormat(settings, "wav", "--wav-bits");
         settings.WAV.SubFormat = static_cast<int16_t>(*o.wavSubFormat);
     }
     if (o.flacLevel) {
-        RequireFormat(settings, FormatFlac, "--flac-level");
+        RequireFormat(settings, "flac", "--flac-level");
         settings.FLAC.Level = static_cast<int16_t>(*o.flacLevel);
     }
     if (o.sampleBits) {
-        ApplySampleBits(*o.sampleBits, settings);
+        ApplySampleBits(*o.sampleBits, *output, format->name, settings);
     }
     if (o.wmaProfile) {
-        RequireFormat(settings, FormatWma, "--wma-preset");
+        RequireFormat(settings, "wma", "--wma-preset");
         settings.WMA.Profile = static_cast<int16_t>(*o.wmaProfile);
     }
-    if (format == FormatWma && (o.freqIndex || o.channels)) {
-        throw UsageError(
-            "options -r/--rate and -c/--channels do not apply to WMA output: the preset "
-            "decides (--wma-preset)");
+    if ((o.freqIndex || o.channels) && output->fixedShapeReason) {
+        throw UsageError(Format("options -r/--rate and -c/--channels do not apply to %s output: %s",
+                                format->name, output->fixedShapeReason));
     }
-    if (format == FormatOpus && (o.freqIndex || o.channels)) {
-        throw UsageError(
-            "options -r/--rate and -c/--channels do not apply to OPUS output: it is always "
-            "48000 Hz with the source's channels");
+    if (o.freqIndex && output->rateIndex) {
+        *output->rateIndex(settings) = static_cast<int16_t>(*o.freqIndex);
     }
-    if (format == FormatFlac && (o.freqIndex || o.channels)) {
-        throw UsageError(
-            "options -r/--rate and -c/--channels do not apply to FLAC output: it keeps the "
-            "source's rate and channels");
-    }
-    if (o.freqIndex) {
-        const auto freq = static_cast<int16_t>(*o.freqIndex);
-        (format == FormatWav   ? settings.WAV.Freq
-         : format == FormatMp3 ? settings.MP3.Freq
-                               : settings.OGG.Freq) = freq;
-    }
-    if (o.channels) {
-        const int code = ChannelCodeOf(*o.channels, format);
-        if (format == FormatWav) {
-            settings.WAV.Channel = code;
-        } else if (format == FormatMp3) {
-            settings.MP3.LameChannel = static_cast<int16_t>(code);
-        } else {
-            settings.OGG.Channel = code;
-        }
+    if (o.channels && output->storeChannels) {
+        output->storeChannels(settings, ChannelCodeOf(*o.channels, *output, format->name));
     }
     if (o.outDir) {
         settings.OUTPUT.SameAsSrc = 0;

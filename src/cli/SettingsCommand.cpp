@@ -4,10 +4,10 @@
 #include "base/ProgramFolder.h"
 #include "cli/CliCommands.h"
 #include "cli/SettingOverridesApply.h"
+#include "convert/SettingsSummary.h"
 #include "convert/wma/WmaComponent.h"
 #include "settings/SettingsFields.h"
 #include "settings/SettingsStore.h"
-#include "settings/SettingsSummary.h"
 
 namespace tonquill {
 
@@ -17,7 +17,7 @@ int RunSettings(const CommandLine& line, Console& console) {
 
     // The WMA line names the preset, which only the component's preset list knows.
     std::string wmaPreset;
-    if (settings.OUTPUT.OutputFormat == FormatWma) {
+    if (WritesWma(settings)) {
         std::unique_ptr<WmaComponent> writer;
         try {
             writer = std::make_unique<WmaComponent>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/ConversionTask.h"
+#include "convert/OutputSettings.h"
 #include "convert/PipelineContext.h"
 
 namespace tonquill {
@@ -23,20 +24,32 @@ bool EncodeOgg(PipelineContext& ctx, CConversionTask& task);
 bool EncodeFlac(PipelineContext& ctx, CConversionTask& task);
 bool EncodeOpus(PipelineContext& ctx, CConversionTask& task);
 
+// The output settings of each format that is written, in its folder.
+extern const OutputSettings WavOutputSettings;
+extern const OutputSettings Mp3OutputSettings;
+extern const OutputSettings WmaOutputSettings;
+extern const OutputSettings OggOutputSettings;
+extern const OutputSettings FlacOutputSettings;
+extern const OutputSettings OpusOutputSettings;
+
 using StageFunction = bool (*)(PipelineContext&, CConversionTask&);
 
 struct CodecEntry {
     int format;
     StageFunction decode;
     StageFunction encode;
+    const OutputSettings* output;
 };
 
-// The decoder and encoder of each format, keyed by its code; every format of the descriptor
-// table (base/AudioFormat.h) has its row.
+// The decoder, encoder and output settings of each format, keyed by its code; every format of the
+// descriptor table (base/AudioFormat.h) has its row.
 inline constexpr CodecEntry CodecTable[] = {
-    {FormatWav, DecodeWav, EncodeWav},    {FormatMp3, DecodeMp3, EncodeMp3},
-    {FormatWma, DecodeWma, EncodeWma},    {FormatOgg, DecodeOgg, EncodeOgg},
-    {FormatFlac, DecodeFlac, EncodeFlac}, {FormatOpus, DecodeOpus, EncodeOpus},
+    {FormatWav, DecodeWav, EncodeWav, &WavOutputSettings},
+    {FormatMp3, DecodeMp3, EncodeMp3, &Mp3OutputSettings},
+    {FormatWma, DecodeWma, EncodeWma, &WmaOutputSettings},
+    {FormatOgg, DecodeOgg, EncodeOgg, &OggOutputSettings},
+    {FormatFlac, DecodeFlac, EncodeFlac, &FlacOutputSettings},
+    {FormatOpus, DecodeOpus, EncodeOpus, &OpusOutputSettings},
 };
 
 const CodecEntry* FindCodec(int format);

@@ -6,6 +6,7 @@
 #include "base/CreateFolderPath.h"
 #include "base/Format.h"
 #include "convert/OutputNamePattern.h"
+#include "convert/OutputSettings.h"
 #include "tags/ExtraTags.h"
 
 namespace tonquill {
@@ -73,14 +74,6 @@ std::string OutputPathOf(const TaskSource& source, const ConversionSettings& set
     return folder + name + "." + OutputExtension(output.OutputFormat);
 }
 
-namespace {
-
-bool HasTableRate(int freqIndex) {
-    return freqIndex > 0 && freqIndex < static_cast<int>(SampleRateTable.size());
-}
-
-}  // namespace
-
 CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& settings) {
     CConversionTask task;
     task.SourcePath = source.folder + source.fileName;
@@ -94,38 +87,15 @@ CConversionTask PrepareTask(const TaskSource& source, const ConversionSettings& 
     task.SourceSamples = source.totalSamples;
     task.OutputType = settings.OUTPUT.OutputFormat;
 
-    switch (task.OutputType) {
-        case FormatWav:
-            task.TargetChannels = ResolveChannelCount(settings.WAV.Channel, source.sourceChannels);
-            task.TargetRate = ResolveSampleRate(settings.WAV.Freq, source.sourceRate);
-            // 24-bit output is there to keep a hi-res source whole: its automatic rate keeps
-            // rates above the table's too, instead of bringing them down to 48 kHz.
-            if (settings.WAV.SubFormat == 2 && !HasTableRate(settings.WAV.Freq) &&
-                source.sourceRate > task.TargetRate) {
-                task.TargetRate = source.sourceRate;
-            }
-            break;
-        case FormatMp3:
-            task.TargetChannels =
-                ResolveChannelCount(settings.MP3.LameChannel, source.sourceChannels);
-            task.TargetRate = ResolveSampleRate(settings.MP3.Freq, source.sourceRate);
-            break;
-        case FormatOgg:
-            task.TargetChannels = ResolveChannelCount(settings.OGG.Channel, source.sourceChannels);
-            task.TargetRate = ResolveSampleRate(settings.OGG.Freq, source.sourceRate);
-            break;
-        case FormatFlac:  // lossless keeps the source's rate, hi-res included
-            task.TargetChannels = ResolveChannelCount(ChannelAuto, source.sourceChannels);
-            task.TargetRate = source.sourceRate;
-            break;
-        case FormatOpus:  // Opus works at 48 kHz alone; the rate stage brings every source there
-            task.TargetChannels = ResolveChannelCount(ChannelAuto, source.sourceChannels);
-            task.TargetRate = 48000;
-            break;
-        default:  // WMA keeps the source's format; the preset decides what is written
-            task.TargetChannels = source.sourceChannels;
-            task.TargetRate = source.sourceRate;
-            break;
+    if (const OutputSettings* output = FindOutputSettings(task.OutputType)) {
+        const OutputShape shape = output->shape(settings, source.sourceRate, source.sourceChannels);
+        task.TargetRate = shape.rate;
+        task.TargetChannels = shape.channels;
+    } else {
+        // An unknown output format fails in the pipeline with its own message; the estimate
+        // keeps the source's shape meanwhile.
+        task.TargetRate = source.sourceRate;
+        task.TargetChannels = source.sourceChannels;
     }
 
     const double sourceScale = static_cast<double>(source.sourceRate) * source.sourceChannels;

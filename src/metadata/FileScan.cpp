@@ -83,7 +83,7 @@ std::vector<std::string> ScanExtensions(int filter) {
         }
     }
     // Ogg files named for no codec: read when any Ogg codec is.
-    if (filter & (FilterOgg | FilterFlac | FilterOpus)) {
+    if (filter & OggFilterBits()) {
         extensions.push_back(OggAudioExtension);
     }
     return extensions;

@@ -24,17 +24,12 @@ int OggContentFormat(const std::string& path) {
     if (!in.read(packet, sizeof packet)) {
         return 0;
     }
-    if (std::memcmp(packet, "\x01vorbis", 7) == 0) {
-        return FormatOgg;
-    }
-    if (std::memcmp(packet,
-                    "\x7f"
-                    "FLAC",
-                    5) == 0) {
-        return FormatFlac;
-    }
-    if (std::memcmp(packet, "OpusHead", 8) == 0) {
-        return FormatOpus;
+    for (const FormatInfo& format : FormatTable) {
+        const std::string_view start = format.oggPacketStart;
+        if (!start.empty() && start.size() <= sizeof packet &&
+            std::memcmp(packet, start.data(), start.size()) == 0) {
+            return format.code;
+        }
     }
     return 0;
 }

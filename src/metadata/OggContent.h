@@ -8,8 +8,8 @@ namespace tonquill {
 // The extension of Ogg files whose codec the name does not tell.
 inline constexpr const char* OggAudioExtension = "OGA";
 
-// The format of an Ogg file's first stream from its first packet: Vorbis (FormatOgg), FLAC or
-// Opus; 0 for anything else or a file that cannot be read.
+// The format of an Ogg file's first stream from its first packet (the formats whose first
+// packet start the table knows); 0 for anything else or a file that cannot be read.
 int OggContentFormat(const std::string& path);
 
 // The granule position of the last page of the file's first stream that ends a packet: for

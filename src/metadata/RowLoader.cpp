@@ -60,7 +60,7 @@ std::unique_ptr<PlainFileListRow> RowLoader::Load(const std::string& path) {
     row->SetCellText(ColumnType, extension);
 
     MediaProbe* probe = probe_.get();
-    if (row->entry.type == FormatWma) {
+    if (ReadsThroughWmaComponent(row->entry.type)) {
         if (!wmaTried_) {
             wmaTried_ = true;
             try {

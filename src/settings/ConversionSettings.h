@@ -35,9 +35,9 @@ enum ChannelCode : int {
 // values, so a 16-bit field read from an odd file keeps only its low 16 bits.
 struct ConversionSettings {
     struct OutputSection {
-        int16_t OutputFormat = FormatMp3;
+        int16_t OutputFormat = DefaultOutputFormat;
         int32_t SameAsSrc = 0;
-        int32_t Filter = FilterWav | FilterMp3 | FilterWma | FilterOgg | FilterFlac | FilterOpus;
+        int32_t Filter = AllFilterBits();
         std::string DesDir;   // ends with '/'
         std::string LastDir;  // folder tree selection at the last exit, or empty
         // 1: an output keeps the folders between its source and the folder it was found under.

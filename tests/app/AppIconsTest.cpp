@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,18 @@ TEST(AppIconsTest, EveryPictureDrawsWithoutAnIconTheme) {
 }
 
 // Every format of the table has a picture of its own for the Format button, and it draws; a code
-// no format has falls back to MP3's, the default output format.
+// no format has, and the button before the settings are read, show the default output format's.
 TEST(AppIconsTest, EveryOutputFormatHasAPictureOfItsOwn) {
-    std::set<int> seen;
+    std::set<std::string> pictures;
     for (const FormatInfo& format : FormatTable) {
+        EXPECT_TRUE(pictures.insert(format.icon).second) << format.name << " shares its picture";
         const int image = AppIcons::FormatImage(format.code);
-        EXPECT_TRUE(seen.insert(image).second) << format.name << " shares its picture";
         EXPECT_FALSE(AppIcons::Toolbar(image).pixmap(48, 48).isNull()) << format.name;
     }
-    EXPECT_EQ(AppIcons::FormatImage(0), AppIcons::FormatImage(FormatMp3));
+    const int fallback = AppIcons::FormatImage(DefaultOutputFormat);
+    EXPECT_EQ(AppIcons::FormatImage(0), fallback);
+    EXPECT_EQ(AppIcons::Toolbar(AppIcons::DefaultFormatImage).pixmap(48, 48).toImage(),
+              AppIcons::Toolbar(fallback).pixmap(48, 48).toImage());
 }
 
 }  // namespace

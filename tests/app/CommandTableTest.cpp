@@ -1,4 +1,5 @@
 #include "app/CommandTable.h"
+#include "base/AudioFormat.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -87,13 +88,13 @@ TEST(CommandTableTest, MenusToolbarAndCheckedStates) {
     EXPECT_FALSE(toolbar.actions()[4]->icon().isNull());
 
     int format = 2;
-    table.SetHandler(IdFormatOgg, [&] { format = 4; });
-    table.SetCheckedRule(IdFormatMp3, [&] { return format == 2; });
-    table.SetCheckedRule(IdFormatOgg, [&] { return format == 4; });
-    EXPECT_TRUE(table.Action(IdFormatMp3)->isChecked());
-    table.Action(IdFormatOgg)->trigger();
-    EXPECT_FALSE(table.Action(IdFormatMp3)->isChecked());
-    EXPECT_TRUE(table.Action(IdFormatOgg)->isChecked());
+    table.SetHandler(FormatCommandId(FormatOgg), [&] { format = 4; });
+    table.SetCheckedRule(FormatCommandId(FormatMp3), [&] { return format == 2; });
+    table.SetCheckedRule(FormatCommandId(FormatOgg), [&] { return format == 4; });
+    EXPECT_TRUE(table.Action(FormatCommandId(FormatMp3))->isChecked());
+    table.Action(FormatCommandId(FormatOgg))->trigger();
+    EXPECT_FALSE(table.Action(FormatCommandId(FormatMp3))->isChecked());
+    EXPECT_TRUE(table.Action(FormatCommandId(FormatOgg))->isChecked());
 }
 
 }  // namespace

@@ -97,9 +97,10 @@ protected:
 TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     COption dialog(settings_, store_, &presets_);
     dialog.show();
-    for (const int box : {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox,
-                          COption::IdWmaBox, COption::IdFlacBox, COption::IdOpusBox}) {
-        EXPECT_TRUE(Checked(dialog, box)) << box;
+    for (const FormatInfo& format : FormatTable) {
+        EXPECT_TRUE(Checked(dialog, COption::TypeBoxId(format.code))) << format.name;
+        EXPECT_EQ(Text(dialog, COption::TypeBoxId(format.code)),
+                  QStringLiteral("*.") + QString::fromLatin1(format.extension));
     }
     EXPECT_FALSE(Checked(dialog, COption::IdSameAsSource));
     EXPECT_TRUE(Checked(dialog, COption::IdSaveFilesTo));
@@ -122,9 +123,12 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     EXPECT_EQ(Text(dialog, COption::IdNote),
               "NOTE: The Bitrate is Estimated  for Stereo 44100 Hz.");
     // Every control lies inside the dialog, whatever the desktop's font.
-    for (const int id :
-         {COption::IdWmaBox, COption::IdOpusBox, COption::IdBrowse, COption::IdPatternEdit,
-          COption::IdEncoderList, COption::IdNote, COption::IdJobsList, COption::IdCancel}) {
+    std::vector<int> ids{COption::IdBrowse, COption::IdPatternEdit, COption::IdEncoderList,
+                         COption::IdNote,   COption::IdJobsList,    COption::IdCancel};
+    for (const FormatInfo& format : FormatTable) {
+        ids.push_back(COption::TypeBoxId(format.code));
+    }
+    for (const int id : ids) {
         EXPECT_TRUE(dialog.rect().contains(dialog.Control(id)->geometry())) << id;
     }
 }
@@ -307,7 +311,7 @@ TEST_F(OptionTest, CancelStoresNothing) {
     const int result = RunDialog(dialog, [](COption& d) {
         Choose(d, COption::IdFormatList, 3);
         Choose(d, COption::IdRateList, 0);
-        static_cast<QCheckBox*>(d.Control(COption::IdWavBox))->setChecked(false);
+        static_cast<QCheckBox*>(d.Control(COption::TypeBoxId(FormatWav)))->setChecked(false);
         Click(d, COption::IdSameAsSource);
         Click(d, COption::IdCancel);
     });
@@ -380,7 +384,7 @@ TEST_F(OptionTest, AnEmptyFolderIsRefusedAndTheDialogStaysOpen) {
     QString message;
     bool openAfterRefusal = false;
     const int result = RunDialog(dialog, [&](COption& d) {
-        static_cast<QCheckBox*>(d.Control(COption::IdOggBox))->setChecked(false);
+        static_cast<QCheckBox*>(d.Control(COption::TypeBoxId(FormatOgg)))->setChecked(false);
         Choose(d, COption::IdFormatList, 2);
         AnswerNextModal([&](QWidget& modal) {
             auto* box = qobject_cast<QMessageBox*>(&modal);
@@ -405,9 +409,8 @@ TEST_F(OptionTest, AnEmptyFolderIsRefusedAndTheDialogStaysOpen) {
 TEST_F(OptionTest, NoTypeCheckedStoresAnEmptyFilter) {
     COption dialog(settings_, store_, &presets_);
     RunDialog(dialog, [](COption& d) {
-        for (const int box : {COption::IdMp3Box, COption::IdOggBox, COption::IdWavBox,
-                              COption::IdWmaBox, COption::IdFlacBox, COption::IdOpusBox}) {
-            static_cast<QCheckBox*>(d.Control(box))->setChecked(false);
+        for (const FormatInfo& format : FormatTable) {
+            static_cast<QCheckBox*>(d.Control(COption::TypeBoxId(format.code)))->setChecked(false);
         }
         Click(d, COption::IdOk);
     });
@@ -443,7 +446,7 @@ TEST_F(OptionTest, ResetAnsweredYesRestoresTheDefaultsAndDeletesTheFile) {
         EXPECT_EQ(Text(d, COption::IdFormatList), " MP3  (MPEG-1 Audio Layer 3)");
         EXPECT_EQ(Text(d, COption::IdEncoderList), " 128 kbits per second");
         EXPECT_TRUE(d.Control(COption::IdEncoderList)->isVisible());
-        EXPECT_TRUE(Checked(d, COption::IdWavBox));
+        EXPECT_TRUE(Checked(d, COption::TypeBoxId(FormatWav)));
         Click(d, COption::IdCancel);
     });
     EXPECT_EQ(resets, 1);

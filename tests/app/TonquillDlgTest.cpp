@@ -31,6 +31,7 @@
 #include "app/SingleInstance.h"
 #include "app/StatusPanes.h"
 #include "app/TonquillDlg.h"
+#include "base/AudioFormat.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/ProbeFixtures.h"
 #include "tree/FileTreeCtrl.h"
@@ -276,10 +277,10 @@ TEST_F(TonquillDlgTest, AHiddenTreeLoadsNoFolder) {
 TEST_F(TonquillDlgTest, QuickFormatMenuSetsTheFormatSummaryAndButtonImage) {
     auto window = Start();
     ShowActive(*window);
-    window->Commands().Action(IdFormatWav)->trigger();
+    window->Commands().Action(FormatCommandId(FormatWav))->trigger();
     EXPECT_EQ(window->Context().Settings.OUTPUT.OutputFormat, FormatWav);
     EXPECT_TRUE(window->Status()->Pane(2)->text().startsWith("WAV:"));
-    EXPECT_EQ(window->FormatButtonImage(), AppIcons::WavImage);
+    EXPECT_EQ(window->FormatButtonImage(), AppIcons::FormatImage(FormatWav));
 
     // The Format button opens the menu right below itself with the current format checked;
     // choosing WMA there sets it.
@@ -296,7 +297,7 @@ TEST_F(TonquillDlgTest, QuickFormatMenuSetsTheFormatSummaryAndButtonImage) {
                 checked << action->text();
             }
         }
-        window->Commands().Action(IdFormatWma)->trigger();
+        window->Commands().Action(FormatCommandId(FormatWma))->trigger();
         menu->close();
     });
     window->Commands().Action(IdFormat)->trigger();
@@ -304,17 +305,20 @@ TEST_F(TonquillDlgTest, QuickFormatMenuSetsTheFormatSummaryAndButtonImage) {
     EXPECT_EQ(checked, QStringList{"WAV"});
     EXPECT_EQ(window->Context().Settings.OUTPUT.OutputFormat, FormatWma);
     EXPECT_TRUE(window->Status()->Pane(2)->text().startsWith("WMA:"));
-    EXPECT_EQ(window->FormatButtonImage(), AppIcons::WmaImage);
-    EXPECT_TRUE(window->Commands().Action(IdFormatWma)->isChecked());
-    EXPECT_FALSE(window->Commands().Action(IdFormatWav)->isChecked());
+    EXPECT_EQ(window->FormatButtonImage(), AppIcons::FormatImage(FormatWma));
+    EXPECT_TRUE(window->Commands().Action(FormatCommandId(FormatWma))->isChecked());
+    EXPECT_FALSE(window->Commands().Action(FormatCommandId(FormatWav))->isChecked());
 
-    // The formats beyond the first four have their rows and pictures too.
-    for (const auto& [id, format, image, summary] :
-         {std::tuple{IdFormatFlac, FormatFlac, AppIcons::FlacImage, "FLAC:"},
-          std::tuple{IdFormatOpus, FormatOpus, AppIcons::OpusImage, "OPUS:"}}) {
+    // Every format of the table has its command, its picture and its summary line.
+    for (const FormatInfo& info : FormatTable) {
+        const int id = FormatCommandId(info.code);
+        const int format = info.code;
+        const int image = AppIcons::FormatImage(info.code);
+        const QString summary = QString::fromLatin1(info.name) + QLatin1Char(':');
         window->Commands().Action(id)->trigger();
         EXPECT_EQ(window->Context().Settings.OUTPUT.OutputFormat, format);
         EXPECT_EQ(window->FormatButtonImage(), image);
+        EXPECT_TRUE(window->Commands().Action(id)->isChecked()) << info.name;
         EXPECT_TRUE(window->Status()->Pane(2)->text().startsWith(summary))
             << window->Status()->Pane(2)->text().toStdString();
     }
@@ -393,8 +397,8 @@ TEST_F(TonquillDlgTest, AFormatPickOrOptionsAreOnDiskAtOnce) {
         QFile file(QString::fromStdString((settingsFolder / "Config.ini").string()));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     };
-    for (const auto& [id, format] :
-         {std::pair{IdFormatFlac, FormatFlac}, {IdFormatWav, FormatWav}}) {
+    for (const auto& [id, format] : {std::pair{FormatCommandId(FormatFlac), FormatFlac},
+                                     {FormatCommandId(FormatWav), FormatWav}}) {
         window->Commands().Action(id)->trigger();
         EXPECT_TRUE(stored().contains(QStringLiteral("OutputFormat=%1").arg(format)))
             << stored().toStdString();

@@ -58,6 +58,7 @@
 #include "app/SingleInstance.h"
 #include "app/StatusPanes.h"
 #include "app/TonquillDlg.h"
+#include "base/AudioFormat.h"
 #include "metadata/FileListEntry.h"
 #include "metadata/ProbeFixtures.h"
 #include "support/TestSupport.h"
@@ -396,17 +397,46 @@ private:
     std::function<void()> pending_;
 
     QString RunCommand() {
-        static const std::vector<int> ids = {
-            IdAddFiles,       IdAddFolder,        IdAddFolderTree,    IdRenameFile,
-            IdSelectAll,      IdSelectNone,       IdReverseSelect,    IdSelectNext,
-            IdMoveUp,         IdMoveDown,         IdMoveToTop,        IdMoveToBottom,
-            IdRemoveSelected, IdRemoveDead,       IdRemoveDuplicates, IdRemoveAll,
-            IdDeleteFiles,    IdShowTree,         IdConvert,          IdConvertSelected,
-            IdConvert,        IdConvertSelected,  IdOptions,          IdOptions,
-            IdAbout,          IdFormat,           IdFormatMp3,        IdFormatOgg,
-            IdFormatWav,      IdFormatWma,        IdFormatFlac,       IdFormatOpus,
-            IdTreeRefresh,    IdTreeGoUp,         IdTreeGoBack,       IdTreeGoForward,
-            IdTreeExpand,     IdTreeCreateFolder, IdTreeRename,       IdTreeDelete};
+        static const std::vector<int> ids = {IdAddFiles,
+                                             IdAddFolder,
+                                             IdAddFolderTree,
+                                             IdRenameFile,
+                                             IdSelectAll,
+                                             IdSelectNone,
+                                             IdReverseSelect,
+                                             IdSelectNext,
+                                             IdMoveUp,
+                                             IdMoveDown,
+                                             IdMoveToTop,
+                                             IdMoveToBottom,
+                                             IdRemoveSelected,
+                                             IdRemoveDead,
+                                             IdRemoveDuplicates,
+                                             IdRemoveAll,
+                                             IdDeleteFiles,
+                                             IdShowTree,
+                                             IdConvert,
+                                             IdConvertSelected,
+                                             IdConvert,
+                                             IdConvertSelected,
+                                             IdOptions,
+                                             IdOptions,
+                                             IdAbout,
+                                             IdFormat,
+                                             FormatCommandId(FormatMp3),
+                                             FormatCommandId(FormatOgg),
+                                             FormatCommandId(FormatWav),
+                                             FormatCommandId(FormatWma),
+                                             FormatCommandId(FormatFlac),
+                                             FormatCommandId(FormatOpus),
+                                             IdTreeRefresh,
+                                             IdTreeGoUp,
+                                             IdTreeGoBack,
+                                             IdTreeGoForward,
+                                             IdTreeExpand,
+                                             IdTreeCreateFolder,
+                                             IdTreeRename,
+                                             IdTreeDelete};
         const int id = dice_.Of(ids);
         const CommandRow* row = FindCommand(id);
         const bool byKey = *row->key != '\0' && dice_.Chance(0.5);

@@ -185,15 +185,24 @@ void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
         return;
     }
     LoadWmaPresetFile(ctx, programFolder, observer);
-    if (ctx.Settings.OUTPUT.OutputFormat == FormatWma) {
+    if (WritesWma(ctx.Settings)) {
         SelectWmaPreset(ctx.WmaWriter.get(), ctx.Settings.WMA.Profile, observer);
     }
 }
 
+bool WritesWma(const ConversionSettings& settings) {
+    return settings.OUTPUT.OutputFormat == FormatWma;
+}
+
+bool ReadsThroughWmaComponent(int inputType) {
+    return inputType == FormatWma;
+}
+
 bool BatchUsesWma(const std::vector<CConversionTask>& tasks, const ConversionSettings& settings) {
-    return settings.OUTPUT.OutputFormat == FormatWma ||
-           std::any_of(tasks.begin(), tasks.end(),
-                       [](const CConversionTask& task) { return task.InputType == FormatWma; });
+    return WritesWma(settings) ||
+           std::any_of(tasks.begin(), tasks.end(), [](const CConversionTask& task) {
+               return ReadsThroughWmaComponent(task.InputType);
+           });
 }
 
 }  // namespace tonquill

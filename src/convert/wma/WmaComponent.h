@@ -107,6 +107,11 @@ std::string SelectWmaPreset(WmaComponent* writer, int number, ConversionObserver
 void SetUpWmaPipeline(PipelineContext& ctx, const std::string& programFolder,
                       ConversionObserver& observer);
 
+// Whether the settings write WMA, which only the component does.
+bool WritesWma(const ConversionSettings& settings);
+// Whether a source of this format code is read through the component.
+bool ReadsThroughWmaComponent(int inputType);
+
 // Whether the pipelines of a batch need that: it writes WMA or reads a WMA source.
 bool BatchUsesWma(const std::vector<CConversionTask>& tasks, const ConversionSettings& settings);
 

@@ -1,4 +1,4 @@
-#include "settings/SettingsSummary.h"
+#include "convert/SettingsSummary.h"
 
 #include <gtest/gtest.h>
 
