@@ -36,6 +36,9 @@ enum TagKind : uint8_t {
     TagKindXiph = 16,
 };
 
+// The tag kinds an MP3 file may hold.
+inline constexpr uint8_t Mp3TagKinds = TagKindID3v1 | TagKindID3v2 | TagKindAPE;
+
 // Everything about a format that is a plain fact rather than code; the layers above read these
 // instead of naming formats. Each layer's per-format behaviour sits in its own table keyed by the
 // code, beside the code it calls: the probe's in metadata/MediaProbe.cpp, the decoder's, encoder's

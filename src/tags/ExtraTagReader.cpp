@@ -14,6 +14,7 @@
 #include "base/Format.h"
 #include "tags/ChapterSkippingFrameFactory.h"
 #include "tags/ExtraTags.h"
+#include "tags/TagFormats.h"
 #include "tags/WavId3HidingStream.h"
 
 namespace tonquill {
@@ -89,82 +90,82 @@ void ReadFlacPictures(const TagLib::List<TagLib::FLAC::Picture*>& pictures, Extr
     SetCover(extras, picture->mimeType(), picture->description(), picture->data());
 }
 
+// Reads the format's tags with the reader of the tag formats' table.
 void ReadFormat(const std::string& path, int format, ExtraTags& extras) {
-    switch (format) {
-        case FormatMp3: {
-            TagLib::MPEG::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
-            if (file.isValid()) {
-                ReadProperties(file.properties(), extras);
-                ReadId3v2Cover(file.ID3v2Tag(false), extras);
-            }
-            break;
-        }
-        case FormatWav: {
-            // TagLib would read the ID3 chunk with its own frame factory; the chunk is hidden
-            // from it and read here with ours.
-            WavId3HidingStream stream(path.c_str());
-            if (!stream.isOpen() || stream.Id3TagOffset() < 0) {
-                break;
-            }
-            TagLib::RIFF::WAV::File file(&stream, false);
-            if (file.isValid()) {
-                TagLib::ID3v2::Tag tag(&file, stream.Id3TagOffset(),
-                                       ChapterSkippingFrameFactory::Instance());
-                ReadProperties(tag.properties(), extras);
-                ReadId3v2Cover(&tag, extras);
-            }
-            break;
-        }
-        case FormatOgg: {
-            TagLib::Ogg::Vorbis::File file(path.c_str(), false);
-            if (file.isValid() && file.tag()) {
-                ReadProperties(file.tag()->properties(), extras);
-                ReadFlacPictures(file.tag()->pictureList(), extras);
-            }
-            break;
-        }
-        case FormatOpus: {
-            TagLib::Ogg::Opus::File file(path.c_str(), false);
-            if (file.isValid() && file.tag()) {
-                ReadProperties(file.tag()->properties(), extras);
-                ReadFlacPictures(file.tag()->pictureList(), extras);
-            }
-            break;
-        }
-        case FormatFlac: {
-            // A FLAC stream may start with an ID3v2 tag, which TagLib reads with the factory given.
-            TagLib::FLAC::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
-            if (file.isValid()) {
-                ReadProperties(file.properties(), extras);
-                ReadFlacPictures(file.pictureList(), extras);
-                if (!extras.hasCover && file.xiphComment()) {
-                    ReadFlacPictures(file.xiphComment()->pictureList(), extras);
-                }
-            }
-            break;
-        }
-        case FormatWma: {
-            TagLib::ASF::File file(path.c_str(), false);
-            if (file.isValid() && file.tag()) {
-                ReadProperties(file.tag()->properties(), extras);
-                const TagLib::ASF::AttributeList pictures = file.tag()->attribute("WM/Picture");
-                if (!pictures.isEmpty()) {
-                    const TagLib::ASF::Picture picture = pictures.front().toPicture();
-                    extras.hasCover = true;
-                    if (picture.isValid()) {
-                        SetCover(extras, picture.mimeType(), picture.description(),
-                                 picture.picture());
-                    }
-                }
-            }
-            break;
-        }
-        default:
-            break;
+    const TagFormat* row = FindTagFormat(format);
+    if (row && row->readExtras) {
+        row->readExtras(path, extras);
     }
 }
 
 }  // namespace
+
+void ReadMp3Extras(const std::string& path, ExtraTags& extras) {
+    TagLib::MPEG::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
+    if (file.isValid()) {
+        ReadProperties(file.properties(), extras);
+        ReadId3v2Cover(file.ID3v2Tag(false), extras);
+    }
+}
+
+void ReadWavExtras(const std::string& path, ExtraTags& extras) {
+    // TagLib would read the ID3 chunk with its own frame factory; the chunk is hidden
+    // from it and read here with ours.
+    WavId3HidingStream stream(path.c_str());
+    if (!stream.isOpen() || stream.Id3TagOffset() < 0) {
+        return;
+    }
+    TagLib::RIFF::WAV::File file(&stream, false);
+    if (file.isValid()) {
+        TagLib::ID3v2::Tag tag(&file, stream.Id3TagOffset(),
+                               ChapterSkippingFrameFactory::Instance());
+        ReadProperties(tag.properties(), extras);
+        ReadId3v2Cover(&tag, extras);
+    }
+}
+
+void ReadOggExtras(const std::string& path, ExtraTags& extras) {
+    TagLib::Ogg::Vorbis::File file(path.c_str(), false);
+    if (file.isValid() && file.tag()) {
+        ReadProperties(file.tag()->properties(), extras);
+        ReadFlacPictures(file.tag()->pictureList(), extras);
+    }
+}
+
+void ReadOpusExtras(const std::string& path, ExtraTags& extras) {
+    TagLib::Ogg::Opus::File file(path.c_str(), false);
+    if (file.isValid() && file.tag()) {
+        ReadProperties(file.tag()->properties(), extras);
+        ReadFlacPictures(file.tag()->pictureList(), extras);
+    }
+}
+
+void ReadFlacExtras(const std::string& path, ExtraTags& extras) {
+    // A FLAC stream may start with an ID3v2 tag, which TagLib reads with the factory given.
+    TagLib::FLAC::File file(path.c_str(), ChapterSkippingFrameFactory::Instance(), false);
+    if (file.isValid()) {
+        ReadProperties(file.properties(), extras);
+        ReadFlacPictures(file.pictureList(), extras);
+        if (!extras.hasCover && file.xiphComment()) {
+            ReadFlacPictures(file.xiphComment()->pictureList(), extras);
+        }
+    }
+}
+
+void ReadWmaExtras(const std::string& path, ExtraTags& extras) {
+    TagLib::ASF::File file(path.c_str(), false);
+    if (file.isValid() && file.tag()) {
+        ReadProperties(file.tag()->properties(), extras);
+        const TagLib::ASF::AttributeList pictures = file.tag()->attribute("WM/Picture");
+        if (!pictures.isEmpty()) {
+            const TagLib::ASF::Picture picture = pictures.front().toPicture();
+            extras.hasCover = true;
+            if (picture.isValid()) {
+                SetCover(extras, picture.mimeType(), picture.description(), picture.picture());
+            }
+        }
+    }
+}
 
 ExtraTags ReadExtraTags(const std::string& path, int format, std::vector<std::string>& notes) {
     ExtraTags extras;

@@ -27,6 +27,7 @@
 #include "tags/AsfFileSize.h"
 #include "tags/ChapterSkippingFrameFactory.h"
 #include "tags/Latin1Text.h"
+#include "tags/TagFormats.h"
 
 namespace tonquill {
 namespace {
@@ -246,12 +247,29 @@ void FillApe(TagLib::APE::Tag& tag, const TagSet& tags) {
 // The kinds an MP3 output gets: the source's own ID3v1, ID3v2 and APE tags; a source with
 // another kind of tag gets ID3v1 and ID3v2; a source without tags gets none.
 uint8_t ChooseMp3TagKinds(uint8_t sourceKinds) {
-    uint8_t chosen = sourceKinds & FindFormat(FormatMp3)->tagKinds;
+    uint8_t chosen = sourceKinds & Mp3TagKinds;
     if (sourceKinds & OtherTagKindsMask) {
         chosen |= TagKindID3v1 | TagKindID3v2;
     }
     return chosen;
 }
+
+// Vorbis and Opus streams in Ogg keep the same Vorbis comment, picture included.
+template <typename OggFile>
+bool SaveXiphTags(const std::string& path, const TagSet& tags, const ExtraTags& extras) {
+    OggFile file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    FillXiphComment(*file.tag(), tags);
+    AddXiphExtras(*file.tag(), extras);
+    if (extras.hasCover) {
+        file.tag()->addPicture(NewFlacPicture(extras.cover));
+    }
+    return file.save();
+}
+
+}  // namespace
 
 bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
                  const ExtraTags& extras, OutputTagResult& result) {
@@ -325,21 +343,6 @@ void FillXiphComment(TagLib::Ogg::XiphComment& comment, const TagSet& tags) {
     }
 }
 
-// Vorbis and Opus streams in Ogg keep the same Vorbis comment, picture included.
-template <typename OggFile>
-bool SaveXiphTags(const std::string& path, const TagSet& tags, const ExtraTags& extras) {
-    OggFile file(path.c_str(), false);
-    if (!file.isValid()) {
-        return false;
-    }
-    FillXiphComment(*file.tag(), tags);
-    AddXiphExtras(*file.tag(), extras);
-    if (extras.hasCover) {
-        file.tag()->addPicture(NewFlacPicture(extras.cover));
-    }
-    return file.save();
-}
-
 bool SaveOggTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
                  OutputTagResult&) {
     return SaveXiphTags<TagLib::Ogg::Vorbis::File>(path, tags, extras);
@@ -362,25 +365,6 @@ bool SaveFlacTags(const std::string& path, uint8_t, const TagSet& tags, const Ex
         file.addPicture(NewFlacPicture(extras.cover));  // a PICTURE block of its own
     }
     return file.save();
-}
-
-}  // namespace
-
-const std::array<OutputTagSaver, 5> OutputTagSaverTable{{
-    {FormatMp3, SaveMp3Tags},
-    {FormatWma, SaveWmaTags},
-    {FormatOgg, SaveOggTags},
-    {FormatFlac, SaveFlacTags},
-    {FormatOpus, SaveOpusTags},
-}};
-
-const OutputTagSaver* FindOutputTagSaver(int format) {
-    for (const auto& entry : OutputTagSaverTable) {
-        if (entry.format == format) {
-            return &entry;
-        }
-    }
-    return nullptr;
 }
 
 int LeadingTagNumber(const std::string& text) {
@@ -410,8 +394,8 @@ OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t
         result.kindsWritten = 0;
         return result;
     }
-    const OutputTagSaver* saver = FindOutputTagSaver(outputType);
-    result.saved = saver && saver->save(path, sourceTagKinds, tags, extras, result);
+    const TagFormat* row = FindTagFormat(outputType);
+    result.saved = row && row->save && row->save(path, sourceTagKinds, tags, extras, result);
     return result;
 }
 

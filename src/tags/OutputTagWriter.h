@@ -26,19 +26,6 @@ struct OutputTagResult {
 OutputTagResult WriteOutputTags(const std::string& path, int outputType, uint8_t sourceTagKinds,
                                 const TagSet& tags, const ExtraTags& extras = {});
 
-// How each format that holds tags writes them, keyed by the format's code; every format whose
-// descriptor names tag kinds has its row. save returns false after a failed save.
-struct OutputTagSaver {
-    int format;
-    bool (*save)(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
-                 const ExtraTags& extras, OutputTagResult& result);
-};
-
-extern const std::array<OutputTagSaver, 5> OutputTagSaverTable;
-
-// The row of a format code, or nullptr for a format without tags.
-const OutputTagSaver* FindOutputTagSaver(int format);
-
 // The ID3v1 number of a tag text: the decimal number at its start (leading white space and a
 // sign allowed, 0 without digits), so "3/12" gives 3 and "2004-05-01" gives 2004.
 int LeadingTagNumber(const std::string& text);

@@ -30,6 +30,7 @@
 #include "convert/PipelineContext.h"
 #include "convert/wma/WmaComponent.h"
 #include "support/TestSupport.h"
+#include "tags/TagFormats.h"
 
 namespace tonquill {
 namespace {
@@ -522,11 +523,14 @@ TEST_F(OutputTagWriterTest, ReadOnlyOutputGivesOneFailLineAndTheBatchGoesOn) {
     }
 }
 
-// Outputs of a format get tags exactly when its descriptor names tag kinds and the writer has its
-// row.
-TEST(OutputTagSaverTable, EveryFormatThatHoldsTagsHasItsWriter) {
+// Every format has its row of the tags table: its sources' extras are read, and its outputs get
+// tags exactly when its descriptor names tag kinds.
+TEST(TagFormatTable, EveryFormatHasItsReaderAndTheOnesThatHoldTagsTheirWriter) {
     for (const FormatInfo& format : FormatTable) {
-        EXPECT_EQ(FindOutputTagSaver(format.code) != nullptr, format.tagKinds != 0) << format.name;
+        const TagFormat* row = FindTagFormat(format.code);
+        ASSERT_NE(row, nullptr) << format.name;
+        EXPECT_NE(row->readExtras, nullptr) << format.name;
+        EXPECT_EQ(row->save != nullptr, format.tagKinds != 0) << format.name;
         EXPECT_EQ(FormatHoldsTags(format.code), format.tagKinds != 0) << format.name;
     }
 }
