@@ -8,15 +8,16 @@ function(tonquill_strict target)
 endfunction()
 
 # tonquill_add_test(NAME SOURCES... [GUI] [LIBS libs...])
-# A core test links the core library and GoogleTest's main; a GUI test links the gui library
-# and a main that creates a QApplication on the offscreen platform.
+# A core test links the core library and GoogleTest's main; a GUI test links the window's
+# libraries (app brings tree and ui) and a main that creates a QApplication on the offscreen
+# platform.
 function(tonquill_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${T_UNPARSED_ARGUMENTS})
   tonquill_strict(${name})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
   if(T_GUI)
-    target_link_libraries(${name} PRIVATE tonquill_gui tonquill_test_support tonquill_gui_test_main GTest::gtest ${T_LIBS})
+    target_link_libraries(${name} PRIVATE tonquill_app tonquill_test_support tonquill_gui_test_main GTest::gtest ${T_LIBS})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
   else()

@@ -15,7 +15,7 @@
 #include "FuzzCheck.h"
 #include "FuzzSupport.h"
 #include "ui/ColumnSortInfo.h"
-#include "ui/ReportColumnInfo.h"
+#include "ui/ReportColumnLayout.h"
 #include "ui/ReportTestList.h"
 #include "ui/WindowPlacementStore.h"
 
@@ -45,16 +45,16 @@ void AddRows(test::FileListFixture& f) {
 
 void FuzzColumnLayout(const QByteArray& bytes) {
     // A partial tail is ignored and every whole record survives the round trip.
-    const std::vector<ColumnLayoutRecord> records = ColumnLayoutFromBytes(bytes);
-    FUZZ_CHECK(static_cast<qsizetype>(records.size()) == bytes.size() / 8);
-    FUZZ_CHECK(ColumnLayoutToBytes(records) == bytes.left(bytes.size() / 8 * 8));
+    const ReportColumnLayout layout = ReportColumnLayout::FromBytes(bytes);
+    FUZZ_CHECK(layout.ColumnCount() == bytes.size() / 8);
+    FUZZ_CHECK(layout.ToBytes() == bytes.left(bytes.size() / 8 * 8));
 
     test::FileListFixture first;
     AddRows(first);
     first.list.RestoreColumnLayout(bytes);
     const QByteArray stored = first.list.ColumnLayoutBytes();
     FUZZ_CHECK(stored.size() == first.list.ColumnCount() * 8);
-    for (const ColumnLayoutRecord& record : ColumnLayoutFromBytes(stored)) {
+    for (const ColumnLayoutRecord& record : ReportColumnLayout::FromBytes(stored).Records()) {
         FUZZ_CHECK(record.visible == 0 || record.visible == 1);
         FUZZ_CHECK(record.width >= 0 && record.width <= 0xFFFF);
     }

@@ -24,7 +24,7 @@
 #include "support/TestSupport.h"
 #include "tags/OutputTagWriter.h"
 #include "ui/ColumnSortInfo.h"
-#include "ui/ReportColumnInfo.h"
+#include "ui/ReportColumnLayout.h"
 #include "ui/WindowPlacementStore.h"
 
 namespace {
@@ -228,7 +228,7 @@ void LayoutSeeds(const fs::path& root) {
     for (int column = 0; column < 18; ++column) {
         columns.push_back({column % 5 == 3 ? 0 : 1, 60 + 10 * column});
     }
-    WriteBytes((folder / "columns").string(), 0, ColumnLayoutToBytes(columns));
+    WriteBytes((folder / "columns").string(), 0, ReportColumnLayout(columns).ToBytes());
     WriteBytes((folder / "sort").string(), 1,
                SortKeysToBytes({{4, 1}, {0, 0}, {7, 1}, {12, 0}, {17, 1}, {15, 1}}));
     WindowPlacement placement;

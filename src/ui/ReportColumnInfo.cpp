@@ -1,30 +1,8 @@
 #include "ui/ReportColumnInfo.h"
 
-#include <QtEndian>
 #include <utility>
 
 namespace tonquill {
-
-QByteArray ColumnLayoutToBytes(const std::vector<ColumnLayoutRecord>& records) {
-    QByteArray bytes(static_cast<qsizetype>(records.size() * 8), '\0');
-    char* out = bytes.data();
-    for (const ColumnLayoutRecord& record : records) {
-        qToLittleEndian<int32_t>(record.visible, out);
-        qToLittleEndian<int32_t>(record.width, out + 4);
-        out += 8;
-    }
-    return bytes;
-}
-
-std::vector<ColumnLayoutRecord> ColumnLayoutFromBytes(const QByteArray& bytes) {
-    std::vector<ColumnLayoutRecord> records;
-    const char* in = bytes.constData();
-    for (qsizetype at = 0; at + 8 <= bytes.size(); at += 8) {
-        records.push_back(ColumnLayoutRecord{qFromLittleEndian<int32_t>(in + at),
-                                             qFromLittleEndian<int32_t>(in + at + 4)});
-    }
-    return records;
-}
 
 int32_t MoveHiddenColumnFirst(std::vector<int>& order, int column) {
     const int count = static_cast<int>(order.size());

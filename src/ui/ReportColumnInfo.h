@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <cstdint>
 #include <vector>
 
@@ -12,20 +11,6 @@ struct ReportColumnInfo {
     int32_t savedWidth = 0;     // width at insertion; the width before hiding while hidden
     int32_t restoreOrder = -1;  // bounds how far a column moves right when shown again
 };
-
-// One column of the stored layout: visible flag and width (the width before hiding for a
-// hidden column).
-struct ColumnLayoutRecord {
-    int32_t visible = 1;
-    int32_t width = 0;
-
-    bool operator==(const ColumnLayoutRecord&) const = default;
-};
-
-// 8 bytes per column in column order, little-endian.
-QByteArray ColumnLayoutToBytes(const std::vector<ColumnLayoutRecord>& records);
-// One record per whole 8 bytes; a partial tail is ignored.
-std::vector<ColumnLayoutRecord> ColumnLayoutFromBytes(const QByteArray& bytes);
 
 // Display-order moves of showing and hiding. `order` maps display position to column.
 // Hiding walks the column to position 0, the columns left of it moving one place right,

@@ -2,55 +2,34 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
 
 #include "base/Format.h"
 #include "base/Tick.h"
+#include "ui/ReportColumnMenu.h"
 #include "ui/ReportEditKeys.h"
 #include "ui/ReportEvents.h"
 #include "ui/ReportHeaderView.h"
 #include "ui/ReportHints.h"
 #include "ui/ReportListModel.h"
-#include "ui/ReportOwnerRecords.h"
 #include "ui/ReportRowSorter.h"
 
 namespace tonquill {
 
 std::atomic<int> g_listBusy{0};
 
-namespace {
-
-// Row backgrounds of RecolourRows: banded rows, the sort column a shade deeper, unreadable
-// files pink whatever their band.
-constexpr QRgb kUnreadableBack = qRgb(255, 225, 241);
-constexpr QRgb kOddSortBack = qRgb(235, 238, 250);
-constexpr QRgb kOddBack = qRgb(243, 245, 252);
-constexpr QRgb kEvenSortBack = qRgb(247, 248, 253);
-constexpr QRgb kEvenBack = qRgb(255, 255, 255);
-
-constexpr QRgb kHintText = qRgb(106, 106, 255);
-constexpr QRgb kHintBack = qRgb(255, 255, 255);
-constexpr double kHintPointSize = 15.6;
-
-// Columns before which the show/hide menu puts a separator (Tag and Size(MB) on the file
-// list), and the columns it never lets the user hide (Name and Path).
-constexpr int kMenuSeparatorBefore[] = {3, 12};
-constexpr int kAlwaysShownColumns = 2;
-constexpr int kMaxHeadingChars = 511;
-
-}  // namespace
-
 CReportCtrl::CReportCtrl(QWidget* parent)
     : QTreeView(parent),
       listModel(new ReportListModel(this)),
-      headerView(new ReportHeaderView(this)) {
+      headerView(new ReportHeaderView(this)),
+      columns(*headerView),
+      selection(*listModel, *this),
+      colours(*listModel) {
     headerView->SetReportModel(listModel);
     setHeader(headerView);
     setModel(listModel);
@@ -80,7 +59,7 @@ CReportCtrl::CReportCtrl(QWidget* parent)
     disconnect(headerView, SIGNAL(sectionHandleDoubleClicked(int)), this, nullptr);
     ownConnections << connect(headerView, &QHeaderView::sectionHandleDoubleClicked, this,
                               [this](int column) { AutoSizeColumn(column, false); });
-    const auto invalidateSelected = [this] { selectedCacheValid = false; };
+    const auto invalidateSelected = [this] { selection.Invalidate(); };
     ownConnections << connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
                               invalidateSelected);
     ownConnections << connect(listModel, &QAbstractItemModel::rowsInserted, this,
@@ -139,12 +118,7 @@ int CReportCtrl::InsertColumn(int index, const QString& heading, int format, int
     column.format = format;
     listModel->InsertColumn(index, column, palette().color(QPalette::Text).rgb(),
                             palette().color(QPalette::Base).rgb());
-    ReportColumnInfo info;
-    info.savedWidth = width >= 0 ? width : 0;
-    columns.insert(columns.begin() + index, info);
-    ownLayoutChange = true;
-    headerView->resizeSection(index, width >= 0 ? width : headerView->defaultSectionSize());
-    ownLayoutChange = false;
+    columns.Insert(index, width);
     return index;
 }
 
@@ -154,31 +128,12 @@ bool CReportCtrl::DeleteColumn(int column) {
     }
     EndCellEdit(column != editColumn);
     listModel->RemoveColumn(column);
-    columns.erase(columns.begin() + column);
+    columns.Remove(column);
     return true;
 }
 
 int CReportCtrl::ColumnCount() const {
     return listModel->columnCount();
-}
-
-std::vector<int> CReportCtrl::DisplayOrder() const {
-    std::vector<int> order(static_cast<size_t>(ColumnCount()));
-    for (int position = 0; position < ColumnCount(); ++position) {
-        order[position] = headerView->logicalIndex(position);
-    }
-    return order;
-}
-
-void CReportCtrl::ApplyDisplayOrder(const std::vector<int>& order) {
-    ownLayoutChange = true;
-    for (int position = 0; position < static_cast<int>(order.size()); ++position) {
-        const int from = headerView->visualIndex(order[position]);
-        if (from != position) {
-            headerView->moveSection(from, position);
-        }
-    }
-    ownLayoutChange = false;
 }
 
 void CReportCtrl::ShowColumn(int column, bool show) {
@@ -187,60 +142,30 @@ void CReportCtrl::ShowColumn(int column, bool show) {
     if (column < 0 || column >= ColumnCount()) {
         return;
     }
-    ReportColumnInfo& info = columns[column];
     // Hiding a hidden column would overwrite its remembered width with 0, and showing a
     // shown one would reset a width the user chose; both change nothing.
-    if (static_cast<bool>(info.visible) == show) {
+    if (columns.IsShown(column) == show) {
         return;
     }
     SetRedraw(false);
-    std::vector<int> order = DisplayOrder();
-    ownLayoutChange = true;
-    if (!show) {
-        info.restoreOrder = MoveHiddenColumnFirst(order, column);
-        ApplyDisplayOrder(order);
-        ownLayoutChange = true;
-        info.savedWidth = headerView->sectionSize(column);
-        headerView->hideSection(column);
-        info.visible = 0;
-    } else {
-        MoveShownColumnRight(order, column, info.restoreOrder, columns);
-        ApplyDisplayOrder(order);
-        ownLayoutChange = true;
-        info.visible = 1;
-        headerView->showSection(column);
-        headerView->resizeSection(column, info.savedWidth & 0xFFFF);
-    }
-    ownLayoutChange = false;
+    columns.Show(column, show);
     SetRedraw(true);
 }
 
 bool CReportCtrl::IsColumnShown(int column) const {
-    return column >= 0 && column < ColumnCount() && columns[column].visible != 0;
+    return columns.IsShown(column);
 }
 
 ReportColumnInfo CReportCtrl::GetColumnInfo(int column) const {
-    if (column < 0 || column >= ColumnCount()) {
-        return {};
-    }
-    return columns[column];
+    return columns.Info(column);
 }
 
 int CReportCtrl::GetColumnWidth(int column) const {
-    if (column < 0 || column >= ColumnCount()) {
-        return 0;
-    }
-    return headerView->sectionSize(column);
+    return columns.Width(column);
 }
 
 bool CReportCtrl::SetColumnWidth(int column, int width) {
-    if (!IsColumnShown(column)) {
-        return false;
-    }
-    ownLayoutChange = true;
-    headerView->resizeSection(column, std::max(width, 0));
-    ownLayoutChange = false;
-    return true;
+    return columns.SetWidth(column, width);
 }
 
 void CReportCtrl::AutoSizeColumn(int column, bool useHeading) {
@@ -313,19 +238,7 @@ void CReportCtrl::SetHeaderImageList(const QList<QIcon>& images) {
 }
 
 QMenu* CReportCtrl::BuildColumnMenu(QWidget* parent) {
-    auto* menu = new QMenu(parent);
-    for (int column = 0; column < ColumnCount(); ++column) {
-        if (std::find(std::begin(kMenuSeparatorBefore), std::end(kMenuSeparatorBefore), column) !=
-            std::end(kMenuSeparatorBefore)) {
-            menu->addSeparator();
-        }
-        QAction* item = menu->addAction(listModel->Column(column).heading.left(kMaxHeadingChars));
-        item->setData(column);
-        item->setCheckable(true);
-        item->setChecked(IsColumnShown(column));
-        item->setEnabled(column >= kAlwaysShownColumns);
-    }
-    return menu;
+    return BuildReportColumnMenu(*listModel, columns, parent);
 }
 
 void CReportCtrl::OnHeaderContextMenu(const QPoint& globalPos) {
@@ -343,51 +256,33 @@ void CReportCtrl::OnHeaderContextMenu(const QPoint& globalPos) {
 }
 
 QByteArray CReportCtrl::ColumnLayoutBytes() const {
-    std::vector<ColumnLayoutRecord> records;
-    for (int column = 0; column < ColumnCount(); ++column) {
-        const bool shown = IsColumnShown(column);
-        records.push_back(ColumnLayoutRecord{
-            shown ? 1 : 0, shown ? headerView->sectionSize(column) : columns[column].savedWidth});
-    }
-    return ColumnLayoutToBytes(records);
+    return columns.Layout().ToBytes();
 }
 
 void CReportCtrl::RestoreColumnLayout(const QByteArray& bytes) {
-    const std::vector<ColumnLayoutRecord> records = ColumnLayoutFromBytes(bytes);
-    const int count = std::min(static_cast<int>(records.size()), ColumnCount());
+    const ReportColumnLayout layout = ReportColumnLayout::FromBytes(bytes);
+    const int count = std::min(layout.ColumnCount(), ColumnCount());
     for (int column = 0; column < count; ++column) {
-        SetColumnWidth(column, std::clamp(records[column].width, 0, 0xFFFF));
+        SetColumnWidth(column, layout.RestoredWidth(column));
     }
     for (int column = 0; column < count; ++column) {
-        if (records[column].visible == 0) {
+        if (layout.RestoresHidden(column)) {
             ShowColumn(column, false);
         }
     }
 }
 
 void CReportCtrl::OnSectionMoved(int, int, int newVisual) {
-    if (ownLayoutChange) {
+    if (columns.ChangingLayout()) {
         return;
     }
     EndCellEdit(false);
-    // Hidden columns gather at the left; a column dropped among them goes just past them.
-    int lastHiddenRight = -1;
-    for (int column = 0; column < ColumnCount(); ++column) {
-        const int visual = headerView->visualIndex(column);
-        if (!IsColumnShown(column) && visual > newVisual) {
-            lastHiddenRight = std::max(lastHiddenRight, visual);
-        }
-    }
-    if (lastHiddenRight >= 0) {
-        ownLayoutChange = true;
-        headerView->moveSection(newVisual, lastHiddenRight);
-        ownLayoutChange = false;
-    }
+    columns.KeepHiddenColumnsFirst(newVisual);
     viewport()->update();
 }
 
 void CReportCtrl::OnSectionResized(int) {
-    if (ownLayoutChange) {
+    if (columns.ChangingLayout()) {
         return;
     }
     EndCellEdit(false);
@@ -503,24 +398,15 @@ int CReportCtrl::DeleteItems(unsigned selector) {
         SetRedraw(true);
         return deleted;
     }
-    const int count = GetItemCount();
-    std::vector<char> doomed(static_cast<size_t>(count), 0);
-    const std::vector<char>& selected = SelectedRows();
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-    for (int row = 0; row < count; ++row) {
-        const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
-                               (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
-        doomed[row] = RowMatches(state, selector) ? 1 : 0;
-    }
-    return DeleteRows(doomed);
+    return DeleteRows(selection.Matching(selector));
 }
 
 int CReportCtrl::DeleteRows(const std::vector<char>& doomed) {
     EndCellEdit(false);
     SetRedraw(false);
     const int count = GetItemCount();
-    const std::vector<char> selected = SelectedRows();
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const std::vector<char> selected = selection.SelectedRows();
+    const int current = selection.CurrentRow();
     std::vector<int> keptSelected;
     int keptCurrent = -1;
     int deleted = 0;
@@ -544,7 +430,7 @@ int CReportCtrl::DeleteRows(const std::vector<char>& doomed) {
         listModel->RemoveFlaggedRows(flags);
         // Many scattered removals rebuild the rows; the survivors keep their states.
         selectionModel()->clearSelection();
-        SelectRows(keptSelected, true);
+        selection.Select(keptSelected, true);
         if (keptCurrent >= 0) {
             selectionModel()->setCurrentIndex(listModel->index(keptCurrent, 0),
                                               QItemSelectionModel::NoUpdate);
@@ -571,212 +457,60 @@ int CReportCtrl::MoveRow(int row, int to) {
 
 // ---- Row states ----
 
-const std::vector<char>& CReportCtrl::SelectedRows() const {
-    if (selectedCacheValid && static_cast<int>(selectedCache.size()) == GetItemCount()) {
-        return selectedCache;
-    }
-    selectedCache.assign(static_cast<size_t>(GetItemCount()), 0);
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int row = std::max(range.top(), 0); row <= range.bottom() && row < GetItemCount();
-             ++row) {
-            selectedCache[row] = 1;
-        }
-    }
-    selectedCacheValid = true;
-    return selectedCache;
-}
-
-void CReportCtrl::SelectRows(const std::vector<int>& rows, bool select) {
-    if (rows.empty() || ColumnCount() == 0) {
-        return;
-    }
-    // One selection of contiguous runs instead of a selection call per row.
-    QItemSelection selection;
-    const int lastColumn = ColumnCount() - 1;
-    size_t start = 0;
-    for (size_t i = 1; i <= rows.size(); ++i) {
-        if (i == rows.size() || rows[i] != rows[i - 1] + 1) {
-            selection.append(QItemSelectionRange(listModel->index(rows[start], 0),
-                                                 listModel->index(rows[i - 1], lastColumn)));
-            start = i;
-        }
-    }
-    selectionModel()->select(
-        selection, (select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-                       QItemSelectionModel::Rows);
-}
-
 unsigned CReportCtrl::ReadRowStates(int row) const {
-    if (row < 0 || row >= GetItemCount()) {
-        return 0;
-    }
-    const bool selected =
-        selectedCacheValid ? SelectedRows()[row] != 0 : selectionModel()->isRowSelected(row, {});
-    const bool focused = currentIndex().isValid() && currentIndex().row() == row;
-    // The list shows no check boxes, so every row reads as unchecked.
-    return ROW_UNCHECKED | (selected ? ROW_SELECTED : ROW_UNSELECTED) |
-           (focused ? ROW_FOCUSED : ROW_UNFOCUSED);
+    return selection.Read(row);
 }
 
 bool CReportCtrl::ApplyRowStates(int row, unsigned flags) {
-    if (flags == 0 || row < 0 || row >= GetItemCount()) {
-        return false;
-    }
-    bool ok = true;
-    const QModelIndex at = listModel->index(row, 0);
-    if (flags & ROW_SELECTED) {
-        selectionModel()->select(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    if (flags & ROW_UNSELECTED) {
-        selectionModel()->select(at, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    }
-    if (flags & ROW_CHECKED) {
-        ok = false;  // no check boxes to check
-    }
-    if (flags & ROW_FOCUSED) {
-        selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
-    }
-    if ((flags & ROW_UNFOCUSED) && currentIndex().isValid() && currentIndex().row() == row) {
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    }
-    return ok;
+    return selection.Apply(row, flags);
 }
 
 int CReportCtrl::CountRows(unsigned selector) const {
-    if (selector == ROW_ALL) {
-        return GetItemCount();
-    }
-    int count = 0;
-    for (int row = FindNextRow(selector, -1); row >= 0; row = FindNextRow(selector, row)) {
-        ++count;
-    }
-    return count;
+    return selection.Count(selector);
 }
 
 int CReportCtrl::FindNextRow(unsigned selector, int after) const {
-    if (selector == 0) {
-        return -1;
-    }
-    const std::vector<char>& selected = SelectedRows();
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-    for (int row = std::max(after, -1) + 1; row < GetItemCount(); ++row) {
-        const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
-                               (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
-        if (RowMatches(state, selector)) {
-            return row;
-        }
-    }
-    return -1;
+    return selection.FindNext(selector, after);
 }
 
 int CReportCtrl::ApplyStatesToRows(unsigned selector, unsigned flags) {
-    if (selector == 0 || flags == 0) {
-        return 0;
-    }
-    std::vector<int> matching;
-    const std::vector<char> selected = SelectedRows();
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
-    for (int row = 0; row < GetItemCount(); ++row) {
-        const unsigned state = ROW_UNCHECKED | (selected[row] ? ROW_SELECTED : ROW_UNSELECTED) |
-                               (row == current ? ROW_FOCUSED : ROW_UNFOCUSED);
-        if (RowMatches(state, selector)) {
-            matching.push_back(row);
-        }
-    }
-    if (matching.empty()) {
-        return 0;
-    }
-    if (flags & ROW_SELECTED) {
-        SelectRows(matching, true);
-    }
-    if (flags & ROW_UNSELECTED) {
-        SelectRows(matching, false);
-    }
-    if (flags & ROW_FOCUSED) {
-        selectionModel()->setCurrentIndex(listModel->index(matching.back(), 0),
-                                          QItemSelectionModel::NoUpdate);
-    }
-    if ((flags & ROW_UNFOCUSED) && std::binary_search(matching.begin(), matching.end(), current)) {
-        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    }
-    return static_cast<int>(matching.size());
+    return selection.ApplyToMatching(selector, flags);
 }
 
 void CReportCtrl::InvertSelection() {
-    if (GetItemCount() == 0 || ColumnCount() == 0) {
-        return;
-    }
-    const QItemSelection all(listModel->index(0, 0),
-                             listModel->index(GetItemCount() - 1, ColumnCount() - 1));
-    selectionModel()->select(all, QItemSelectionModel::Toggle | QItemSelectionModel::Rows);
+    selection.Invert();
 }
 
 // ---- Colours ----
 
-void CReportCtrl::SetColourOfCells(int row, int column, QRgb colour, bool text, bool redraw) {
-    const bool rowIn = row >= 0 && row < GetItemCount();
-    const bool columnIn = column >= 0 && column < ColumnCount();
-    const int firstRow = rowIn ? row : 0;
-    const int lastRow = rowIn ? row : GetItemCount() - 1;
-    const int firstColumn = columnIn ? column : 0;
-    const int lastColumn = columnIn ? column : ColumnCount() - 1;
-    for (int r = firstRow; r <= lastRow; ++r) {
-        std::vector<ReportCell>& cells = listModel->MutableRow(r).cells;
-        for (int c = firstColumn; c <= lastColumn; ++c) {
-            (text ? cells[c].textColour : cells[c].backColour) = colour;
-        }
-    }
-    if (firstRow <= lastRow) {
-        listModel->NotifyRowsChanged(firstRow, lastRow);
-    }
+void CReportCtrl::SetCellTextColour(int row, int column, const QColor& colour, bool redraw) {
+    const QColor actual = colour.isValid() ? colour : palette().color(QPalette::Text);
+    colours.Set(row, column, ReportCellColours::Part::Text, actual.rgb());
     if (redraw) {
         viewport()->update();
     }
 }
 
-void CReportCtrl::SetCellTextColour(int row, int column, const QColor& colour, bool redraw) {
-    const QColor actual = colour.isValid() ? colour : palette().color(QPalette::Text);
-    SetColourOfCells(row, column, actual.rgb(), true, redraw);
-}
-
 void CReportCtrl::SetCellBackColour(int row, int column, const QColor& colour, bool redraw) {
     const QColor actual = colour.isValid() ? colour : palette().color(QPalette::Base);
-    SetColourOfCells(row, column, actual.rgb(), false, redraw);
+    colours.Set(row, column, ReportCellColours::Part::Back, actual.rgb());
+    if (redraw) {
+        viewport()->update();
+    }
 }
 
 QColor CReportCtrl::CellTextColour(int row, int column) const {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
-        return {};
-    }
-    return QColor::fromRgb(listModel->Row(row).cells[column].textColour);
+    return colours.Get(row, column, ReportCellColours::Part::Text);
 }
 
 QColor CReportCtrl::CellBackColour(int row, int column) const {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column >= ColumnCount()) {
-        return {};
-    }
-    return QColor::fromRgb(listModel->Row(row).cells[column].backColour);
+    return colours.Get(row, column, ReportCellColours::Part::Back);
 }
 
 void CReportCtrl::RecolourRows(bool highlightSortColumn) {
     SetRedraw(false);
     const int sortColumn = sortKeys.empty() ? -1 : sortKeys.front().column;
-    for (int row = 0; row < GetItemCount(); ++row) {
-        ReportRowData& data = listModel->MutableRow(row);
-        const bool unreadable = ownerRecords != nullptr && data.ownerData != nullptr &&
-                                ownerRecords->IsUnreadable(data.ownerData);
-        const bool odd = (row % 2) != 0;
-        for (int column = 0; column < static_cast<int>(data.cells.size()); ++column) {
-            const bool sorted = highlightSortColumn && column == sortColumn;
-            QRgb back =
-                odd ? (sorted ? kOddSortBack : kOddBack) : (sorted ? kEvenSortBack : kEvenBack);
-            if (unreadable) {
-                back = kUnreadableBack;
-            }
-            data.cells[column].backColour = back;
-        }
-    }
-    listModel->NotifyRowsChanged();
+    colours.Band(ownerRecords, highlightSortColumn ? sortColumn : -1);
     SetRedraw(true);
 }
 
@@ -810,24 +544,6 @@ void CReportCtrl::SortRows(int first, int last, bool highlightSortColumn) {
 
 // ---- Events ----
 
-bool CReportCtrl::InterceptEditKey(QEvent* event, bool& handled) {
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
-        return false;
-    }
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (EditKeyActionFor(key->key(), key->modifiers()) == EditKeyAction::None) {
-        return false;
-    }
-    // The editor's keys must not be taken by shortcuts first.
-    if (event->type() == QEvent::ShortcutOverride) {
-        event->accept();
-        handled = true;
-    } else {
-        handled = HandleEditKey(key);
-    }
-    return true;
-}
-
 bool CReportCtrl::event(QEvent* event) {
     bool handled = false;
     if (editRow >= 0 && InterceptEditKey(event, handled)) {
@@ -854,15 +570,16 @@ bool CReportCtrl::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CReportCtrl::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Plus && (event->modifiers() & Qt::ControlModifier) &&
-        (event->modifiers() & Qt::KeypadModifier)) {
-        AutoSizeColumn(-1, false);
-        event->accept();
-        return;
-    }
-    if (event->key() == Qt::Key_Space && editRow < 0) {
-        event->accept();
-        return;
+    switch (ListKeyActionFor(event->key(), event->modifiers(), editRow >= 0)) {
+        case ListKeyAction::SizeColumnsToContent:
+            AutoSizeColumn(-1, false);
+            event->accept();
+            return;
+        case ListKeyAction::Swallow:
+            event->accept();
+            return;
+        case ListKeyAction::None:
+            break;
     }
     QTreeView::keyPressEvent(event);
 }
@@ -875,24 +592,9 @@ void CReportCtrl::wheelEvent(QWheelEvent* event) {
 void CReportCtrl::paintEvent(QPaintEvent* event) {
     QTreeView::paintEvent(event);
     if (showHints && GetItemCount() == 0) {
-        PaintHint();
+        // The line changes with the next repaint that falls into another 6-second slot.
+        PaintReportHint(*viewport(), font(), ReportHintText(ReportHintIndexForTick(TickCount())));
     }
-}
-
-void CReportCtrl::PaintHint() {
-    // The line changes with the next repaint that falls into another 6-second slot.
-    const QString text = ReportHintText(ReportHintIndexForTick(TickCount()));
-    QPainter painter(viewport());
-    QFont hintFont = font();
-    hintFont.setPointSizeF(kHintPointSize);
-    painter.setFont(hintFont);
-    const QFontMetrics metrics(hintFont);
-    QRect area = viewport()->rect();
-    area.setTop(area.top() + area.height() / 2 - metrics.height());
-    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
-    painter.fillRect(painter.boundingRect(area, flags, text), QColor::fromRgb(kHintBack));
-    painter.setPen(QColor::fromRgb(kHintText));
-    painter.drawText(area, flags, text);
 }
 
 }  // namespace tonquill

@@ -9,8 +9,12 @@
 #include <vector>
 
 #include "ui/ColumnSortInfo.h"
+#include "ui/ReportCellColours.h"
 #include "ui/ReportColumnInfo.h"
+#include "ui/ReportColumns.h"
+#include "ui/ReportEditableColumns.h"
 #include "ui/ReportRowState.h"
+#include "ui/ReportSelection.h"
 
 class QLineEdit;
 class QMenu;
@@ -29,7 +33,9 @@ extern std::atomic<int> g_listBusy;
 // by up to six keys, per-cell colours with banded rows, row moves and state operations, an
 // in-place cell editor, and a hint painted into the empty list. Rows carry an opaque pointer
 // to the owner's record; typed sort keys and the unreadable mark come through
-// ReportOwnerRecords.
+// ReportOwnerRecords. The widget puts the parts together: ReportColumns keeps the columns and
+// their stored layout, ReportSelection the row states, ReportCellColours the colours,
+// ReportRowSorter the order, ReportEditKeys and ReportEditableColumns the editor's keys.
 class CReportCtrl : public QTreeView {
     Q_OBJECT
 public:
@@ -142,14 +148,6 @@ private:
     void OnSectionMoved(int column, int oldVisual, int newVisual);
     void OnSectionResized(int column);
     void OnHeaderContextMenu(const QPoint& pos);
-    void ApplyDisplayOrder(const std::vector<int>& order);
-    std::vector<int> DisplayOrder() const;
-    void SetColourOfCells(int row, int column, QRgb colour, bool text, bool redraw);
-    // One flag per row, rebuilt after the selection or the rows change, so that walking the
-    // selected rows stays linear however scattered the selection is.
-    const std::vector<char>& SelectedRows() const;
-    void SelectRows(const std::vector<int>& rows, bool select);
-    void PaintHint();
     // In-place editing helpers.
     void HandlePress(QMouseEvent* event, bool doubleClick);
     // True when event is a key the open editor acts on; handled is the event's result then.
@@ -160,15 +158,14 @@ private:
     ReportListModel* listModel;
     ReportHeaderView* headerView;
     const ReportOwnerRecords* ownerRecords = nullptr;
-    std::vector<ReportColumnInfo> columns;
+    ReportColumns columns;
+    ReportSelection selection;
+    ReportCellColours colours;
     bool showHints = false;
     int redrawSuspended = 0;
-    bool ownLayoutChange = false;  // header moves and resizes made by the list itself
     QList<QMetaObject::Connection> ownConnections;
-    mutable std::vector<char> selectedCache;
-    mutable bool selectedCacheValid = false;
 
-    std::vector<unsigned> editableColumns;
+    ReportEditableColumns editableColumns;
     QLineEdit* editor = nullptr;
     bool editingEnabled = false;
     int editRow = -1;

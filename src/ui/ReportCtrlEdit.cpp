@@ -42,12 +42,7 @@ bool CReportCtrl::AllowColumnEditing(int column) {
     if (column < 0 || column >= ColumnCount()) {
         return false;
     }
-    const auto value = static_cast<unsigned>(column);
-    if (std::find(editableColumns.begin(), editableColumns.end(), value) != editableColumns.end()) {
-        return false;
-    }
-    editableColumns.push_back(value);
-    return true;
+    return editableColumns.Allow(column);
 }
 
 bool CReportCtrl::HasOpenEditor() const {
@@ -143,6 +138,24 @@ bool CReportCtrl::EndCellEdit(bool commit) {
     return true;
 }
 
+bool CReportCtrl::InterceptEditKey(QEvent* event, bool& handled) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) {
+        return false;
+    }
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (EditKeyActionFor(key->key(), key->modifiers()) == EditKeyAction::None) {
+        return false;
+    }
+    // The editor's keys must not be taken by shortcuts first.
+    if (event->type() == QEvent::ShortcutOverride) {
+        event->accept();
+        handled = true;
+    } else {
+        handled = HandleEditKey(key);
+    }
+    return true;
+}
+
 bool CReportCtrl::HandleEditKey(QKeyEvent* event) {
     const EditKeyAction action = EditKeyActionFor(event->key(), event->modifiers());
     const int row = editRow;
@@ -159,19 +172,12 @@ bool CReportCtrl::HandleEditKey(QKeyEvent* event) {
         case EditKeyAction::NextColumn:
         case EditKeyAction::PreviousColumn: {
             EndCellEdit(true);
-            const int count = static_cast<int>(editableColumns.size());
-            if (count == 0) {
+            if (editableColumns.IsEmpty()) {
                 break;
             }
-            const auto here = std::find(editableColumns.begin(), editableColumns.end(),
-                                        static_cast<unsigned>(column));
-            const int at = here == editableColumns.end()
-                               ? -1
-                               : static_cast<int>(here - editableColumns.begin());
-            const int next = action == EditKeyAction::NextColumn
-                                 ? (at + 1) % count
-                                 : (at < 0 ? count - 1 : (at - 1 + count) % count);
-            const int nextColumn = static_cast<int>(editableColumns[next]);
+            const int nextColumn = action == EditKeyAction::NextColumn
+                                       ? editableColumns.Next(column)
+                                       : editableColumns.Previous(column);
             EnsureColumnVisible(nextColumn, false);
             BeginCellEdit(row, nextColumn);
             break;
@@ -183,8 +189,7 @@ bool CReportCtrl::HandleEditKey(QKeyEvent* event) {
             if (count == 0) {
                 break;
             }
-            const int step = action == EditKeyAction::RowUp ? count - 1 : 1;
-            const int nextRow = (std::min(row, count - 1) + step) % count;
+            const int nextRow = EditRowAfter(action, row, count);
             scrollTo(listModel->index(nextRow, column));
             BeginCellEdit(nextRow, column);
             break;
@@ -209,9 +214,7 @@ void CReportCtrl::HandlePress(QMouseEvent* event, bool doubleClick) {
     }
     // A second click on the selected row's editable cell opens the editor there.
     if (event->button() == Qt::LeftButton && editingEnabled && !wasEditing &&
-        wasSelectedAndFocused &&
-        std::find(editableColumns.begin(), editableColumns.end(), static_cast<unsigned>(column)) !=
-            editableColumns.end()) {
+        wasSelectedAndFocused && editableColumns.Contains(column)) {
         BeginCellEdit(row, column);
     }
 }

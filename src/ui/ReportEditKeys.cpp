@@ -1,5 +1,7 @@
 #include "ui/ReportEditKeys.h"
 
+#include <algorithm>
+
 namespace tonquill {
 
 EditKeyAction EditKeyActionFor(int key, Qt::KeyboardModifiers modifiers) {
@@ -21,6 +23,22 @@ EditKeyAction EditKeyActionFor(int key, Qt::KeyboardModifiers modifiers) {
         default:
             return EditKeyAction::None;
     }
+}
+
+int EditRowAfter(EditKeyAction action, int row, int rowCount) {
+    const int step = action == EditKeyAction::RowUp ? rowCount - 1 : 1;
+    return (std::min(row, rowCount - 1) + step) % rowCount;
+}
+
+ListKeyAction ListKeyActionFor(int key, Qt::KeyboardModifiers modifiers, bool editing) {
+    if (key == Qt::Key_Plus && (modifiers & Qt::ControlModifier) &&
+        (modifiers & Qt::KeypadModifier)) {
+        return ListKeyAction::SizeColumnsToContent;
+    }
+    if (key == Qt::Key_Space && !editing) {
+        return ListKeyAction::Swallow;
+    }
+    return ListKeyAction::None;
 }
 
 }  // namespace tonquill

@@ -1,5 +1,10 @@
 #include "ui/ReportHints.h"
 
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QWidget>
+
 namespace tonquill {
 
 namespace {
@@ -21,6 +26,10 @@ const char* const kHints[kReportHintCount] = {
     "Right click the column header and click the floating popup menu to show/hide columns",
 };
 
+constexpr QRgb kHintText = qRgb(106, 106, 255);
+constexpr QRgb kHintBack = qRgb(255, 255, 255);
+constexpr double kHintPointSize = 15.6;
+
 }  // namespace
 
 QString ReportHintText(int index) {
@@ -32,6 +41,20 @@ QString ReportHintText(int index) {
 
 int ReportHintIndexForTick(uint32_t tickMs) {
     return static_cast<int>((tickMs / 6000) % kReportHintCount);
+}
+
+void PaintReportHint(QWidget& viewport, const QFont& listFont, const QString& text) {
+    QPainter painter(&viewport);
+    QFont hintFont = listFont;
+    hintFont.setPointSizeF(kHintPointSize);
+    painter.setFont(hintFont);
+    const QFontMetrics metrics(hintFont);
+    QRect area = viewport.rect();
+    area.setTop(area.top() + area.height() / 2 - metrics.height());
+    const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+    painter.fillRect(painter.boundingRect(area, flags, text), QColor::fromRgb(kHintBack));
+    painter.setPen(QColor::fromRgb(kHintText));
+    painter.drawText(area, flags, text);
 }
 
 }  // namespace tonquill

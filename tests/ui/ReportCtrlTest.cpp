@@ -7,7 +7,7 @@
 #include <QTest>
 #include <algorithm>
 
-#include "ui/ReportColumnInfo.h"
+#include "ui/ReportColumnLayout.h"
 #include "ui/ReportListModel.h"
 #include "ui/ReportTestList.h"
 
@@ -65,11 +65,11 @@ TEST(ReportCtrlTest, StoredColumnLayoutHoldsTheWidthBeforeHiding) {
     f.list.SetColumnWidth(0, 200);
     f.list.ShowColumn(kArtist, false);
     const std::vector<ColumnLayoutRecord> layout =
-        ColumnLayoutFromBytes(f.list.ColumnLayoutBytes());
+        ReportColumnLayout::FromBytes(f.list.ColumnLayoutBytes()).Records();
     ASSERT_EQ(layout.size(), 18u);
     EXPECT_EQ(layout[0], (ColumnLayoutRecord{1, 200}));
     EXPECT_EQ(layout[kArtist], (ColumnLayoutRecord{0, 110}));
-    EXPECT_EQ(ColumnLayoutToBytes(layout), f.list.ColumnLayoutBytes());
+    EXPECT_EQ(ReportColumnLayout(layout).ToBytes(), f.list.ColumnLayoutBytes());
 
     // A fresh list restored from the stored bytes comes back the same; odd widths from a
     // damaged profile stay within what a column can hold.
@@ -79,14 +79,15 @@ TEST(ReportCtrlTest, StoredColumnLayoutHoldsTheWidthBeforeHiding) {
     EXPECT_EQ(restored.list.header()->visualIndex(kArtist), 0);
     FileListFixture damaged;
     damaged.list.RestoreColumnLayout(
-        ColumnLayoutToBytes({{1, -5}, {1, 2000000000}, {0, 70}, {1, 1}, {1, 1}, {1, 1}, {1, 1},
-                             {1, 1},  {1, 1},          {1, 1},  {1, 1}, {1, 1}, {1, 1}, {1, 1},
-                             {1, 1},  {1, 1},          {1, 1},  {1, 1}, {0, 9}, {0, 9}}));
+        ReportColumnLayout({{1, -5}, {1, 2000000000}, {0, 70}, {1, 1}, {1, 1}, {1, 1}, {1, 1},
+                            {1, 1},  {1, 1},          {1, 1},  {1, 1}, {1, 1}, {1, 1}, {1, 1},
+                            {1, 1},  {1, 1},          {1, 1},  {1, 1}, {0, 9}, {0, 9}})
+            .ToBytes());
     EXPECT_EQ(damaged.list.GetColumnWidth(0), 0);
     EXPECT_EQ(damaged.list.GetColumnWidth(1), 0xFFFF);
     EXPECT_FALSE(damaged.list.IsColumnShown(2));
     EXPECT_EQ(damaged.list.GetColumnInfo(2).savedWidth, 70);
-    EXPECT_EQ(ColumnLayoutFromBytes(QByteArray("\x01\0\0\0\x20\0\0\0\x05", 9)),
+    EXPECT_EQ(ReportColumnLayout::FromBytes(QByteArray("\x01\0\0\0\x20\0\0\0\x05", 9)).Records(),
               (std::vector<ColumnLayoutRecord>{{1, 32}}));
 }
 

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "ui/ReportEditKeys.h"
+#include "ui/ReportEditableColumns.h"
 #include "ui/ReportTestList.h"
 
 namespace tonquill {
@@ -63,6 +64,53 @@ TEST(ReportEditTest, KeysWhileEditing) {
                       unsigned{ROW_SELECTED | ROW_FOCUSED});
             EXPECT_EQ(f.list.CountRows(ROW_SELECTED), 1);
         }
+    }
+}
+
+// Tab walks the editable columns in the order the owner allowed them, not the columns' order.
+TEST(ReportEditTest, TabWalksTheColumnsInTheOrderTheyWereAllowed) {
+    ReportEditableColumns editable;
+    EXPECT_TRUE(editable.Allow(kArtist));
+    EXPECT_TRUE(editable.Allow(kName));
+    EXPECT_TRUE(editable.Allow(8));
+    EXPECT_FALSE(editable.Allow(kName));  // a second allowing does not add it twice
+    struct Case {
+        int from;
+        int next;
+        int previous;
+    };
+    const Case cases[] = {
+        {kArtist, kName, 8},
+        {kName, 8, kArtist},
+        {8, kArtist, kName},  // round from the end
+        {5, kArtist, 8},      // a column outside the walk goes to its first, or its last
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(editable.Next(c.from), c.next) << c.from;
+        EXPECT_EQ(editable.Previous(c.from), c.previous) << c.from;
+    }
+}
+
+TEST(ReportEditTest, UpAndDownWrapRoundTheRowsLeft) {
+    struct Case {
+        EditKeyAction action;
+        int row;
+        int rowCount;
+        int next;
+    };
+    const Case cases[] = {
+        {EditKeyAction::RowUp, 1, 3, 0},
+        {EditKeyAction::RowUp, 0, 3, 2},
+        {EditKeyAction::RowDown, 1, 3, 2},
+        {EditKeyAction::RowDown, 2, 3, 0},
+        {EditKeyAction::RowDown, 0, 1, 0},
+        // The owner removed rows while it handled the commit: the edited row counts as the last.
+        {EditKeyAction::RowUp, 5, 3, 1},
+        {EditKeyAction::RowDown, 5, 3, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EditRowAfter(c.action, c.row, c.rowCount), c.next)
+            << c.row << " of " << c.rowCount;
     }
 }
 
