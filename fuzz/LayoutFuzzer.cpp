@@ -54,7 +54,8 @@ void FuzzColumnLayout(const QByteArray& bytes) {
     first.list.RestoreColumnLayout(bytes);
     const QByteArray stored = first.list.ColumnLayoutBytes();
     FUZZ_CHECK(stored.size() == first.list.ColumnCount() * 8);
-    for (const ColumnLayoutRecord& record : ReportColumnLayout::FromBytes(stored).Records()) {
+    const ReportColumnLayout restored = ReportColumnLayout::FromBytes(stored);
+    for (const ColumnLayoutRecord& record : restored.Records()) {
         FUZZ_CHECK(record.visible == 0 || record.visible == 1);
         FUZZ_CHECK(record.width >= 0 && record.width <= 0xFFFF);
     }
