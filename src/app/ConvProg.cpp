@@ -233,6 +233,14 @@ QWidget* CConvProg::Control(int id) const {
     return it == controls_.end() ? nullptr : it->second;
 }
 
+std::vector<int> CConvProg::ControlIds() {
+    std::vector<int> ids;
+    for (const ControlPlace& place : ControlTable) {
+        ids.push_back(place.id);
+    }
+    return ids;
+}
+
 QString CConvProg::ControlText(int id) const {
     QWidget* control = Control(id);
     if (auto* label = qobject_cast<QLabel*>(control)) {

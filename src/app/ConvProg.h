@@ -56,6 +56,8 @@ public:
     // A control by the number it has in the window's table (1073, 1080, 1075, 2 ...).
     QWidget* Control(int id) const;
     QString ControlText(int id) const;
+    // The numbers of every control of the window's table, in creation order.
+    static std::vector<int> ControlIds();
     const ConvProgLog& Log() const { return log_; }
     ConvProgTaskbar& Taskbar() { return taskbar_; }
 

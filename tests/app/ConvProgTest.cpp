@@ -115,26 +115,31 @@ protected:
     uint32_t seed = 0;
 };
 
-TEST_F(ConvProgTest, ControlsStartWithTheirTexts) {
-    const std::pair<int, const char*> texts[] = {{1071, "Current Progress"},
-                                                 {1072, "Overall Progress"},
-                                                 {1076, "Done:"},
-                                                 {1080, "0.00%"},
-                                                 {1078, "Speed:"},
-                                                 {1082, "0.00x"},
-                                                 {1085, "Elapsed:"},
-                                                 {1087, "00:00:00"},
-                                                 {1090, "ETA:"},
-                                                 {1094, "Source:"},
-                                                 {1095, "Destination:"},
-                                                 {1096, "Clear"},
-                                                 {1075, "Pause"},
-                                                 {2, "Cancel"}};
+// Every control of the window's table is there, inside the window, with its caption whole, at the
+// window's first size and once it is made larger; the log takes the room it gains.
+TEST_F(ConvProgTest, EveryControlIsInsideTheWindowWithItsCaptionWhole) {
     auto fresh = std::make_unique<ScriptedConvProg>(ctx);
-    for (const auto& [id, text] : texts) {
-        EXPECT_EQ(fresh->ControlText(id), text) << id;
-    }
+    fresh->show();
+    auto check = [&](const char* when) {
+        for (const int id : CConvProg::ControlIds()) {
+            QWidget* control = fresh->Control(id);
+            ASSERT_NE(control, nullptr) << id;
+            EXPECT_TRUE(fresh->rect().contains(control->geometry())) << id << " " << when;
+            if (auto* label = qobject_cast<QLabel*>(control); label && !label->text().isEmpty()) {
+                EXPECT_LE(label->sizeHint().width(), label->width())
+                    << label->text().toStdString() << " " << when;
+            }
+        }
+    };
+    check("at first");
+    const QSize logBefore = fresh->Control(1003)->size();
+    fresh->resize(fresh->width() * 3 / 2, fresh->height() * 3 / 2);
+    QCoreApplication::processEvents();
+    check("made larger");
+    EXPECT_GT(fresh->Control(1003)->width(), logBefore.width());
+    EXPECT_GT(fresh->Control(1003)->height(), logBefore.height());
     EXPECT_TRUE(fresh->windowTitle().isEmpty());
+    EXPECT_EQ(fresh->ControlText(1075), "Pause");
 }
 
 TEST_F(ConvProgTest, LogRowsAreNumberedTimedAndColouredByLevel) {
