@@ -171,9 +171,21 @@ struct OptionSpec {
     bool TakesValue() const { return valueName != nullptr; }
 };
 
+// "mp3|ogg|...": the output formats in the order of the window's Format menu.
+const char* FormatChoices() {
+    static const std::string choices = [] {
+        std::string text;
+        for (const FormatInfo* format : FormatsInMenuOrder()) {
+            text += (text.empty() ? "" : "|") + std::string(format->extension);
+        }
+        return text;
+    }();
+    return choices.c_str();
+}
+
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
-        {'f', "format", "mp3|ogg|wav|wma|flac|opus", true, false, true, "output format",
+        {'f', "format", FormatChoices(), true, false, true, "output format",
          [](CommandLine& c, const std::string& v) { c.overrides.outputFormat = ParseFormat(v); }},
         {'b', "bitrate", "KBPS", true, false, true,
          "MP3 bitrate: " + JoinValues(Mp3BitrateTable) +
