@@ -81,6 +81,34 @@ OutputShape ChosenShape(int freqIndex, int channelCode, int sourceRate, int sour
 // The shape of a format that keeps the source's rate (lossless) and its channels up to stereo.
 OutputShape SourceShape(int sourceRate, int sourceChannels);
 
+// The "Sampling Frequency:" list of a format whose rate is a Freq index, and its "Channel Mode:"
+// list of channel codes: Section and Field name the record's member, as &ConversionSettings::MP3
+// and &ConversionSettings::Mp3Section::Freq.
+template <auto Section, auto Field>
+EncoderSettingList SampleRateList() {
+    return {"Sampling Frequency:",
+            [](const ConversionSettings&, const WmaPresetList*) { return SampleRateRows(); },
+            [](const ConversionSettings& s) { return static_cast<int>((s.*Section).*Field); },
+            [](ConversionSettings& s, int row) {
+                StoreListRow(row, (s.*Section).*Field, 0, 0, LastRateIndex,
+                             (ConversionSettings{}.*Section).*Field);
+            },
+            false};
+}
+template <auto Section, auto Field, bool JointAndDual>
+EncoderSettingList ChannelModeList() {
+    return {
+        "Channel Mode:",
+        [](const ConversionSettings&, const WmaPresetList*) { return ChannelRows(JointAndDual); },
+        [](const ConversionSettings& s) { return static_cast<int>((s.*Section).*Field); },
+        [](ConversionSettings& s, int row) {
+            StoreListRow(row, (s.*Section).*Field, 0, 0,
+                         int{JointAndDual ? ChannelDual : ChannelStereo},
+                         (ConversionSettings{}.*Section).*Field);
+        },
+        false};
+}
+
 // The settings of an output format code; null for a code no format writes.
 const OutputSettings* FindOutputSettings(int format);
 

@@ -41,21 +41,9 @@ std::string StoreBitrate(ConversionSettings& settings, int kbps) {
 const OutputSettings Mp3OutputSettings{
     Summary,
     {
-        {"Sampling Frequency:",
-         [](const ConversionSettings&, const WmaPresetList*) { return SampleRateRows(); },
-         [](const ConversionSettings& s) { return int{s.MP3.Freq}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.MP3.Freq, 0, 0, LastRateIndex, ConversionSettings{}.MP3.Freq);
-         },
-         false},
-        {"Channel Mode:",
-         [](const ConversionSettings&, const WmaPresetList*) { return ChannelRows(true); },
-         [](const ConversionSettings& s) { return int{s.MP3.LameChannel}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.MP3.LameChannel, 0, 0, int{ChannelDual},
-                          ConversionSettings{}.MP3.LameChannel);
-         },
-         false},
+        SampleRateList<&ConversionSettings::MP3, &ConversionSettings::Mp3Section::Freq>(),
+        ChannelModeList<&ConversionSettings::MP3, &ConversionSettings::Mp3Section::LameChannel,
+                        true>(),
         {"Bits per Second:", BitrateRows,
          [](const ConversionSettings& s) { return int{s.MP3.LameBits}; },
          [](ConversionSettings& s, int row) {

@@ -38,21 +38,9 @@ std::vector<std::string> QualityRows(const ConversionSettings&, const WmaPresetL
 const OutputSettings OggOutputSettings{
     Summary,
     {
-        {"Sampling Frequency:",
-         [](const ConversionSettings&, const WmaPresetList*) { return SampleRateRows(); },
-         [](const ConversionSettings& s) { return int{s.OGG.Freq}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.OGG.Freq, 0, 0, LastRateIndex, ConversionSettings{}.OGG.Freq);
-         },
-         false},
-        {"Channel Mode:",
-         [](const ConversionSettings&, const WmaPresetList*) { return ChannelRows(false); },
-         [](const ConversionSettings& s) { return int{s.OGG.Channel}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.OGG.Channel, 0, 0, int{ChannelStereo},
-                          ConversionSettings{}.OGG.Channel);
-         },
-         false},
+        SampleRateList<&ConversionSettings::OGG, &ConversionSettings::OggSection::Freq>(),
+        ChannelModeList<&ConversionSettings::OGG, &ConversionSettings::OggSection::Channel,
+                        false>(),
         {"Quality:", QualityRows,
          [](const ConversionSettings& s) { return s.OGG.QualityCompression + 1; },
          [](ConversionSettings& s, int row) {

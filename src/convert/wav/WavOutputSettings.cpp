@@ -38,21 +38,9 @@ constexpr int SubFormatOfBits(int bits) {
 const OutputSettings WavOutputSettings{
     Summary,
     {
-        {"Sampling Frequency:",
-         [](const ConversionSettings&, const WmaPresetList*) { return SampleRateRows(); },
-         [](const ConversionSettings& s) { return int{s.WAV.Freq}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.WAV.Freq, 0, 0, LastRateIndex, ConversionSettings{}.WAV.Freq);
-         },
-         false},
-        {"Channel Mode:",
-         [](const ConversionSettings&, const WmaPresetList*) { return ChannelRows(false); },
-         [](const ConversionSettings& s) { return int{s.WAV.Channel}; },
-         [](ConversionSettings& s, int row) {
-             StoreListRow(row, s.WAV.Channel, 0, 0, int{ChannelStereo},
-                          ConversionSettings{}.WAV.Channel);
-         },
-         false},
+        SampleRateList<&ConversionSettings::WAV, &ConversionSettings::WavSection::Freq>(),
+        ChannelModeList<&ConversionSettings::WAV, &ConversionSettings::WavSection::Channel,
+                        false>(),
         {"Codec:",
          [](const ConversionSettings&, const WmaPresetList*) {
              return std::vector<std::string>{" Unsigned 8 bit PCM", " Signed 16 bit PCM",
