@@ -12,7 +12,10 @@ QString AudioFileFilter() {
     QStringList entries;
     bool ogaListed = false;
     for (const FormatInfo& format : FormatTable) {
-        QStringList patterns{QStringLiteral("*.") + QString::fromLatin1(format.extension)};
+        QStringList patterns;
+        for (const std::string& extension : SourceExtensions(format)) {
+            patterns << QStringLiteral("*.") + QString::fromStdString(extension);
+        }
         // An .oga file is Ogg audio of any codec the list reads; it goes with the first format
         // that lives in Ogg.
         if (!format.oggPacketStart.empty() && !ogaListed) {

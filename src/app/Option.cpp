@@ -71,16 +71,15 @@ constexpr ControlPlace ControlTable[] = {
     {COption::IdCancel, Kind::Button, "Cancel", 220, 330, 50, 14},
 };
 
-// The places of the accepted-types boxes, one per format in the order of the format list; the
-// boxes go first in tab order, after the group boxes. A format beyond these places needs one here
-// (and perhaps a taller group).
-struct BoxPlace {
-    int x, y, w;
-};
-constexpr BoxPlace TypeBoxPlaces[] = {{19, 17, 47},  {73, 16, 47},  {134, 17, 47},
-                                      {193, 16, 47}, {234, 16, 36}, {270, 16, 37}};
-static_assert(std::size(TypeBoxPlaces) >= FormatTable.size(), "every format has a type box");
-constexpr int TypeBoxHeight = 14;
+// The accepted-types boxes, one per format in the order of the format list, fill the first group
+// box from the left in up to two rows; they go first in tab order, after the group boxes.
+constexpr int TypeBoxLeft = 13;
+constexpr int TypeBoxWidth = 42;
+constexpr int TypeBoxesPerRow = 7;
+constexpr bool TypeBoxesInOneRow = FormatTable.size() <= TypeBoxesPerRow;
+constexpr int TypeBoxTop = TypeBoxesInOneRow ? 16 : 14;
+constexpr int TypeBoxHeight = TypeBoxesInOneRow ? 14 : 12;
+static_assert(FormatTable.size() <= 2 * TypeBoxesPerRow, "the type boxes fit in two rows");
 constexpr int GroupCount = 3;  // the control table's group boxes come first
 
 // The control table with a type box for each format put in after the group boxes.
@@ -97,9 +96,11 @@ const std::vector<ControlPlace>& AllPlaces() {
                                       std::begin(ControlTable) + GroupCount);
         const auto formats = FormatsInMenuOrder();
         for (size_t i = 0; i < formats.size(); ++i) {
-            const BoxPlace& place = TypeBoxPlaces[i];
+            const int row = static_cast<int>(i) / TypeBoxesPerRow;
+            const int column = static_cast<int>(i) % TypeBoxesPerRow;
             all.push_back({COption::TypeBoxId(formats[i]->code), Kind::Check, boxTexts[i].c_str(),
-                           place.x, place.y, place.w, TypeBoxHeight});
+                           TypeBoxLeft + column * TypeBoxWidth,
+                           TypeBoxTop + row * (TypeBoxHeight + 1), TypeBoxWidth, TypeBoxHeight});
         }
         all.insert(all.end(), std::begin(ControlTable) + GroupCount, std::end(ControlTable));
         return all;
@@ -413,7 +414,9 @@ void COption::accept() {
     for (const FormatInfo& format : FormatTable) {
         if (TypeBox(format.code)->isChecked()) {
             out.Filter |= format.filterBit;
-            scanExtensions_ << QString::fromStdString(UpperCaseExtension(format));
+            for (const std::string& extension : SourceExtensions(format)) {
+                scanExtensions_ << QString::fromStdString(extension).toUpper();
+            }
         }
     }
     emit acceptedTypesChanged(scanExtensions_);

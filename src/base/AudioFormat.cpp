@@ -12,10 +12,26 @@ const FormatInfo* FindFormat(int code) {
     return nullptr;
 }
 
+std::vector<std::string> SourceExtensions(const FormatInfo& format) {
+    std::vector<std::string> extensions{format.extension};
+    std::string_view more = format.moreExtensions;
+    while (!more.empty()) {
+        const size_t space = more.find(' ');
+        const std::string_view word = more.substr(0, space);
+        if (!word.empty()) {
+            extensions.emplace_back(word);
+        }
+        more = space == std::string_view::npos ? std::string_view() : more.substr(space + 1);
+    }
+    return extensions;
+}
+
 const FormatInfo* FindFormatByExtension(std::string_view extension) {
     for (const auto& f : FormatTable) {
-        if (EqualIgnoringAsciiCase(f.extension, extension)) {
-            return &f;
+        for (const std::string& own : SourceExtensions(f)) {
+            if (EqualIgnoringAsciiCase(own, extension)) {
+                return &f;
+            }
         }
     }
     return nullptr;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tonquill {
 
@@ -15,6 +16,7 @@ enum FormatCode : int {
     FormatOgg = 4,
     FormatFlac = 5,
     FormatOpus = 6,
+    FormatAiff = 7,
 };
 
 // OUTPUT.Filter bits: the file types a folder load accepts.
@@ -25,6 +27,7 @@ enum FilterBit : int {
     FilterOgg = 8,
     FilterFlac = 16,
     FilterOpus = 32,
+    FilterAiff = 64,
 };
 
 // Bits of the tag kinds a file holds.
@@ -46,14 +49,16 @@ inline constexpr uint8_t Mp3TagKinds = TagKindID3v1 | TagKindID3v2 | TagKindAPE;
 struct FormatInfo {
     int code;
     const char* extension;  // file extension, lower case, without the dot (sources and outputs)
-    int filterBit;          // its bit in OUTPUT.Filter
-    const char* section;    // INI section of the format's encoder settings
-    const char* name;       // short name shown to people
-    const char* title;      // the format's name in a sentence: "Ogg Vorbis"
-    uint8_t tagKinds;       // the tag kinds the format can hold; none for a format without tags
-    int menuOrder;          // its place in the Format menu, the options dialog's format list and
-                            // its type boxes
-    const char* listRow;    // its row in the options dialog's format list
+    // Further extensions its sources go by, lower case, separated by spaces: "aif aifc".
+    std::string_view moreExtensions;
+    int filterBit;        // its bit in OUTPUT.Filter
+    const char* section;  // INI section of the format's encoder settings
+    const char* name;     // short name shown to people
+    const char* title;    // the format's name in a sentence: "Ogg Vorbis"
+    uint8_t tagKinds;     // the tag kinds the format can hold; none for a format without tags
+    int menuOrder;        // its place in the Format menu, the options dialog's format list and
+                          // its type boxes
+    const char* listRow;  // its row in the options dialog's format list
     // The first bytes of the format's first packet in an Ogg stream; empty: it is never in Ogg.
     std::string_view oggPacketStart;
     const char* icon;       // its picture for the Format button, in the program's icons
@@ -65,9 +70,10 @@ struct FormatInfo {
 };
 
 // In the order of the accepted-types list.
-inline constexpr std::array<FormatInfo, 6> FormatTable{{
+inline constexpr std::array<FormatInfo, 7> FormatTable{{
     {.code = FormatWav,
      .extension = "wav",
+     .moreExtensions = {},
      .filterBit = FilterWav,
      .section = "WAV",
      .name = "WAV",
@@ -83,6 +89,7 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .helpMeaning = "unsigned 8-bit, signed 16-bit or signed 24-bit PCM"},
     {.code = FormatMp3,
      .extension = "mp3",
+     .moreExtensions = {},
      .filterBit = FilterMp3,
      .section = "MP3",
      .name = "MP3",
@@ -98,6 +105,7 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .helpMeaning = "constant bitrate, 8 to 320 kbit/s"},
     {.code = FormatWma,
      .extension = "wma",
+     .moreExtensions = {},
      .filterBit = FilterWma,
      .section = "WMA",
      .name = "WMA",
@@ -113,6 +121,7 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .helpMeaning = "one of 44 presets of bitrate, rate and channels"},
     {.code = FormatOgg,
      .extension = "ogg",
+     .moreExtensions = {},
      .filterBit = FilterOgg,
      .section = "OGG",
      .name = "OGG",
@@ -128,6 +137,7 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .helpMeaning = "Vorbis quality -0.1 to 1.0 with its estimated bitrate"},
     {.code = FormatFlac,
      .extension = "flac",
+     .moreExtensions = {},
      .filterBit = FilterFlac,
      .section = "FLAC",
      .name = "FLAC",
@@ -145,6 +155,7 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .helpMeaning = "level 0 (fastest) to 8 (smallest), 16 or 24 bits; the source's rate is kept"},
     {.code = FormatOpus,
      .extension = "opus",
+     .moreExtensions = {},
      .filterBit = FilterOpus,
      .section = "OPUS",
      .name = "OPUS",
@@ -158,6 +169,22 @@ inline constexpr std::array<FormatInfo, 6> FormatTable{{
      .lossless = false,
      .helpSetting = "Bits per Second (OPUS)",
      .helpMeaning = "6 to 510 kbit/s; Opus is always 48000 Hz"},
+    {.code = FormatAiff,
+     .extension = "aiff",
+     .moreExtensions = "aif aifc",
+     .filterBit = FilterAiff,
+     .section = "AIFF",
+     .name = "AIFF",
+     .title = "AIFF",
+     .tagKinds = TagKindID3v2,
+     .menuOrder = 6,
+     .listRow = " AIFF (Audio Interchange File Format)",
+     .oggPacketStart = {},
+     .icon = "format-aiff.svg",
+     .mimeTypes = "audio/x-aiff;",
+     .lossless = true,
+     .helpSetting = "Sample Size (AIFF)",
+     .helpMeaning = "signed 16 or 24 bits; the source's rate is kept"},
 }};
 
 // The output format of a new settings file.
@@ -194,6 +221,8 @@ const FormatInfo* FindFormatByExtension(std::string_view extension);
 std::string OutputExtension(int code);
 // The extension in upper case, as a folder scan compares names: "WAV".
 std::string UpperCaseExtension(const FormatInfo& format);
+// Every extension of the format's sources, lower case, its own first: "aiff", "aif", "aifc".
+std::vector<std::string> SourceExtensions(const FormatInfo& format);
 // Every format's title in table order, as prose lists them: "WAV, MP3, ..., FLAC and Opus"
 // ("... FLAC or Opus" with lastJoin "or").
 std::string FormatNamesText(const char* lastJoin = "and");

@@ -11,6 +11,7 @@
 #include "base/AsciiCase.h"
 #include "base/AudioFormat.h"
 #include "base/Format.h"
+#include "convert/OutputSettings.h"
 #include "convert/ParallelBatch.h"
 #include "settings/ConversionSettings.h"
 
@@ -183,6 +184,19 @@ const char* FormatChoices() {
     return choices.c_str();
 }
 
+// "sample size of the output: WAV 8, 16, 24; FLAC 16, 24": each format that takes --bits.
+std::string SampleBitsHelp() {
+    std::string sizes;
+    for (const FormatInfo& format : FormatTable) {
+        const OutputSettings* output = FindOutputSettings(format.code);
+        if (output && output->storeSampleBits) {
+            sizes += (sizes.empty() ? "" : "; ") + std::string(format.name) + " " +
+                     output->sampleBitsValues;
+        }
+    }
+    return "sample size of the output: " + sizes;
+}
+
 const std::vector<OptionSpec>& Options() {
     static const std::vector<OptionSpec> options = {
         {'f', "format", FormatChoices(), true, false, true, "output format",
@@ -201,8 +215,7 @@ const std::vector<OptionSpec>& Options() {
          [](CommandLine& c, const std::string& v) { c.overrides.channels = ParseChannels(v); }},
         {0, "wav-bits", "8|16|24", true, false, true, "WAV sample size",
          [](CommandLine& c, const std::string& v) { c.overrides.wavSubFormat = ParseWavBits(v); }},
-        {0, "bits", "8|16|24", true, false, true,
-         "sample size of WAV or FLAC output (FLAC: 16, 24)",
+        {0, "bits", "8|16|24", true, false, true, SampleBitsHelp(),
          [](CommandLine& c, const std::string& v) { c.overrides.sampleBits = ParseSampleBits(v); }},
         {0, "flac-level", "N", true, false, true, "FLAC compression level, 0 to 8",
          [](CommandLine& c, const std::string& v) { c.overrides.flacLevel = ParseFlacLevel(v); }},

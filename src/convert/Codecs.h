@@ -14,6 +14,7 @@ bool DecodeWma(PipelineContext& ctx, CConversionTask& task);
 bool DecodeOgg(PipelineContext& ctx, CConversionTask& task);
 bool DecodeFlac(PipelineContext& ctx, CConversionTask& task);
 bool DecodeOpus(PipelineContext& ctx, CConversionTask& task);
+bool DecodeAiff(PipelineContext& ctx, CConversionTask& task);
 
 // Encoders: read task.EncoderInput and write task.DestPath at the target rate and channels.
 // True when the stream ended or the batch stopped; false after a logged error.
@@ -23,6 +24,7 @@ bool EncodeWma(PipelineContext& ctx, CConversionTask& task);
 bool EncodeOgg(PipelineContext& ctx, CConversionTask& task);
 bool EncodeFlac(PipelineContext& ctx, CConversionTask& task);
 bool EncodeOpus(PipelineContext& ctx, CConversionTask& task);
+bool EncodeAiff(PipelineContext& ctx, CConversionTask& task);
 
 // The output settings of each format that is written, in its folder.
 extern const OutputSettings WavOutputSettings;
@@ -31,6 +33,7 @@ extern const OutputSettings WmaOutputSettings;
 extern const OutputSettings OggOutputSettings;
 extern const OutputSettings FlacOutputSettings;
 extern const OutputSettings OpusOutputSettings;
+extern const OutputSettings AiffOutputSettings;
 
 using StageFunction = bool (*)(PipelineContext&, CConversionTask&);
 
@@ -50,6 +53,7 @@ inline constexpr CodecEntry CodecTable[] = {
     {FormatOgg, DecodeOgg, EncodeOgg, &OggOutputSettings},
     {FormatFlac, DecodeFlac, EncodeFlac, &FlacOutputSettings},
     {FormatOpus, DecodeOpus, EncodeOpus, &OpusOutputSettings},
+    {FormatAiff, DecodeAiff, EncodeAiff, &AiffOutputSettings},
 };
 
 const CodecEntry* FindCodec(int format);

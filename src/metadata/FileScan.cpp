@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/AsciiCase.h"
 #include "base/AudioFormat.h"
 #include "base/Format.h"
 #include "metadata/FileListEntry.h"
@@ -79,7 +80,9 @@ std::vector<std::string> ScanExtensions(int filter) {
     std::vector<std::string> extensions;
     for (const auto& info : FormatTable) {
         if (filter & info.filterBit) {
-            extensions.push_back(UpperCaseExtension(info));
+            for (const std::string& extension : SourceExtensions(info)) {
+                extensions.push_back(AsciiUpper(extension));
+            }
         }
     }
     // Ogg files named for no codec: read when any Ogg codec is.

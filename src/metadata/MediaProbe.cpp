@@ -36,6 +36,7 @@
 #include "metadata/OggContent.h"
 #include "metadata/TagReaders.h"
 #include "settings/ConversionSettings.h"
+#include "tags/AiffId3Tag.h"
 #include "tags/ChapterSkippingFrameFactory.h"
 #include "tags/WavId3HidingStream.h"
 
@@ -97,6 +98,40 @@ int Mp3TagLibBitrate(const std::string& path) {
 int WavTagLibBitrate(const std::string& path) {
     WavId3HidingStream stream(path.c_str());
     return stream.isOpen() ? MeasuredBitrate(TagLib::RIFF::WAV::File(&stream, true)) : 0;
+}
+
+// From libsndfile's header facts: TagLib's AIFF reader would parse the ID3 chunk with its own
+// frame factory.
+int SoundFileBitrate(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) {
+        return 0;
+    }
+    sf_close(file);
+    int bits = 0;
+    switch (info.format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+            bits = 8;
+            break;
+        case SF_FORMAT_PCM_16:
+            bits = 16;
+            break;
+        case SF_FORMAT_PCM_24:
+            bits = 24;
+            break;
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+            bits = 32;
+            break;
+        case SF_FORMAT_DOUBLE:
+            bits = 64;
+            break;
+        default:
+            return 0;  // a compressed AIFF-C: the header does not tell
+    }
+    return static_cast<int>(static_cast<int64_t>(info.samplerate) * info.channels * bits / 1000);
 }
 
 // A FLAC stream may start with an ID3v2 tag; FileRef would read it with TagLib's own factory.
@@ -195,13 +230,14 @@ bool LengthFitsTheFile(uint64_t frames, int rate, const std::string& path) {
 }  // namespace
 
 // TagLib counts a WAV file's kilobits in thousands; the list shows them in 1024s.
-const std::array<ProbeEntry, 6> ProbeTable{{
+const std::array<ProbeEntry, 7> ProbeTable{{
     {FormatWav, &MediaProbe::ProbeWav, WavTagLibBitrate, nullptr, true, 1.024},
     {FormatMp3, &MediaProbe::ProbeMp3, Mp3TagLibBitrate, nullptr, true, 1.0},
     {FormatWma, &MediaProbe::ProbeWma, TagLibBitrate, AsfFileHeaderIsSound, false, 1.0},
     {FormatOgg, &MediaProbe::ProbeOgg, TagLibBitrate, nullptr, true, 1.0},
     {FormatFlac, &MediaProbe::ProbeFlac, FlacTagLibBitrate, nullptr, true, 1.0},
     {FormatOpus, &MediaProbe::ProbeOpus, TagLibBitrate, nullptr, true, 1.0},
+    {FormatAiff, &MediaProbe::ProbeAiff, SoundFileBitrate, nullptr, true, 1.0},
 }};
 
 const ProbeEntry* FindProbe(int format) {
@@ -307,14 +343,18 @@ void MediaProbe::ProbeBitrate(FileListRow& row, const std::string& path) {
     }
 }
 
-void MediaProbe::ProbeWav(FileListRow& row, const std::string& path) {
+namespace {
+
+// The facts libsndfile reads from a PCM file's header; false (with the reason in the row) when it
+// cannot open the file as one.
+bool ReadSoundFileFacts(FileListRow& row, const std::string& path, const char* typeName) {
     FileListEntry& entry = row.Entry();
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) {
         entry.unreadable = 1;
-        entry.unreadableReason = Format("not WAV audio: %s", sf_strerror(nullptr));
-        return;
+        entry.unreadableReason = Format("not %s audio: %s", typeName, sf_strerror(nullptr));
+        return false;
     }
     entry.channels = info.channels > 0 ? static_cast<uint32_t>(info.channels) : 0;
     entry.sampleRate = info.samplerate;
@@ -324,6 +364,27 @@ void MediaProbe::ProbeWav(FileListRow& row, const std::string& path) {
                                 : 0.0;
     row.AddPlayTime(entry.durationSeconds);
     sf_close(file);
+    return true;
+}
+
+}  // namespace
+
+void MediaProbe::ProbeWav(FileListRow& row, const std::string& path) {
+    ReadSoundFileFacts(row, path, "WAV");
+}
+
+// An AIFF file keeps its tags in an ID3v2 chunk.
+void MediaProbe::ProbeAiff(FileListRow& row, const std::string& path) {
+    if (!ReadSoundFileFacts(row, path, "AIFF")) {
+        return;
+    }
+    const AiffId3Tag tag(path);
+    TagLib::ID3v2::Tag* id3v2 = tag.Tag();
+    if (id3v2 && !id3v2->isEmpty()) {
+        row.Entry().tagKinds |= TagKindID3v2;
+        row.SetCellText(ColumnTag, Id3v2KindText(id3v2->header()->majorVersion()));
+        ReadId3v2Fields(row, *id3v2);
+    }
 }
 
 void MediaProbe::ProbeMp3(FileListRow& row, const std::string& path) {

@@ -31,6 +31,7 @@ public:
     void ProbeBitrate(FileListRow& row, const std::string& path);
 
     void ProbeWav(FileListRow& row, const std::string& path);
+    void ProbeAiff(FileListRow& row, const std::string& path);
     void ProbeMp3(FileListRow& row, const std::string& path);
     void ProbeWma(FileListRow& row, const std::string& path);
     void ProbeOgg(FileListRow& row, const std::string& path);
@@ -58,7 +59,7 @@ struct ProbeEntry {
     double bitrateScale;  // TagLib's kilobits to the list's (it counts WAV's in thousands)
 };
 
-extern const std::array<ProbeEntry, 6> ProbeTable;
+extern const std::array<ProbeEntry, 7> ProbeTable;
 
 // The row of a format code, or nullptr for an unknown code.
 const ProbeEntry* FindProbe(int format);

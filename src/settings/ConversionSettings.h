@@ -38,6 +38,9 @@ struct ConversionSettings {
         int16_t OutputFormat = DefaultOutputFormat;
         int32_t SameAsSrc = 0;
         int32_t Filter = AllFilterBits();
+        // The formats whose Filter bit the person has had the choice of: a format added since
+        // is accepted at the next start, as it would be in a new file.
+        int32_t FilterKnown = AllFilterBits();
         std::string DesDir;   // ends with '/'
         std::string LastDir;  // folder tree selection at the last exit, or empty
         // 1: an output keeps the folders between its source and the folder it was found under.
@@ -76,6 +79,9 @@ struct ConversionSettings {
     struct OpusSection {
         int16_t Bitrate = 128;  // kbit/s, 6 to 510; the output is always 48 kHz
     } OPUS;
+    struct AiffSection {
+        int16_t Bits = 16;  // 16 or 24 bits a sample
+    } AIFF;
 };
 
 // The output rate for a Freq index and a source rate. Index 0 picks the first table rate at or

@@ -28,10 +28,11 @@ struct SettingsField {
     [](ConversionSettings& s) -> SettingsMember { return &s.path; }
 
 // In the order the fields are written to a new Config.ini.
-inline const std::array<SettingsField, 22> SettingsFieldTable{{
+inline const std::array<SettingsField, 24> SettingsFieldTable{{
     {"OUTPUT", "OutputFormat", TONQUILL_SETTINGS_MEMBER(OUTPUT.OutputFormat)},
     {"OUTPUT", "SameAsSrc", TONQUILL_SETTINGS_MEMBER(OUTPUT.SameAsSrc)},
     {"OUTPUT", "Filter", TONQUILL_SETTINGS_MEMBER(OUTPUT.Filter)},
+    {"OUTPUT", "FilterKnown", TONQUILL_SETTINGS_MEMBER(OUTPUT.FilterKnown)},
     {"OUTPUT", "DesDir", TONQUILL_SETTINGS_MEMBER(OUTPUT.DesDir)},
     {"OUTPUT", "LastDir", TONQUILL_SETTINGS_MEMBER(OUTPUT.LastDir)},
     {"OUTPUT", "KeepFolders", TONQUILL_SETTINGS_MEMBER(OUTPUT.KeepFolders)},
@@ -51,6 +52,7 @@ inline const std::array<SettingsField, 22> SettingsFieldTable{{
     {"FLAC", "Level", TONQUILL_SETTINGS_MEMBER(FLAC.Level)},
     {"FLAC", "Bits", TONQUILL_SETTINGS_MEMBER(FLAC.Bits)},
     {"OPUS", "Bitrate", TONQUILL_SETTINGS_MEMBER(OPUS.Bitrate)},
+    {"AIFF", "Bits", TONQUILL_SETTINGS_MEMBER(AIFF.Bits)},
 }};
 
 #undef TONQUILL_SETTINGS_MEMBER

@@ -93,6 +93,13 @@ bool SettingsStore::LoadSettings(ConversionSettings& settings) {
     // file without the key gets the music folder.
     auto& o = settings.OUTPUT;
     o.DesDir = OutputFolderOf(ini.GetString("OUTPUT", "DesDir", DefaultOutputFolder()));
+    // A file from before FilterKnown offered the first six formats.
+    constexpr int32_t FirstSixFormats = 63;
+    if (ini.GetInt("OUTPUT", "FilterKnown", -1) == -1) {
+        o.FilterKnown = FirstSixFormats;
+    }
+    o.Filter |= AllFilterBits() & ~o.FilterKnown;
+    o.FilterKnown = AllFilterBits();
     return true;
 }
 

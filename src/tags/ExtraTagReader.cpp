@@ -12,6 +12,7 @@
 
 #include "base/AudioFormat.h"
 #include "base/Format.h"
+#include "tags/AiffId3Tag.h"
 #include "tags/ChapterSkippingFrameFactory.h"
 #include "tags/ExtraTags.h"
 #include "tags/TagFormats.h"
@@ -121,6 +122,14 @@ void ReadWavExtras(const std::string& path, ExtraTags& extras) {
                                ChapterSkippingFrameFactory::Instance());
         ReadProperties(tag.properties(), extras);
         ReadId3v2Cover(&tag, extras);
+    }
+}
+
+void ReadAiffExtras(const std::string& path, ExtraTags& extras) {
+    const AiffId3Tag tag(path);
+    if (tag.Tag()) {
+        ReadProperties(tag.Tag()->properties(), extras);
+        ReadId3v2Cover(tag.Tag(), extras);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <taglib/aifffile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/asfpicture.h>
@@ -296,6 +297,19 @@ bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& 
     // does not start with a number (ID3v1 has 0 there) by nothing, erasing it from ID3v2.
     return file.save(chosen, TagLib::File::StripOthers, TagLib::ID3v2::v4,
                      TagLib::File::DoNotDuplicate);
+}
+
+// An AIFF output holds one ID3v2 tag, in its ID3 chunk. The file is our encoder's, so TagLib's
+// own reading of that chunk meets no tag but the one written here.
+bool SaveAiffTags(const std::string& path, uint8_t, const TagSet& tags, const ExtraTags& extras,
+                  OutputTagResult&) {
+    TagLib::RIFF::AIFF::File file(path.c_str(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    FillId3v2(*file.tag(), tags);
+    AddId3v2Extras(*file.tag(), extras);
+    return file.save();
 }
 
 // The content description stores title and artist with 16-bit byte counts, terminator

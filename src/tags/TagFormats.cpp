@@ -5,13 +5,14 @@
 namespace tonquill {
 
 // A WAV output holds no tags: its source's tags are read, never written.
-const std::array<TagFormat, 6> TagFormatTable{{
+const std::array<TagFormat, 7> TagFormatTable{{
     {FormatWav, ReadWavExtras, nullptr},
     {FormatMp3, ReadMp3Extras, SaveMp3Tags},
     {FormatWma, ReadWmaExtras, SaveWmaTags},
     {FormatOgg, ReadOggExtras, SaveOggTags},
     {FormatFlac, ReadFlacExtras, SaveFlacTags},
     {FormatOpus, ReadOpusExtras, SaveOpusTags},
+    {FormatAiff, ReadAiffExtras, SaveAiffTags},
 }};
 
 const TagFormat* FindTagFormat(int format) {

@@ -23,7 +23,7 @@ struct TagFormat {
                  const ExtraTags& extras, OutputTagResult& result);
 };
 
-extern const std::array<TagFormat, 6> TagFormatTable;
+extern const std::array<TagFormat, 7> TagFormatTable;
 
 // The row of a format code; null for a code no format has.
 const TagFormat* FindTagFormat(int format);
@@ -34,6 +34,7 @@ void ReadWmaExtras(const std::string& path, ExtraTags& extras);
 void ReadOggExtras(const std::string& path, ExtraTags& extras);
 void ReadFlacExtras(const std::string& path, ExtraTags& extras);
 void ReadOpusExtras(const std::string& path, ExtraTags& extras);
+void ReadAiffExtras(const std::string& path, ExtraTags& extras);
 
 bool SaveMp3Tags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
                  const ExtraTags& extras, OutputTagResult& result);
@@ -44,6 +45,8 @@ bool SaveOggTags(const std::string& path, uint8_t sourceTagKinds, const TagSet& 
 bool SaveFlacTags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
                   const ExtraTags& extras, OutputTagResult& result);
 bool SaveOpusTags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
+                  const ExtraTags& extras, OutputTagResult& result);
+bool SaveAiffTags(const std::string& path, uint8_t sourceTagKinds, const TagSet& tags,
                   const ExtraTags& extras, OutputTagResult& result);
 
 }  // namespace tonquill

@@ -108,7 +108,7 @@ TEST_F(OptionTest, OpensOnTheDefaultsWithTheMp3Rows) {
     EXPECT_FALSE(dialog.Control(COption::IdFolderEdit)->isEnabled());
     EXPECT_EQ(Text(dialog, COption::IdFolderEdit), QString::fromStdString(settings_.OUTPUT.DesDir));
     EXPECT_EQ(Text(dialog, COption::IdFormatList), " MP3  (MPEG-1 Audio Layer 3)");
-    EXPECT_EQ(dialog.List(COption::IdFormatList)->count(), 6);
+    EXPECT_EQ(dialog.List(COption::IdFormatList)->count(), static_cast<int>(FormatTable.size()));
     EXPECT_EQ(Text(dialog, COption::IdRateList), " Automatic (Fastest & Optimal Way, Recommended)");
     EXPECT_EQ(Text(dialog, COption::IdChannelList),
               " Automatic (Fastest & Optimal Way, Recommended)");
@@ -401,8 +401,8 @@ TEST_F(OptionTest, AnEmptyFolderIsRefusedAndTheDialogStaysOpen) {
     EXPECT_TRUE(openAfterRefusal);
     EXPECT_EQ(result, QDialog::Rejected);
     // What came before the folder was judged stays stored; the format does not.
-    EXPECT_EQ(settings_.OUTPUT.Filter, FilterWav | FilterMp3 | FilterWma | FilterFlac | FilterOpus);
-    EXPECT_EQ(announced, QStringList({"WAV", "MP3", "WMA", "FLAC", "OPUS"}));
+    EXPECT_EQ(settings_.OUTPUT.Filter, AllFilterBits() & ~FilterOgg);
+    EXPECT_EQ(announced, QStringList({"WAV", "MP3", "WMA", "FLAC", "OPUS", "AIFF", "AIF", "AIFC"}));
     EXPECT_EQ(settings_.OUTPUT.OutputFormat, FormatMp3);
 }
 

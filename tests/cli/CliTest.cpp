@@ -163,6 +163,16 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         std::vector<std::string> words;  // the command line, the word being completed last
         std::string offered;             // COMPREPLY, one word a line, sorted
     };
+    // -f offers every output format of the table.
+    std::vector<std::string> extensions;
+    for (const FormatInfo& format : FormatTable) {
+        extensions.push_back(format.extension);
+    }
+    std::sort(extensions.begin(), extensions.end());
+    std::string formatWords;
+    for (const std::string& extension : extensions) {
+        formatWords += extension + "\n";
+    }
     const std::vector<Case> cases = {
         {{"con"}, "convert\n"},
         {{""}, "--help\n--version\ncompletion\nconvert\nprobe\nsettings\n"},
@@ -170,7 +180,7 @@ TEST(CliTest, BashCompletionOffersCommandsOptionsValuesAndFolders) {
         {{"probe", "--j"}, "--json\n"},
         {{"settings", "--j"}, ""},  // --jobs belongs to convert alone
         {{"settings", "--sav"}, "--save\n"},
-        {{"convert", "-f", ""}, "flac\nmp3\nogg\nopus\nwav\nwma\n"},
+        {{"convert", "-f", ""}, formatWords},
         {{"convert", "-b", "1"}, "112\n128\n16\n160\n192\n"},
         {{"settings", "--wma-preset", "5"}, "50\n51\n52\n53\n54\n55\n"},
         {{"convert", "--channels", "d"}, "dual\n"},

@@ -72,7 +72,21 @@ const DamageCase Cases[] = {
      "Warning : only "},
     {"Mp3CutOffAtHalf", FormatMp3, "mp3", 0.5, 0, false, true, 9.0, 11.0, "Warning : only "},
     {"Mp3Undamaged", FormatMp3, "mp3", 0, 0, false, false, 19.9, 20.2, nullptr},
+    // The COMM chunk promises the frames the cut took away.
+    {"AiffCutOffAtHalf", FormatAiff, "aiff", 0.5, 0, false, true, 9.0, 11.0, "Warning : only "},
+    {"AiffUndamaged", FormatAiff, "aif", 0, 0, false, false, 19.9, 20.1, nullptr},
 };
+
+void WriteAiff(const std::string& path, int rate, int channels, const std::vector<double>& signal) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_AIFF | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    sf_writef_double(file, signal.data(), static_cast<sf_count_t>(signal.size() / channels));
+    sf_close(file);
+}
 
 void PrintTo(const DamageCase& c, std::ostream* os) {
     *os << c.name;
@@ -92,7 +106,9 @@ TEST_P(DamagedSourceTest, ConvertsWhatCanBeReadAndWarnsOfWhatWasLost) {
     const std::string name = std::string("song.") + c.extension;
     const std::string path = dir / name;
     const std::vector<double> signal = test::ChirpSignal(Rate, Channels, Seconds);
-    (c.format == FormatOgg ? test::WriteOgg : test::WriteMp3)(path, Rate, Channels, signal);
+    (c.format == FormatOgg    ? test::WriteOgg
+     : c.format == FormatAiff ? WriteAiff
+                              : test::WriteMp3)(path, Rate, Channels, signal);
 
     // The list probes the file before it is damaged, as when it changed after it was added.
     PlainFileListRow row;

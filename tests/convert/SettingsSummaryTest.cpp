@@ -98,7 +98,15 @@ const SummaryCase SummaryCases[] = {
          s.OPUS.Bitrate = 96;
      },
      "OPUS:  VBR  96 kbps; 48000 Hz; Automatic Channel;"},
-    {"UnknownFormatIsEmpty", [](ConversionSettings& s) { s.OUTPUT.OutputFormat = 7; }, ""},
+    {"Aiff16", [](ConversionSettings& s) { s.OUTPUT.OutputFormat = FormatAiff; },
+     "AIFF:  Signed 16 bit PCM; Source Frequency; Automatic Channel;"},
+    {"Aiff24",
+     [](ConversionSettings& s) {
+         s.OUTPUT.OutputFormat = FormatAiff;
+         s.AIFF.Bits = 24;
+     },
+     "AIFF:  Signed 24 bit PCM; Source Frequency; Automatic Channel;"},
+    {"UnknownFormatIsEmpty", [](ConversionSettings& s) { s.OUTPUT.OutputFormat = 99; }, ""},
 };
 
 class SettingsSummaryTest : public ::testing::TestWithParam<SummaryCase> {};

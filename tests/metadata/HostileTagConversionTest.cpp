@@ -67,6 +67,8 @@ const SourceCase Sources[] = {
     {"WavId3Chunk", "chapters.wav",
      [](const std::string& p) { WriteWavWithTag(p, ChapterTag({CoverFrame()})); }},
     {"FlacId3v2", "chapters.flac", WriteFlacWithChaptersAndPicture},
+    {"AiffId3Chunk", "chapters.aif",
+     [](const std::string& p) { WriteAiffWithTag(p, ChapterTag({CoverFrame()})); }},
 };
 
 void PrintTo(const SourceCase& c, std::ostream* out) {
@@ -84,7 +86,7 @@ void PrintTo(const OutputCase& c, std::ostream* out) {
 
 const OutputCase Outputs[] = {
     {"Mp3", FormatMp3},   {"Ogg", FormatOgg}, {"Flac", FormatFlac},
-    {"Opus", FormatOpus}, {"Wma", FormatWma},
+    {"Opus", FormatOpus}, {"Wma", FormatWma}, {"Aiff", FormatAiff},
 };
 
 class HostileTagConversionTest

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <taglib/aifffile.h>
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/flacfile.h>
@@ -138,7 +139,21 @@ void MakeWmaNumericTrack(const std::string& path) {
     ASSERT_TRUE(file.save());
 }
 
+// An AIFF file keeps an ID3v2 tag in a chunk of its own.
+void MakeAiffTagged(const std::string& path) {
+    WriteSoundFile(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 48000, 2, TestSignal16(48000 * 2, 2));
+    TagLib::RIFF::AIFF::File file(path.c_str(), false);
+    ASSERT_TRUE(file.isValid());
+    file.tag()->setArtist("Aiff artist");
+    file.tag()->setTitle("Aiff title");
+    SetId3v2Text(file.tag(), "TRCK", "2/9");
+    ASSERT_TRUE(file.save());
+}
+
 const ProbeCase ProbeCases[] = {
+    {"AiffWithId3v2Chunk", "tagged.aif", MakeAiffTagged, "ID3v2.4",
+     TagSet{"Aiff artist", "", "", "2/9", "Aiff title", "", "", ""}, TagKindID3v2, 2, 9, "00:00:02",
+     "48000 Hz", "2 (Stereo)", "2304 kbps"},
     {"WavBitrateScaledBy1024", "plain.wav",
      [](const std::string& p) { WriteWavFixture(p, 44100, 2, 2.0); }, "", TagSet{}, 0, 0, 0,
      "00:00:02", "44100 Hz", "2 (Stereo)", "1445 kbps"},

@@ -203,6 +203,27 @@ void WriteWavWithTag(const std::string& path, const std::vector<char>& tag, doub
     WriteBytes(path, bytes);
 }
 
+void WriteAiffWithTag(const std::string& path, const std::vector<char>& tag, double seconds) {
+    WriteSoundFile(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 2,
+                   TestSignal16(static_cast<size_t>(44100 * seconds), 2));
+    std::vector<char> bytes = ReadBytes(path);
+    const auto put32 = [&bytes](size_t at, uint32_t value) {  // big-endian, as AIFF has it
+        for (int k = 0; k < 4; ++k) {
+            bytes[at + k] = static_cast<char>((value >> (8 * (3 - k))) & 0xFF);
+        }
+    };
+    const std::string header = "ID3 ";
+    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.resize(bytes.size() + 4);
+    put32(bytes.size() - 4, static_cast<uint32_t>(tag.size()));
+    bytes.insert(bytes.end(), tag.begin(), tag.end());
+    if (tag.size() % 2) {
+        bytes.push_back('\0');
+    }
+    put32(4, static_cast<uint32_t>(bytes.size() - 8));
+    WriteBytes(path, bytes);
+}
+
 void WriteFlacWithTag(const std::string& path, const std::vector<char>& tag, double seconds) {
     WriteSoundFile(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
                    TestSignal16(static_cast<size_t>(44100 * seconds), 2));

@@ -43,6 +43,8 @@ std::vector<char> ChapterTag(const std::vector<std::pair<std::string, std::strin
 // "id3 " chunk after a WAV file's audio, or before a FLAC stream's marker.
 void WriteMp3WithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
 void WriteWavWithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
+// An AIFF file with the tag in an "ID3 " chunk after its sound.
+void WriteAiffWithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
 void WriteFlacWithTag(const std::string& path, const std::vector<char>& tag, double seconds = 0.5);
 
 bool IsValidUtf8(const std::string& text);

@@ -42,14 +42,16 @@ TEST_F(SettingsStoreTest, FirstRunCreatesAnEmptyFileAndTheFirstExitWritesEveryKe
 
     ASSERT_TRUE(store.SaveSettings(s, "/home/me/Music/"));
     EXPECT_EQ(ReadText(folder / "Config.ini"),
-              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=63\nDesDir=" + s.OUTPUT.DesDir +
+              "[OUTPUT]\nOutputFormat=2\nSameAsSrc=0\nFilter=" + std::to_string(AllFilterBits()) +
+                  "\nFilterKnown=" + std::to_string(AllFilterBits()) +
+                  "\nDesDir=" + s.OUTPUT.DesDir +
                   "\nLastDir=/home/me/Music/\nKeepFolders=0\nNamePattern=\nCopyCovers=0\nJobs=0\n"
                   "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n"
                   "[MP3]\nLameBits=11\nLameChannel=0\nFreq=0\n"
                   "[WMA]\nProfile=47\n"
                   "[OGG]\nChannel=0\nFreq=0\nQualityCompression=3\n"
                   "[FLAC]\nLevel=5\nBits=16\n"
-                  "[OPUS]\nBitrate=128\n");
+                  "[OPUS]\nBitrate=128\n[AIFF]\nBits=16\n");
 }
 
 // A file written before FLAC and 24-bit WAV existed keeps its meaning: its filter still accepts
@@ -61,7 +63,9 @@ TEST_F(SettingsStoreTest, FileOfTheFourFormatsLoadsUnchanged) {
               "[WAV]\nSubFormat=1\nFreq=0\nChannel=0\n");
     ConversionSettings s;
     ASSERT_TRUE(store.LoadSettings(s));
-    EXPECT_EQ(s.OUTPUT.Filter, FilterWav | FilterMp3 | FilterWma | FilterOgg);
+    // The formats added after the first six are accepted as in a new file.
+    EXPECT_EQ(s.OUTPUT.Filter,
+              FilterWav | FilterMp3 | FilterWma | FilterOgg | (AllFilterBits() & ~63));
     EXPECT_EQ(s.WAV.SubFormat, 1);
     EXPECT_EQ(s.FLAC.Level, 5);
     EXPECT_EQ(s.FLAC.Bits, 16);
@@ -105,6 +109,35 @@ TEST_F(SettingsStoreTest, EveryFieldRoundTripsIncludingNegativeQualityAndEmptyFo
     EXPECT_EQ(back.FLAC.Bits, 24);
     EXPECT_FLOAT_EQ(VorbisQuality(back.OGG.QualityCompression), -0.1f);
     EXPECT_NE(ReadText(folder / "Config.ini").find("QualityCompression=-1\n"), std::string::npos);
+}
+
+// A format added since the file was written is accepted by folder loads, as in a new file; the
+// types the person had the choice of keep their boxes as they left them.
+TEST_F(SettingsStoreTest, AFormatAddedSinceTheFileWasWrittenIsAccepted) {
+    struct Case {
+        const char* stored;
+        int32_t known;  // the formats the file's Filter had the choice of
+        int32_t filter;
+    };
+    const Case cases[] = {
+        {"Filter=63\n", 63, 63},                         // from before FilterKnown: six formats
+        {"Filter=1\n", 63, 1},                           // WAV alone among the six
+        {"Filter=1\nFilterKnown=1\n", 1, 1},             // a file that knew only WAV
+        {"Filter=0\nFilterKnown=", AllFilterBits(), 0},  // every box cleared, none added since
+    };
+    std::filesystem::create_directories(folder);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        std::string text = std::string("[OUTPUT]\n") + c.stored;
+        if (text.back() == '=') {
+            text += std::to_string(AllFilterBits()) + "\n";
+        }
+        WriteText(folder / "Config.ini", text);
+        ConversionSettings s;
+        ASSERT_TRUE(store.LoadSettings(s));
+        EXPECT_EQ(s.OUTPUT.Filter, c.filter | (AllFilterBits() & ~c.known));
+        EXPECT_EQ(s.OUTPUT.FilterKnown, AllFilterBits());
+    }
 }
 
 TEST_F(SettingsStoreTest, PartialAndGarbageFilesLoadWithoutRangeChecks) {
@@ -215,7 +248,7 @@ TEST(SettingsFieldTable, NamesEachKeyOnceAndShowsTheRecordsValues) {
     EXPECT_EQ(texts["OUTPUT/DesDir"], "/music/out/");
     EXPECT_EQ(texts["OGG/QualityCompression"], "-1");
     EXPECT_EQ(texts["WMA/Profile"], "47");
-    EXPECT_EQ(texts["OUTPUT/Filter"], "63");
+    EXPECT_EQ(texts["OUTPUT/Filter"], std::to_string(AllFilterBits()));
     EXPECT_EQ(texts["OUTPUT/LastDir"], "");
 }
 
