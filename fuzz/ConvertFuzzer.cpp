@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    constexpr std::array<int, 6> SourceFormats{FormatWav, FormatMp3,  FormatOgg,
-                                               FormatWma, FormatFlac, FormatOpus};
+    constexpr std::array<int, 7> SourceFormats{FormatWav,  FormatMp3,  FormatOgg, FormatWma,
+                                               FormatFlac, FormatOpus, FormatAiff};
     const int format = SourceFormats[data[0] % SourceFormats.size()];
     const int outputFormat = TONQUILL_FUZZ_OUTPUT;
     ++data;

@@ -147,12 +147,21 @@ void MediaSeeds(const fs::path& root) {
         test::WriteOpus((opus / "stereo.opus").string(), 48000, 2,
                         test::ChirpSignal(48000, 2, 0.1));
         test::WriteOpus((opus / "mono.opus").string(), 48000, 1, test::ChirpSignal(48000, 1, 0.1));
+
+        const fs::path aiff = folder("aiff");
+        test::WriteSoundFile((aiff / "stereo16.aiff").string(), SF_FORMAT_AIFF | SF_FORMAT_PCM_16,
+                             44100, 2, test::TestSignal16(500, 2, 6));
+        test::WriteSoundFile((aiff / "mono24.aiff").string(), SF_FORMAT_AIFF | SF_FORMAT_PCM_24,
+                             96000, 1, test::TestSignal16(400, 1, 7));
+        WriteTaggedCopy((aiff / "stereo16.aiff").string(), (aiff / "tagged.aiff").string(),
+                        FormatAiff, true);
+        test::WriteAiffWithTag((aiff / "chapters.aiff").string(), test::ChapterTag(), 0.05);
     }
 }
 
 // The seeds of the harnesses that convert every source type to a tagged output: tagged files
 // with covers, and ID3 tags holding nested chapter frames, each behind the byte that picks its
-// type (its place in the harness's list: WAV, MP3, Ogg, WMA, FLAC, Opus).
+// type (its place in the harness's list: WAV, MP3, Ogg, WMA, FLAC, Opus, AIFF).
 void TagSeeds(const fs::path& root) {
     const fs::path work = fuzz::WorkFolder() / "tag-seeds";
     fs::create_directories(work);
@@ -163,6 +172,8 @@ void TagSeeds(const fs::path& root) {
     test::WriteWmaFixture(file("plain.wma"), 0.1);
     test::WriteFlac(file("plain.flac"), 44100, 2, test::ChirpSignal(44100, 2, 0.1));
     test::WriteOpus(file("plain.opus"), 48000, 2, test::ChirpSignal(48000, 2, 0.1));
+    test::WriteSoundFile(file("plain.aiff"), SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 2,
+                         test::TestSignal16(2205, 2));
 
     WriteTaggedWav(file("plain.wav"), file("cover.wav"));
     test::WriteWavWithTag(file("chapters.wav"), test::ChapterTag(), 0.05);
@@ -173,11 +184,13 @@ void TagSeeds(const fs::path& root) {
     WriteTaggedCopy(file("plain.flac"), file("cover.flac"), FormatFlac, true);
     test::WriteFlacWithTag(file("chapters.flac"), test::ChapterTag(), 0.05);
     WriteTaggedCopy(file("plain.opus"), file("cover.opus"), FormatOpus, true);
+    WriteTaggedCopy(file("plain.aiff"), file("cover.aiff"), FormatAiff, true);
+    test::WriteAiffWithTag(file("chapters.aiff"), test::ChapterTag(), 0.05);
 
     const std::pair<const char*, char> seeds[] = {
-        {"cover.wav", 0},    {"chapters.wav", 0},  {"cover.mp3", 1},
-        {"chapters.mp3", 1}, {"cover.ogg", 2},     {"cover.wma", 3},
-        {"cover.flac", 4},   {"chapters.flac", 4}, {"cover.opus", 5},
+        {"cover.wav", 0},  {"chapters.wav", 0}, {"cover.mp3", 1},     {"chapters.mp3", 1},
+        {"cover.ogg", 2},  {"cover.wma", 3},    {"cover.flac", 4},    {"chapters.flac", 4},
+        {"cover.opus", 5}, {"cover.aiff", 6},   {"chapters.aiff", 6},
     };
     for (const char* harness : {"convert_tags_mp3", "convert_tags_flac"}) {
         const fs::path folder = root / harness;
