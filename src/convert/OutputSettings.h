@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,37 @@ EncoderSettingList ChannelModeList() {
                          (ConversionSettings{}.*Section).*Field);
         },
         false};
+}
+
+// The "Sample Size:" list of a lossless format that writes 16 or 24 bits, kept in Section's Field:
+// its rows come from Rows, a stored size outside the two falls back to the default, and
+// StoreSampleSize is its --bits.
+inline constexpr std::array<int, 2> LosslessSampleSizes{16, 24};
+template <auto Section, auto Field>
+int SampleSizeRow(const ConversionSettings& s) {
+    const int bits = (s.*Section).*Field;
+    return bits == LosslessSampleSizes[0] ? 0 : bits == LosslessSampleSizes[1] ? 1 : -1;
+}
+template <auto Section, auto Field, auto Rows>
+EncoderSettingList SampleSizeList() {
+    return {"Sample Size:", Rows, SampleSizeRow<Section, Field>,
+            [](ConversionSettings& s, int row) {
+                auto& bits = (s.*Section).*Field;
+                if (row >= 0) {
+                    bits = static_cast<int16_t>(LosslessSampleSizes[static_cast<size_t>(row)]);
+                } else if (SampleSizeRow<Section, Field>(s) < 0) {
+                    bits = (ConversionSettings{}.*Section).*Field;
+                }
+            },
+            false};
+}
+template <auto Section, auto Field>
+bool StoreSampleSize(ConversionSettings& s, int bits) {
+    if (bits != LosslessSampleSizes[0] && bits != LosslessSampleSizes[1]) {
+        return false;
+    }
+    (s.*Section).*Field = static_cast<int16_t>(bits);
+    return true;
 }
 
 // The settings of an output format code; null for a code no format writes.

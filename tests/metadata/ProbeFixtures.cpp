@@ -183,23 +183,29 @@ void WriteMp3WithTag(const std::string& path, const std::vector<char>& tag, doub
 }
 
 // A WAV file with the tag in an "id3 " chunk after its audio.
-void WriteWavWithTag(const std::string& path, const std::vector<char>& tag, double seconds) {
-    WriteWavFixture(path, 44100, 2, seconds);
-    std::vector<char> bytes = ReadBytes(path);
-    const auto put32 = [&bytes](size_t at, uint32_t value) {
+// Appends a chunk of data to a RIFF (little-endian sizes) or IFF (big-endian) file's bytes and
+// counts it in the container's size.
+static void AppendChunk(std::vector<char>& bytes, const std::string& id,
+                        const std::vector<char>& data, bool bigEndian) {
+    const auto put32 = [&bytes, bigEndian](size_t at, uint32_t value) {
         for (int k = 0; k < 4; ++k) {
-            bytes[at + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
+            bytes[at + k] = static_cast<char>((value >> (8 * (bigEndian ? 3 - k : k))) & 0xFF);
         }
     };
-    const std::string header = "id3 ";
-    bytes.insert(bytes.end(), header.begin(), header.end());
+    bytes.insert(bytes.end(), id.begin(), id.end());
     bytes.resize(bytes.size() + 4);
-    put32(bytes.size() - 4, static_cast<uint32_t>(tag.size()));
-    bytes.insert(bytes.end(), tag.begin(), tag.end());
-    if (tag.size() % 2) {
+    put32(bytes.size() - 4, static_cast<uint32_t>(data.size()));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    if (data.size() % 2) {
         bytes.push_back('\0');
     }
     put32(4, static_cast<uint32_t>(bytes.size() - 8));
+}
+
+void WriteWavWithTag(const std::string& path, const std::vector<char>& tag, double seconds) {
+    WriteWavFixture(path, 44100, 2, seconds);
+    std::vector<char> bytes = ReadBytes(path);
+    AppendChunk(bytes, "id3 ", tag, false);
     WriteBytes(path, bytes);
 }
 
@@ -207,20 +213,7 @@ void WriteAiffWithTag(const std::string& path, const std::vector<char>& tag, dou
     WriteSoundFile(path, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 2,
                    TestSignal16(static_cast<size_t>(44100 * seconds), 2));
     std::vector<char> bytes = ReadBytes(path);
-    const auto put32 = [&bytes](size_t at, uint32_t value) {  // big-endian, as AIFF has it
-        for (int k = 0; k < 4; ++k) {
-            bytes[at + k] = static_cast<char>((value >> (8 * (3 - k))) & 0xFF);
-        }
-    };
-    const std::string header = "ID3 ";
-    bytes.insert(bytes.end(), header.begin(), header.end());
-    bytes.resize(bytes.size() + 4);
-    put32(bytes.size() - 4, static_cast<uint32_t>(tag.size()));
-    bytes.insert(bytes.end(), tag.begin(), tag.end());
-    if (tag.size() % 2) {
-        bytes.push_back('\0');
-    }
-    put32(4, static_cast<uint32_t>(bytes.size() - 8));
+    AppendChunk(bytes, "ID3 ", tag, true);
     WriteBytes(path, bytes);
 }
 

@@ -1,15 +1,9 @@
-#include <algorithm>
-#include <array>
-
 #include "base/Format.h"
 #include "convert/Codecs.h"
 #include "convert/OutputSettings.h"
 
 namespace tonquill {
 namespace {
-
-// The sample sizes of the list, in its order.
-constexpr std::array<int, 2> FlacBits{16, 24};
 
 // The rate and channels of a lossless output are the source's own.
 std::string Summary(const ConversionSettings& settings, const std::string&) {
@@ -30,24 +24,10 @@ std::vector<std::string> LevelRows(const ConversionSettings&, const WmaPresetLis
 
 std::vector<std::string> BitsRows(const ConversionSettings&, const WmaPresetList*) {
     std::vector<std::string> rows;
-    for (const int bits : FlacBits) {
+    for (const int bits : LosslessSampleSizes) {
         rows.push_back(Format(" Signed %d bit", bits));
     }
     return rows;
-}
-
-int BitsRow(const ConversionSettings& settings) {
-    const auto at = std::find(FlacBits.begin(), FlacBits.end(), settings.FLAC.Bits);
-    return at == FlacBits.end() ? -1 : static_cast<int>(at - FlacBits.begin());
-}
-
-void StoreBits(ConversionSettings& settings, int row) {
-    auto& bits = settings.FLAC.Bits;
-    if (row >= 0) {
-        bits = static_cast<int16_t>(FlacBits[static_cast<size_t>(row)]);
-    } else if (BitsRow(settings) < 0) {
-        bits = ConversionSettings{}.FLAC.Bits;
-    }
 }
 
 }  // namespace
@@ -60,7 +40,8 @@ const OutputSettings FlacOutputSettings{
              StoreListRow(row, s.FLAC.Level, 0, 0, 8, ConversionSettings{}.FLAC.Level);
          },
          false},
-        {"Sample Size:", BitsRows, BitsRow, StoreBits, false},
+        SampleSizeList<&ConversionSettings::FLAC, &ConversionSettings::FlacSection::Bits,
+                       BitsRows>(),
     },
     false,
     // Lossless keeps the source's rate, hi-res included.
@@ -72,13 +53,7 @@ const OutputSettings FlacOutputSettings{
     false,
     "it keeps the source's rate and channels",
     nullptr,
-    [](ConversionSettings& s, int bits) {
-        if (std::find(FlacBits.begin(), FlacBits.end(), bits) == FlacBits.end()) {
-            return false;
-        }
-        s.FLAC.Bits = static_cast<int16_t>(bits);
-        return true;
-    },
+    StoreSampleSize<&ConversionSettings::FLAC, &ConversionSettings::FlacSection::Bits>,
     "16, 24",
 };
 
